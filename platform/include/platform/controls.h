@@ -1,0 +1,78 @@
+#pragma once
+// The setup window as the logic sees it: its named controls and their properties.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/application_services.h"
+#include "platform/user32.h"
+
+namespace hdgr {
+
+struct Colour {
+  std::uint8_t red;
+  std::uint8_t green;
+  std::uint8_t blue;
+  friend bool operator==(const Colour&, const Colour&) = default;
+};
+
+inline constexpr Colour kWhite{255, 255, 255};
+
+class Label {
+ public:
+  virtual ~Label() = default;
+  virtual std::string Caption() const = 0;
+  // The label takes the new text's size at once.
+  virtual void SetCaption(std::string_view caption) = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual void SetForeColor(Colour colour) = 0;
+};
+
+class CommandButton {
+ public:
+  virtual ~CommandButton() = default;
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(std::string_view caption) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+};
+
+// Max and Value are single precision, as the logic sets them.
+class ProgressBar {
+ public:
+  virtual ~ProgressBar() = default;
+  virtual void SetMax(float max) = 0;
+  virtual void SetValue(float value) = 0;
+};
+
+class Timer {
+ public:
+  virtual ~Timer() = default;
+  // On: the tick event comes every interval.
+  virtual void SetEnabled(bool enabled) = 0;
+};
+
+// frmhdGR_setup's controls that the handlers reach, by their design names.
+class SetupForm {
+ public:
+  virtual ~SetupForm() = default;
+  virtual Label& Label1() = 0;
+  virtual Label& Label3(int index) = 0;  // 0 to 2: the package version digits
+  virtual Label& Label5() = 0;
+  virtual CommandButton& Command1() = 0;
+  virtual CommandButton& Command2() = 0;
+  virtual ProgressBar& ProgressBar1() = 0;
+  virtual Timer& Timer1() = 0;
+  virtual const Picture& Picture1() = 0;
+  virtual WindowHandle hWnd() const = 0;
+};
+
+// What the logic is given: the application services, the window-system calls and the window.
+struct Platform {
+  ApplicationServices& app;
+  User32& user32;
+  SetupForm& form;
+};
+
+}  // namespace hdgr
