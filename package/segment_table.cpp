@@ -1,1 +1,0 @@
-#include "package/segment_table.h"
