@@ -1,0 +1,1 @@
+#include "installed/module1.h"

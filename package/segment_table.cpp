@@ -1,0 +1,1 @@
+#include "package/segment_table.h"
