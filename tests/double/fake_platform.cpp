@@ -1,0 +1,352 @@
+#include "fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+namespace hdgr::testing {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+namespace {
+
+std::string ParentOf(const std::string& path) {
+  const auto slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string NameOf(std::string_view path) {
+  const auto slash = path.rfind('\\');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string Key(std::string_view path) {
+  std::string key = Lower(path);
+  while (key.size() > 3 && key.back() == '\\') key.pop_back();
+  if (key == "c:\\") key = "c:";
+  return key;
+}
+
+std::string Text(float value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+
+std::string Text(Colour c) {
+  return std::to_string(c.red) + "," + std::to_string(c.green) + "," + std::to_string(c.blue);
+}
+
+}  // namespace
+
+// --- controls ------------------------------------------------------------------------------
+
+void FakeLabel::SetCaption(std::string_view caption) {
+  caption_ = caption;
+  owner_.Record(name_ + ".Caption=" + caption_);
+}
+void FakeLabel::SetVisible(bool value) {
+  visible = value;
+  owner_.Record(name_ + ".Visible=" + (value ? "true" : "false"));
+}
+void FakeLabel::SetForeColor(Colour colour) {
+  fore_color = colour;
+  owner_.Record(name_ + ".ForeColor=" + Text(colour));
+}
+void FakeButton::SetCaption(std::string_view caption) {
+  caption_ = caption;
+  owner_.Record(name_ + ".Caption=" + caption_);
+}
+void FakeButton::SetEnabled(bool value) {
+  enabled_ = value;
+  owner_.Record(name_ + ".Enabled=" + (value ? "true" : "false"));
+}
+void FakeProgressBar::SetMax(float new_max) {
+  max = new_max;
+  owner_.Record("ProgressBar1.Max=" + Text(new_max));
+}
+void FakeProgressBar::SetValue(float new_value) {
+  value = new_value;
+  values.push_back(new_value);
+  owner_.Record("ProgressBar1.Value=" + Text(new_value));
+}
+void FakeTimer::SetEnabled(bool value) {
+  enabled = value;
+  owner_.Record(std::string("Timer1.Enabled=") + (value ? "true" : "false"));
+}
+
+// --- arrangement helpers ---------------------------------------------------------------------
+
+FakePlatform::FakePlatform() {
+  folders.insert("c:");
+  window_rects[kSetupWindow] = WindowRect{0, 0, 516, 319};
+}
+
+Label& FakePlatform::Label3(int index) { return label3[index]; }
+
+void FakePlatform::Fail(std::string operation, std::string target, ErrorNumber number, int skip) {
+  failures_.push_back(Failure{std::move(operation), Lower(target), number, skip});
+}
+
+void FakePlatform::MaybeFail(std::string_view operation, std::string_view target) {
+  if (failures_.empty()) return;
+  const std::string lowered = Lower(target);
+  for (auto it = failures_.begin(); it != failures_.end(); ++it) {
+    if (it->operation != operation || lowered.find(it->target) == std::string::npos) continue;
+    if (it->skip > 0) {
+      --it->skip;
+      continue;
+    }
+    const ErrorNumber number = it->number;
+    failures_.erase(it);
+    throw RunTimeError(number, std::string(target));
+  }
+}
+
+void FakePlatform::PutFile(const std::string& path, std::vector<std::uint8_t> bytes) {
+  files[Key(path)].bytes = std::move(bytes);
+}
+
+const FakeFile* FakePlatform::File(const std::string& path) const {
+  const auto it = files.find(Key(path));
+  return it == files.end() ? nullptr : &it->second;
+}
+
+bool FakePlatform::HasFolder(const std::string& path) const { return folders.count(Key(path)) > 0; }
+
+std::string FakePlatform::Setting(const std::string& key) const {
+  const auto it = settings.find("HaldenGrid\\applicationSettings\\" + key);
+  return it == settings.end() ? "<missing>" : it->second;
+}
+
+bool FakePlatform::HasCall(const std::string& call) const { return IndexOf(call) >= 0; }
+
+std::ptrdiff_t FakePlatform::IndexOf(const std::string& call) const {
+  const auto it = std::find(calls.begin(), calls.end(), call);
+  return it == calls.end() ? -1 : it - calls.begin();
+}
+
+std::vector<std::string> FakePlatform::CallsStartingWith(const std::string& prefix) const {
+  std::vector<std::string> out;
+  for (const auto& call : calls)
+    if (call.rfind(prefix, 0) == 0) out.push_back(call);
+  return out;
+}
+
+// --- ApplicationServices ----------------------------------------------------------------------
+
+void FakePlatform::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
+  Record("ShowMessage(" + std::to_string(static_cast<int>(icon)) + "," + std::string(title) + "," +
+         std::string(text) + ")");
+  MaybeFail("ShowMessage", text);
+}
+
+std::string FakePlatform::ReadSetting(std::string_view application, std::string_view section,
+                                      std::string_view key, std::string_view default_value) {
+  Record("ReadSetting(" + std::string(key) + ")");
+  MaybeFail("ReadSetting", key);
+  const auto it = settings.find(std::string(application) + "\\" + std::string(section) + "\\" +
+                                std::string(key));
+  return it == settings.end() ? std::string(default_value) : it->second;
+}
+
+void FakePlatform::SaveSetting(std::string_view application, std::string_view section,
+                               std::string_view key, std::string_view value) {
+  Record("SaveSetting(" + std::string(key) + "," + std::string(value) + ")");
+  MaybeFail("SaveSetting", key);
+  settings[std::string(application) + "\\" + std::string(section) + "\\" + std::string(key)] = value;
+}
+
+std::string FakePlatform::FindEntry(std::string_view path, int mask) {
+  Record("FindEntry(" + std::string(path) + "," + std::to_string(mask) + ")");
+  MaybeFail("FindEntry", path);
+  if (path.find_first_of("*?") != std::string_view::npos)
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(path));
+  const std::string key = Key(path);
+  if (const auto it = files.find(key); it != files.end()) {
+    const bool plain = !it->second.hidden && !it->second.system;
+    return plain ? NameOf(path) : std::string();
+  }
+  if (mask == kFindFolders && folders.count(key) > 0) return NameOf(path);
+  return {};
+}
+
+void FakePlatform::RemoveFile(std::string_view path) {
+  Record("RemoveFile(" + std::string(path) + ")");
+  MaybeFail("RemoveFile", path);
+  const auto it = files.find(Key(path));
+  if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
+  if (it->second.read_only)
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  for (const auto& [number, open_path] : open_files_)
+    if (open_path == it->first) throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(path));
+  files.erase(it);
+}
+
+void FakePlatform::MakeFolder(std::string_view path) {
+  Record("MakeFolder(" + std::string(path) + ")");
+  MaybeFail("MakeFolder", path);
+  const std::string key = Key(path);
+  if (folders.count(key) || files.count(key))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
+  folders.insert(key);
+}
+
+void FakePlatform::ChangeFolder(std::string_view path) {
+  Record("ChangeFolder(" + std::string(path) + ")");
+  MaybeFail("ChangeFolder", path);
+  if (!folders.count(Key(path))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
+  current_folder = path;
+}
+
+std::int32_t FakePlatform::FileLength(std::string_view path) {
+  Record("FileLength(" + std::string(path) + ")");
+  MaybeFail("FileLength", path);
+  const auto it = files.find(Key(path));
+  if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
+  return static_cast<std::int32_t>(it->second.bytes.size());
+}
+
+void FakePlatform::ReplaceFile(std::string_view from, std::string_view to) {
+  Record("ReplaceFile(" + std::string(from) + "," + std::string(to) + ")");
+  MaybeFail("ReplaceFile", from);
+  const auto source = files.find(Key(from));
+  if (source == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(from));
+  if (const auto target = files.find(Key(to)); target != files.end() && target->second.read_only)
+    throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(to));
+  FakeFile moved = std::move(source->second);
+  files.erase(source);
+  files[Key(to)] = std::move(moved);
+}
+
+void FakePlatform::ReadFileInChunks(std::string_view path,
+                                    const std::function<void(std::span<const std::uint8_t>)>& sink) {
+  Record("ReadFileInChunks(" + std::string(path) + ")");
+  MaybeFail("ReadFileInChunks", path);
+  const auto it = files.find(Key(path));
+  if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
+  const std::span<const std::uint8_t> all(it->second.bytes);
+  for (std::size_t at = 0; at < all.size(); at += 65536)
+    sink(all.subspan(at, std::min<std::size_t>(65536, all.size() - at)));
+}
+
+int FakePlatform::FreeFileNumber() {
+  int number = 1;
+  while (open_files_.count(number)) ++number;
+  return number;
+}
+
+void FakePlatform::OpenRandomFile(std::string_view path, int file_number) {
+  Record("OpenRandomFile(" + std::string(path) + ",#" + std::to_string(file_number) + ")");
+  MaybeFail("OpenRandomFile", path);
+  const std::string key = Key(path);
+  if (open_files_.count(file_number))
+    throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(path));
+  if (folders.count(key)) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
+  if (const auto it = files.find(key); it != files.end() && it->second.read_only)
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  files[key];  // created when missing, kept as it is otherwise
+  open_files_[file_number] = key;
+}
+
+FakeFile& FakePlatform::OpenFile(int file_number, std::string_view operation) {
+  const auto it = open_files_.find(file_number);
+  if (it == open_files_.end())
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(operation));
+  return files[it->second];
+}
+
+std::uint8_t FakePlatform::ReadByte(int file_number, std::int32_t record) {
+  FakeFile& file = OpenFile(file_number, "ReadByte");
+  if (!failures_.empty()) MaybeFail("ReadByte", open_files_[file_number]);
+  if (record < 1 || static_cast<std::size_t>(record) > file.bytes.size())
+    throw RunTimeError(ErrorNumber::kBadRecordNumber, open_files_[file_number]);
+  return file.bytes[static_cast<std::size_t>(record) - 1];
+}
+
+void FakePlatform::WriteByte(int file_number, std::int32_t record, std::uint8_t value) {
+  FakeFile& file = OpenFile(file_number, "WriteByte");
+  if (!failures_.empty()) MaybeFail("WriteByte", open_files_[file_number]);
+  if (record < 1) throw RunTimeError(ErrorNumber::kBadRecordNumber, open_files_[file_number]);
+  const auto index = static_cast<std::size_t>(record) - 1;
+  if (index >= file.bytes.size()) file.bytes.resize(index + 1);
+  file.bytes[index] = value;
+}
+
+void FakePlatform::CloseFile(int file_number) {
+  Record("CloseFile(#" + std::to_string(file_number) + ")");
+  const auto it = open_files_.find(file_number);
+  const std::string path = it == open_files_.end() ? std::string() : it->second;
+  open_files_.erase(file_number);
+  MaybeFail("CloseFile", path);
+}
+
+void FakePlatform::CloseAllFiles() {
+  Record("CloseAllFiles");
+  std::string paths;
+  for (const auto& [number, path] : open_files_) paths += path + ";";
+  open_files_.clear();
+  MaybeFail("CloseAllFiles", paths);
+}
+
+void FakePlatform::SavePicture(const Picture& saved, std::string_view path) {
+  Record("SavePicture(" + std::string(path) + ")");
+  MaybeFail("SavePicture", path);
+  const std::string key = Key(path);
+  if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
+  if (folders.count(key)) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  const auto bytes = saved.Bytes();
+  files[key] = FakeFile{{bytes.begin(), bytes.end()}};
+}
+
+std::uint32_t FakePlatform::StartProgram(std::string_view path, int show_state) {
+  Record("StartProgram(" + std::string(path) + "," + std::to_string(show_state) + ")");
+  MaybeFail("StartProgram", path);
+  return task_number;
+}
+
+void FakePlatform::PumpEvents() { Record("PumpEvents"); }
+
+ScreenMetrics FakePlatform::GetScreenMetrics() {
+  Record("GetScreenMetrics");
+  MaybeFail("GetScreenMetrics", "");
+  return screen;
+}
+
+void FakePlatform::EndProgram() {
+  Record("EndProgram");
+  throw ProgramEnded{};
+}
+
+// --- User32 ------------------------------------------------------------------------------------
+
+WindowHandle FakePlatform::FindWindowA(std::string_view title) {
+  Record("FindWindowA(" + std::string(title) + ")");
+  const auto it = windows.find(std::string(title));
+  return it == windows.end() ? 0 : it->second;
+}
+
+WindowRect FakePlatform::GetWindowRect(WindowHandle window) {
+  Record("GetWindowRect(" + std::to_string(window) + ")");
+  return window_rects[window];
+}
+
+void FakePlatform::SetWindowPos(WindowHandle window, WindowHandle insert_after, std::int32_t x,
+                                std::int32_t y, std::int32_t width, std::int32_t height,
+                                std::uint32_t flags) {
+  Record("SetWindowPos(" + std::to_string(window) + "," + std::to_string(insert_after) + "," +
+         std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," +
+         std::to_string(height) + "," + std::to_string(flags) + ")");
+}
+
+void FakePlatform::FlashWindow(WindowHandle window, bool invert) {
+  Record("FlashWindow(" + std::to_string(window) + "," + (invert ? "1" : "0") + ")");
+}
+
+}  // namespace hdgr::testing
