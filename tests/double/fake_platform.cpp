@@ -265,6 +265,7 @@ FakeFile& FakePlatform::OpenFile(int file_number, std::string_view operation) {
 std::uint8_t FakePlatform::ReadByte(int file_number, std::int32_t record) {
   FakeFile& file = OpenFile(file_number, "ReadByte");
   if (!failures_.empty()) MaybeFail("ReadByte", open_files_[file_number]);
+  if (record > file.highest_record_read) file.highest_record_read = record;
   if (record < 1 || static_cast<std::size_t>(record) > file.bytes.size())
     throw RunTimeError(ErrorNumber::kBadRecordNumber, open_files_[file_number]);
   return file.bytes[static_cast<std::size_t>(record) - 1];

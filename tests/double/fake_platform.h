@@ -22,6 +22,7 @@ struct FakeFile {
   bool hidden = false;
   bool system = false;
   bool read_only = false;
+  std::int32_t highest_record_read = 0;  // the highest record ReadByte was asked for; 0: none
 };
 
 class FakePlatform;
