@@ -1,0 +1,316 @@
+#include "package/extract_segment.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fake_platform.h"
+#include "package/segment_table.h"
+#include "package/work_folder.h"
+
+namespace hdgr::testing {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 generator(seed);
+  Bytes bytes(size);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(generator());
+  return bytes;
+}
+
+// What a copy from `start` must give: the bytes at positions start down to start - length + 1.
+Bytes Reversed(const Bytes& carrier, std::int32_t start, std::int32_t length) {
+  const auto high = carrier.begin() + start;  // one past position `start`
+  Bytes out(high - length, high);
+  std::reverse(out.begin(), out.end());
+  return out;
+}
+
+std::string OutputPath(int segment) {
+  return std::string(kWorkFolder) + "\\" + std::string(kSegments[segment].file_name);
+}
+
+// The bar of the window, watched: at each progress point it notes how many bytes each
+// output file holds, so a test sees exactly at which byte the point came.
+class WatchingBar : public ProgressBar {
+ public:
+  WatchingBar(FakePlatform& fake, std::vector<std::string> outputs)
+      : fake_(fake), outputs_(std::move(outputs)) {}
+  void SetMax(float max) override { fake_.progress_bar1.SetMax(max); }
+  void SetValue(float value) override {
+    std::vector<std::int64_t> sizes;
+    for (const auto& path : outputs_) {
+      const FakeFile* file = fake_.File(path);
+      sizes.push_back(file == nullptr ? 0 : static_cast<std::int64_t>(file->bytes.size()));
+    }
+    sizes_at_point.push_back(std::move(sizes));
+    fake_.progress_bar1.SetValue(value);
+  }
+  const std::vector<float>& values() const { return fake_.progress_bar1.values; }
+  std::vector<std::vector<std::int64_t>> sizes_at_point;
+
+ private:
+  FakePlatform& fake_;
+  std::vector<std::string> outputs_;
+};
+
+class ExtractSegmentTest : public ::testing::Test {
+ protected:
+  ExtractSegmentTest() { fake.folders.insert(Lower(kWorkFolder)); }
+
+  int OpenCarrier(Bytes bytes) {
+    fake.PutFile(std::string(kSavedCarrierPath), std::move(bytes));
+    const int number = fake.FreeFileNumber();
+    fake.OpenRandomFile(kSavedCarrierPath, number);
+    return number;
+  }
+  void Reset() {
+    fake.CloseAllFiles();
+    fake.files.clear();
+    fake.calls.clear();
+    fake.progress_bar1.values.clear();
+  }
+  const FakeFile& Carrier() const { return *fake.File(std::string(kSavedCarrierPath)); }
+  const Bytes& Output(int segment) const { return fake.File(OutputPath(segment))->bytes; }
+
+  // Every Value is followed by one pump, and there are no other pumps.
+  void ExpectPumpAfterEachValue() const {
+    std::size_t values = 0;
+    std::size_t pumps = 0;
+    for (std::size_t i = 0; i < fake.calls.size(); ++i) {
+      if (fake.calls[i] == "PumpEvents") ++pumps;
+      if (fake.calls[i].rfind("ProgressBar1.Value=", 0) != 0) continue;
+      ++values;
+      ASSERT_LT(i + 1, fake.calls.size());
+      ASSERT_EQ(fake.calls[i + 1], "PumpEvents") << "after call " << i;
+    }
+    EXPECT_EQ(pumps, values);
+  }
+
+  FakePlatform fake;
+};
+
+TEST_F(ExtractSegmentTest, CopiesTheSegmentReversedAndReturnsTheNextStart) {
+  const Bytes carrier = RandomBytes(60, 1);
+  for (const ProgressRule rule : {ProgressRule::kRunningTotal, ProgressRule::kPerFile}) {
+    Reset();
+    const int carrier_file = OpenCarrier(carrier);
+    std::int32_t total = 0;
+    const std::int32_t next =
+        ExtractSegment(fake, fake.progress_bar1, carrier_file, 50, 7, OutputPath(0), rule, &total);
+    EXPECT_EQ(next, 43);
+    EXPECT_EQ(Output(0), Reversed(carrier, 50, 7));
+    EXPECT_EQ(Output(0).front(), carrier[49]);  // output byte 1 is carrier position 50
+    EXPECT_EQ(Carrier().highest_record_read, 50);
+    // Only the install run's copies close their own output; the carrier stays open.
+    const bool closed = fake.HasCall("CloseFile(#2)");
+    EXPECT_EQ(closed, rule == ProgressRule::kRunningTotal);
+    EXPECT_EQ(fake.FreeFileNumber(), closed ? 2 : 3);
+    EXPECT_EQ(fake.ReadByte(carrier_file, 1), carrier[0]);
+  }
+}
+
+TEST_F(ExtractSegmentTest, EmptySegmentMakesAnEmptyFile) {
+  const int carrier_file = OpenCarrier(RandomBytes(20, 2));
+  std::int32_t total = 0;
+  EXPECT_EQ(ExtractSegment(fake, fake.progress_bar1, carrier_file, 10, 0, OutputPath(2),
+                           ProgressRule::kRunningTotal, &total),
+            10);
+  ASSERT_NE(fake.File(OutputPath(2)), nullptr);
+  EXPECT_TRUE(Output(2).empty());
+  EXPECT_EQ(Carrier().highest_record_read, 0);
+}
+
+TEST_F(ExtractSegmentTest, RunningTotalCarriesOverBetweenFiles) {
+  const int carrier_file = OpenCarrier(RandomBytes(400, 3));
+  std::int32_t total = 0;
+  // Totals 1 to 99 bring no point.
+  ExtractSegment(fake, fake.progress_bar1, carrier_file, 390, 99, OutputPath(0),
+                 ProgressRule::kRunningTotal, &total);
+  EXPECT_TRUE(fake.progress_bar1.values.empty());
+  EXPECT_EQ(total, 99);
+  // The next file's first byte is the run's 100th.
+  ExtractSegment(fake, fake.progress_bar1, carrier_file, 291, 150, OutputPath(1),
+                 ProgressRule::kRunningTotal, &total);
+  EXPECT_EQ(total, 249);
+  EXPECT_EQ(fake.progress_bar1.values, (std::vector<float>{1.0f, 2.0f}));
+  ExpectPumpAfterEachValue();
+}
+
+TEST_F(ExtractSegmentTest, RefusesArgumentsItCannotHonour) {
+  const int carrier_file = OpenCarrier(RandomBytes(20, 4));
+  std::int32_t total = 0;
+  std::int32_t nearly_full = 2'147'483'000;
+  struct Case {
+    std::int32_t length;
+    ProgressRule rule;
+    std::int32_t* total;
+    ErrorNumber error;
+  };
+  for (const Case& c : {Case{-1, ProgressRule::kPerFile, nullptr, ErrorNumber::kInvalidProcedureCall},
+                        Case{5, ProgressRule::kRunningTotal, nullptr, ErrorNumber::kInvalidProcedureCall},
+                        Case{1000, ProgressRule::kRunningTotal, &nearly_full, ErrorNumber::kOverflow}}) {
+    try {
+      ExtractSegment(fake, fake.progress_bar1, carrier_file, 10, c.length, OutputPath(0), c.rule, c.total);
+      ADD_FAILURE() << "copied length " << c.length;
+    } catch (const RunTimeError& error) {
+      EXPECT_EQ(error.Number(), c.error);
+    }
+  }
+  EXPECT_EQ(fake.File(OutputPath(0)), nullptr);  // nothing opened, nothing read
+  EXPECT_EQ(Carrier().highest_record_read, 0);
+  EXPECT_EQ(total, 0);
+}
+
+// The shipped layout on a full-size carrier of random bytes.
+class FullSizeCarrierTest : public ExtractSegmentTest {
+ protected:
+  static void SetUpTestSuite() { carrier_ = new Bytes(RandomBytes(kCarrierLength, 42)); }
+  static void TearDownTestSuite() {
+    delete carrier_;
+    carrier_ = nullptr;
+  }
+  static const Bytes& ShippedCarrier() { return *carrier_; }
+  static Bytes Expected(int segment) {
+    return Reversed(*carrier_, SegmentStart(segment, kCarrierLength), kSegments[segment].length);
+  }
+
+ private:
+  static Bytes* carrier_;
+};
+
+Bytes* FullSizeCarrierTest::carrier_ = nullptr;
+
+TEST_F(FullSizeCarrierTest, InstallRunWithRunningTotalProgress) {
+  const int carrier_file = OpenCarrier(ShippedCarrier());
+  WatchingBar bar(fake, {OutputPath(0), OutputPath(1), OutputPath(2)});
+  const float max = static_cast<float>(InstallLength() / 100.0);
+  EXPECT_EQ(max, 28'277.73046875f);
+
+  std::int32_t total = 0;
+  std::int32_t start = kCarrierLength - 10;
+  for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
+    const std::int32_t next = ExtractSegment(fake, bar, carrier_file, start, kSegments[segment].length,
+                                             OutputPath(segment), ProgressRule::kRunningTotal, &total);
+    EXPECT_EQ(next, start - kSegments[segment].length);
+    EXPECT_EQ(Output(segment), Expected(segment)) << kSegments[segment].file_name;
+    if (segment == 0) {
+      EXPECT_EQ(next, kCarrierLength - 148'346);  // where HaldenGrid.CAB begins
+    }
+    start = next;
+  }
+  EXPECT_EQ(start, SegmentStart(kUpgradeSegment, kCarrierLength));
+  EXPECT_EQ(total, 2'827'773);
+  EXPECT_EQ(Carrier().highest_record_read, kCarrierLength - 10);
+
+  // A point at every 100th byte of the run and nowhere else, Value = total / 100.
+  const auto& values = bar.values();
+  ASSERT_EQ(values.size(), 28'277u);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const auto& sizes = bar.sizes_at_point[i];
+    ASSERT_EQ(sizes[0] + sizes[1] + sizes[2], 100 * static_cast<std::int64_t>(i + 1)) << "point " << i;
+    ASSERT_EQ(values[i], static_cast<float>(i + 1));
+  }
+  EXPECT_EQ(values.front(), 1.0f);
+  EXPECT_EQ(bar.sizes_at_point.front(), (std::vector<std::int64_t>{100, 0, 0}));
+  EXPECT_EQ(values[1483], 1484.0f);  // the first point inside HaldenGrid.CAB, at its 64th byte
+  EXPECT_EQ(bar.sizes_at_point[1483], (std::vector<std::int64_t>{148'336, 64, 0}));
+  EXPECT_EQ(values.back(), 28'277.0f);
+  EXPECT_LT(values.back(), max);
+  ExpectPumpAfterEachValue();
+  // Each copy closes its own output file as it ends; the carrier stays open.
+  EXPECT_EQ(fake.CallsStartingWith("CloseFile(").size(), 3u);
+  EXPECT_EQ(fake.FreeFileNumber(), carrier_file + 1);
+}
+
+TEST_F(FullSizeCarrierTest, UpgradeRunWithPerFileProgress) {
+  const int carrier_file = OpenCarrier(ShippedCarrier());
+  WatchingBar bar(fake, {OutputPath(kUpgradeSegment)});
+  const float max = static_cast<float>(kSegments[kUpgradeSegment].length / 100.0);
+  EXPECT_EQ(max, 18'104.3203125f);
+
+  const std::int32_t start = kCarrierLength - 2'827'783;
+  EXPECT_EQ(start, SegmentStart(kUpgradeSegment, kCarrierLength));
+  EXPECT_EQ(ExtractSegment(fake, bar, carrier_file, start, kSegments[kUpgradeSegment].length,
+                           OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr),
+            start - 1'810'432);
+  EXPECT_EQ(Output(kUpgradeSegment), Expected(kUpgradeSegment));
+  EXPECT_EQ(Output(kUpgradeSegment).front(), ShippedCarrier()[kCarrierLength - 2'827'783 - 1]);
+
+  // A point at every 10th byte of the file, Value = count / 100.
+  const auto& values = bar.values();
+  ASSERT_EQ(values.size(), 181'043u);
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const std::int64_t count = 10 * static_cast<std::int64_t>(i + 1);
+    ASSERT_EQ(bar.sizes_at_point[i][0], count) << "point " << i;
+    ASSERT_EQ(values[i], static_cast<float>(static_cast<double>(count) / 100.0)) << "point " << i;
+  }
+  EXPECT_EQ(values.front(), 0.1f);
+  EXPECT_EQ(values.back(), 18'104.3f);
+  EXPECT_LT(values.back(), max);
+  ExpectPumpAfterEachValue();
+  // Left open for the run's close-all.
+  EXPECT_TRUE(fake.CallsStartingWith("CloseFile(").empty());
+  EXPECT_EQ(fake.FreeFileNumber(), carrier_file + 2);
+}
+
+TEST_F(FullSizeCarrierTest, LayoutIsAnchoredToTheCarriersEnd) {
+  // One byte more in front and other bytes in the unused tail: the same four files.
+  Bytes shifted = RandomBytes(1, 7);
+  shifted.insert(shifted.end(), ShippedCarrier().begin(), ShippedCarrier().end());
+  for (std::size_t i = shifted.size() - 10; i < shifted.size(); ++i) shifted[i] ^= 0xA5;
+  const auto length = static_cast<std::int32_t>(shifted.size());
+  const int carrier_file = OpenCarrier(std::move(shifted));
+
+  std::int32_t total = 0;
+  std::int32_t start = length - 10;
+  for (int segment = 0; segment < kInstallSegmentCount; ++segment)
+    start = ExtractSegment(fake, fake.progress_bar1, carrier_file, start, kSegments[segment].length,
+                           OutputPath(segment), ProgressRule::kRunningTotal, &total);
+  ExtractSegment(fake, fake.progress_bar1, carrier_file, length - 2'827'783,
+                 kSegments[kUpgradeSegment].length, OutputPath(kUpgradeSegment), ProgressRule::kPerFile,
+                 nullptr);
+  for (int segment = 0; segment < static_cast<int>(kSegments.size()); ++segment)
+    EXPECT_EQ(Output(segment), Expected(segment)) << kSegments[segment].file_name;
+  EXPECT_EQ(Carrier().highest_record_read, length - 10);
+}
+
+TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumber) {
+  // The shortest conforming carrier holds the payload and the unused tail, nothing below.
+  const std::int32_t shortest = PayloadLength() + 10;
+  for (const std::int32_t length : {shortest, shortest - 1}) {
+    SCOPED_TRACE(length);
+    Reset();
+    const Bytes carrier(ShippedCarrier().end() - length, ShippedCarrier().end());
+    const int carrier_file = OpenCarrier(carrier);
+    const std::int32_t start = length - 2'827'783;
+    if (length == shortest) {
+      EXPECT_EQ(ExtractSegment(fake, fake.progress_bar1, carrier_file, start,
+                               kSegments[kUpgradeSegment].length, OutputPath(kUpgradeSegment),
+                               ProgressRule::kPerFile, nullptr),
+                0);
+      EXPECT_EQ(Output(kUpgradeSegment), Expected(kUpgradeSegment));
+    } else {
+      try {
+        ExtractSegment(fake, fake.progress_bar1, carrier_file, start, kSegments[kUpgradeSegment].length,
+                       OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr);
+        ADD_FAILURE() << "copied from a carrier too short";
+      } catch (const RunTimeError& error) {
+        EXPECT_EQ(error.Number(), ErrorNumber::kBadRecordNumber);
+      }
+      // Everything down to position 1 was copied before position 0 failed.
+      EXPECT_EQ(Output(kUpgradeSegment).size(), static_cast<std::size_t>(start));
+    }
+    EXPECT_EQ(Carrier().highest_record_read, start);
+    EXPECT_LE(Carrier().highest_record_read, length - 10);
+  }
+}
+
+}  // namespace
+}  // namespace hdgr::testing
