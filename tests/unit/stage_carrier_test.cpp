@@ -1,0 +1,129 @@
+#include "package/stage_carrier.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_platform.h"
+
+namespace hdgr::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+const std::string kFolder = "c:\\hdgr_temp_setup";
+const std::string kImage = kFolder + "\\setup_image.bmp";
+const std::string kSetupExe = kFolder + "\\Setup.exe";
+const std::string kCab = kFolder + "\\HaldenGrid.CAB";
+const std::string kList = kFolder + "\\Setup.LST";
+
+std::string Find(const std::string& path, int mask) {
+  return "FindEntry(" + path + "," + std::to_string(mask) + ")";
+}
+std::string Remove(const std::string& path) { return "RemoveFile(" + path + ")"; }
+
+class StageCarrierTest : public ::testing::Test {
+ protected:
+  StageCarrierTest() { fake.picture.bytes = {'B', 'M', 1, 2, 3, 4, 5}; }
+
+  void PutWorkFolder() { fake.folders.insert(kFolder); }
+  int Stage() {
+    fake.calls.clear();
+    return StageCarrier(fake, fake.picture);
+  }
+
+  FakePlatform fake;
+};
+
+TEST_F(StageCarrierTest, MakesAMissingFolderAndTriesNoDeletion) {
+  EXPECT_EQ(Stage(), 1);
+  EXPECT_EQ(fake.calls, (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "MakeFolder(" + kFolder + ")",
+                               "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#1)"}));
+  EXPECT_EQ(fake.current_folder, "c:\\");
+  EXPECT_TRUE(fake.HasFolder(kFolder));
+  EXPECT_EQ(fake.File(kImage)->bytes, fake.picture.bytes);
+  // Open as the carrier: record 1 is the image's first byte.
+  EXPECT_EQ(fake.ReadByte(1, 1), 'B');
+}
+
+TEST_F(StageCarrierTest, RemovesTheThreeSetupFilesAndReplacesTheOldImage) {
+  PutWorkFolder();
+  for (const auto& path : {kSetupExe, kCab, kList}) fake.PutFile(path, {9, 9, 9});
+  fake.PutFile(kImage, std::vector<std::uint8_t>(50, 7));
+  fake.PutFile(kFolder + "\\readme.txt", {1});
+  fake.PutFile(kFolder + "\\Setup.exe.bak", {2});
+  fake.PutFile("c:\\other.dat", {3});
+  fake.OpenRandomFile("c:\\other.dat", 1);  // the carrier takes the next free number
+
+  EXPECT_EQ(Stage(), 2);
+  EXPECT_EQ(fake.calls,
+            (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), Find(kSetupExe, 0), Remove(kSetupExe),
+                   Find(kCab, 0), Remove(kCab), Find(kList, 0), Remove(kList),
+                   "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#2)"}));
+  for (const auto& path : {kSetupExe, kCab, kList}) EXPECT_EQ(fake.File(path), nullptr) << path;
+  EXPECT_EQ(fake.File(kImage)->bytes, fake.picture.bytes);  // replaced whole, not overwritten
+  EXPECT_NE(fake.File(kFolder + "\\readme.txt"), nullptr);
+  EXPECT_NE(fake.File(kFolder + "\\Setup.exe.bak"), nullptr);
+}
+
+TEST_F(StageCarrierTest, RemovesOnlyWhatFindEntryReports) {
+  PutWorkFolder();
+  fake.PutFile(kCab, {1});
+  fake.PutFile(kSetupExe, {2});
+  fake.files[Lower(kSetupExe)].hidden = true;
+  fake.PutFile(kList, {3});
+  fake.files[Lower(kList)].system = true;
+
+  Stage();
+  EXPECT_EQ(fake.CallsStartingWith("RemoveFile("), (Calls{Remove(kCab)}));
+  EXPECT_EQ(fake.CallsStartingWith("FindEntry(").size(), 4u);
+  EXPECT_NE(fake.File(kSetupExe), nullptr);
+  EXPECT_NE(fake.File(kList), nullptr);
+  EXPECT_TRUE(fake.HasCall("OpenRandomFile(" + kImage + ",#1)"));
+}
+
+TEST_F(StageCarrierTest, PlainFileInPlaceOfTheFolderFailsAtTheSaveAndChangesNothing) {
+  fake.PutFile(kFolder, {'x'});
+  try {
+    Stage();
+    ADD_FAILURE() << "staged into a plain file";
+  } catch (const RunTimeError& error) {
+    EXPECT_EQ(error.Number(), ErrorNumber::kPathNotFound);
+    EXPECT_EQ(error.Detail(), kImage);
+  }
+  EXPECT_EQ(fake.calls, (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), Find(kSetupExe, 0),
+                               Find(kCab, 0), Find(kList, 0), "SavePicture(" + kImage + ")"}));
+  EXPECT_FALSE(fake.HasFolder(kFolder));
+  EXPECT_EQ(fake.File(kFolder)->bytes, std::vector<std::uint8_t>{'x'});
+  EXPECT_EQ(fake.files.size(), 1u);
+}
+
+TEST_F(StageCarrierTest, FailingDeletionStopsStagingAndKeepsWhatWasDone) {
+  PutWorkFolder();
+  for (const auto& path : {kSetupExe, kCab, kList}) fake.PutFile(path, {1});
+  fake.files[Lower(kCab)].read_only = true;
+  EXPECT_THROW(Stage(), RunTimeError);
+  EXPECT_EQ(fake.calls.back(), Remove(kCab));
+  EXPECT_EQ(fake.File(kSetupExe), nullptr);
+  EXPECT_NE(fake.File(kList), nullptr);
+  EXPECT_EQ(fake.File(kImage), nullptr);
+}
+
+TEST_F(StageCarrierTest, RemoveSavedCarrierDeletesOnlyTheImageAndOnlyWhenPresent) {
+  PutWorkFolder();
+  fake.PutFile(kImage, {1});
+  fake.PutFile(kSetupExe, {2});
+  RemoveSavedCarrier(fake);
+  EXPECT_EQ(fake.calls, (Calls{Find(kImage, 0), Remove(kImage)}));
+  EXPECT_EQ(fake.File(kImage), nullptr);
+
+  fake.calls.clear();
+  RemoveSavedCarrier(fake);
+  EXPECT_EQ(fake.calls, (Calls{Find(kImage, 0)}));
+  EXPECT_TRUE(fake.HasFolder(kFolder));
+  EXPECT_NE(fake.File(kSetupExe), nullptr);
+}
+
+}  // namespace
+}  // namespace hdgr::testing
