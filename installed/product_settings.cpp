@@ -1,0 +1,53 @@
+#include "installed/product_settings.h"
+
+#include <array>
+#include <string>
+#include <utility>
+
+#include "platform/number_text.h"
+#include "platform/run_time_error.h"
+
+namespace hdgr {
+
+namespace {
+
+constexpr std::string_view kPathKey = "app_path";
+constexpr std::string_view kMajorKey = "app_Major";
+constexpr std::string_view kMinorKey = "app_Minor";
+constexpr std::string_view kRevisionKey = "app_Revision";
+constexpr std::string_view kVersionDefault = "0";
+
+std::string Read(ApplicationServices& app, std::string_view key, std::string_view default_value) {
+  return app.ReadSetting(kSettingsApplication, kSettingsSection, key, default_value);
+}
+
+// The user sees which setting holds what, not only that some text was no number.
+std::int16_t ReadVersionNumber(ApplicationServices& app, std::string_view key) {
+  const std::string text = Read(app, key, kVersionDefault);
+  try {
+    return TextToInteger(text);
+  } catch (const RunTimeError& error) {
+    throw RunTimeError(error.Number(), "Setting " + std::string(key) + " = \"" + text + "\"");
+  }
+}
+
+}  // namespace
+
+void ReadInstalledCopy(ApplicationServices& app, Module1& module1) {
+  Module1 read;
+  read.InstalledPath = Read(app, kPathKey, "");
+  read.InstalledMajor = ReadVersionNumber(app, kMajorKey);
+  read.InstalledMinor = ReadVersionNumber(app, kMinorKey);
+  read.InstalledRevision = ReadVersionNumber(app, kRevisionKey);
+  module1 = std::move(read);
+}
+
+void RecordInstalledVersion(ApplicationServices& app) {
+  const OwnVersion own = app.GetOwnVersion();
+  const std::array<std::pair<std::string_view, int>, 3> entries{
+      {{kMajorKey, own.major}, {kMinorKey, own.minor}, {kRevisionKey, own.revision}}};
+  for (const auto& [key, number] : entries)
+    app.SaveSetting(kSettingsApplication, kSettingsSection, key, IntegerToText(number));
+}
+
+}  // namespace hdgr
