@@ -1,0 +1,26 @@
+#pragma once
+// The setup window's fixed texts that the guard and the handlers show.
+
+#include <string_view>
+
+namespace hdgr {
+
+// The product's main window, found by its exact title.
+inline constexpr std::string_view kProductWindowTitle = "Halden Grid - Main Window";
+
+inline constexpr std::string_view kProductMessageTitle = "Halden Grid";
+// Two bare carriage returns: the message box breaks the line at each.
+inline constexpr std::string_view kProductRunningMessage =
+    "The utility is running?\r\r"
+    "[Please close any and all instances of hdGR before attempting to run this setup]";
+
+inline constexpr std::string_view kExtractingStatus = "Extracting...";
+inline constexpr std::string_view kExtractingSetupFiles = "Extracting setup files";
+// Found anywhere in Command1's caption, in any letter case, it chooses the upgrade run.
+inline constexpr std::string_view kUpgradeWord = "upgrade";
+
+inline constexpr std::string_view kLaunchFailedMessage = "Could not launch the setup.";
+inline constexpr std::string_view kLaunchFailedTitle = "hdGR Setup Extraction process";
+inline constexpr std::string_view kUpgradeCompleteMessage = "Upgrade complete";
+
+}  // namespace hdgr
