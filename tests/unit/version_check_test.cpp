@@ -1,0 +1,99 @@
+#include "installed/version_check.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_platform.h"
+
+namespace hdgr::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+const std::string kSettingsFound =
+    "ShowMessage(64,hdGR,HdGR settings were found in your registry, but the program had either "
+    "been uninstalled or its executable has been deleted.  You may install this copy.)";
+const std::string kMostCurrent = "ShowMessage(64,hdGR,You have the most current copy of hdGR.)";
+const std::string kWhiteText = ".ForeColor=255,255,255";
+
+class VersionCheckTest : public ::testing::Test {
+ protected:
+  Calls Check(const Module1& module1) {
+    fake.calls.clear();
+    CheckInstalledVersion(fake, fake, module1);
+    return fake.calls;
+  }
+  static Module1 Installed(std::string path, int major, int minor, int revision) {
+    return Module1{std::move(path), static_cast<std::int16_t>(major), static_cast<std::int16_t>(minor),
+                   static_cast<std::int16_t>(revision)};
+  }
+  FakePlatform fake;
+};
+
+TEST_F(VersionCheckTest, EmptyFolderMeansInstallWithoutAMessage) {
+  EXPECT_EQ(Check(Installed("", 3, 3, 9)), (Calls{"Label5.Caption=Ready to install!"}));
+  EXPECT_TRUE(fake.command1.Enabled());
+  EXPECT_EQ(fake.command1.Caption(), "Accept terms of install");
+}
+
+TEST_F(VersionCheckTest, ProgramFileMissingShowsTheSettingsMessageFirst) {
+  fake.PutFile("C:\\Hidden\\HaldenGrid.exe", {1});
+  fake.files["c:\\hidden\\haldengrid.exe"].hidden = true;  // find entry with mask 0 skips it
+  fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
+  // The path goes to find entry exactly as stored plus the suffix: blanks, separators and all.
+  for (const std::string folder : {"C:\\Gone", "   ", "C:\\HG\\", " C:\\HG", "C:\\Hidden"}) {
+    SCOPED_TRACE("folder \"" + folder + "\"");
+    EXPECT_EQ(Check(Installed(folder, 3, 3, 9)),
+              (Calls{"FindEntry(" + folder + "\\HaldenGrid.exe,0)", kSettingsFound,
+                     "Label5.Caption=Ready to install!"}));
+    EXPECT_TRUE(fake.command1.Enabled());
+  }
+}
+
+TEST_F(VersionCheckTest, ComparesTheInstalledVersionInOrder) {
+  struct Row {
+    int major, minor, revision;
+    int white;  // the Label3 item that turns white; -1: current
+  };
+  const std::vector<Row> rows = {
+      {3, 4, 0, -1}, {3, 4, 5, -1}, {3, 5, 0, -1}, {4, 5, 0, -1}, {5, 4, 0, -1},
+      {4, 0, 0, -1}, {4, 4, -1, -1}, {3, 4, 32767, -1}, {32767, -32768, -32768, -1},
+      {3, 3, 9, 1}, {2, 9, 9, 0}, {0, 0, 0, 0}, {3, 4, -1, 2}, {2, 5, 1, 0},
+      {-1, 9, 9, 0}, {3, 3, 32767, 1}, {-32768, 0, 0, 0},
+  };
+  for (const Row& row : rows) {
+    const std::string version = std::to_string(row.major) + "." + std::to_string(row.minor) + "." +
+                                std::to_string(row.revision);
+    SCOPED_TRACE("installed " + version);
+    FakePlatform fresh;
+    fresh.PutFile("C:\\Program Files\\Halden Grid\\HaldenGrid.exe", {1});
+    CheckInstalledVersion(fresh, fresh,
+                          Installed("C:\\Program Files\\Halden Grid", row.major, row.minor, row.revision));
+    Calls expected{"FindEntry(C:\\Program Files\\Halden Grid\\HaldenGrid.exe,0)",
+                   "Label5.Caption=Your version: " + version};
+    if (row.white >= 0) {
+      expected.insert(expected.end(),
+                      {"Command1.Caption=Accept terms of upgrade",
+                       "Label3(" + std::to_string(row.white) + ")" + kWhiteText, "Label5" + kWhiteText});
+    } else {
+      expected.insert(expected.end(), {kMostCurrent, "Command1.Enabled=false"});
+    }
+    EXPECT_EQ(fresh.calls, expected);
+    EXPECT_EQ(fresh.command1.Enabled(), row.white >= 0);
+  }
+}
+
+TEST_F(VersionCheckTest, PackageVersionComesFromTheLabel3CaptionsAsNumbers) {
+  fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
+  fake.label3[1].SetCaption(" 5 ");
+  EXPECT_EQ(Check(Installed("C:\\HG", 3, 4, 9)).at(3), "Label3(1)" + kWhiteText);
+  // Compared in double precision: a fraction in a caption is not rounded away.
+  fake.label3[1].SetCaption("4");
+  fake.label3[2].SetCaption("0.5");
+  EXPECT_EQ(Check(Installed("C:\\HG", 3, 4, 0)).at(3), "Label3(2)" + kWhiteText);
+}
+
+}  // namespace
+}  // namespace hdgr::testing
