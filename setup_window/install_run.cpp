@@ -1,0 +1,52 @@
+#include "setup_window/install_run.h"
+
+#include <string>
+
+#include "installed/product_settings.h"
+#include "package/extract_segment.h"
+#include "package/segment_table.h"
+#include "package/stage_carrier.h"
+#include "package/work_folder.h"
+#include "setup_window/temporary_file.h"
+#include "setup_window/texts.h"
+
+namespace hdgr {
+
+namespace {
+
+std::string SetupFilePath(int segment) {
+  return std::string(kWorkFolder) + "\\" + std::string(kSegments[segment].file_name);
+}
+
+// A leftover at a setup path that find entry does not report (hidden, system) would be
+// overwritten only in part; writing beside it and replacing it whole avoids that.
+void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& digests) {
+  std::int32_t running_total = 0;
+  std::int32_t start = SegmentStart(0, platform.app.FileLength(kSavedCarrierPath));
+  for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
+    TemporaryFile output(platform.app, SetupFilePath(segment));
+    start = ExtractSegment(platform.app, platform.form.ProgressBar1(), carrier_file, start,
+                           kSegments[segment].length, output.Path(), ProgressRule::kRunningTotal,
+                           &running_total);
+    output.PutInPlace(digests[segment]);
+  }
+}
+
+}  // namespace
+
+void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests) {
+  ApplicationServices& app = platform.app;
+  platform.form.ProgressBar1().SetMax(static_cast<float>(InstallLength() / 100.0));
+  platform.form.Label1().SetCaption(kExtractingSetupFiles);
+  CopySetupFiles(platform, carrier_file, digests);
+  RecordInstalledVersion(app);
+  app.CloseAllFiles();
+  RemoveSavedCarrier(app);
+  if (app.StartProgram(kInstallerPath, kShowNormalFocus) == 0) {
+    app.ShowMessage(kLaunchFailedMessage, MessageIcon::kError, kLaunchFailedTitle);
+    app.EndProgram();
+  }
+  platform.form.Timer1().SetEnabled(true);
+}
+
+}  // namespace hdgr

@@ -1,0 +1,13 @@
+#pragma once
+// The install run: the installer's three files into the work folder, the version
+// recorded, the installer started and the timed exit armed.
+
+#include "package/payload_digests.h"
+#include "platform/controls.h"
+
+namespace hdgr {
+
+// Returns with Timer1 on; ends the program when the installer does not start.
+void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests);
+
+}  // namespace hdgr

@@ -1,0 +1,36 @@
+#include "setup_window/upgrade_run.h"
+
+#include <string>
+
+#include "package/extract_segment.h"
+#include "package/segment_table.h"
+#include "package/stage_carrier.h"
+#include "package/work_folder.h"
+#include "platform/number_text.h"
+#include "setup_window/temporary_file.h"
+#include "setup_window/texts.h"
+
+namespace hdgr {
+
+void PerformUpgradeRun(Platform& platform, int carrier_file, const Module1& module1,
+                       const PayloadDigests& digests) {
+  ApplicationServices& app = platform.app;
+  const Segment& program = kSegments[kUpgradeSegment];
+  platform.form.ProgressBar1().SetMax(static_cast<float>(program.length / 100.0));
+  const std::string target = std::string(TrimBlanks(module1.InstalledPath)) + std::string(kProgramFileSuffix);
+  {
+    // The old program stays until the new one is complete and verified, then one rename
+    // replaces it, hidden or system too: a failure never leaves the product without one.
+    TemporaryFile output(app, target);
+    ExtractSegment(app, platform.form.ProgressBar1(), carrier_file,
+                   SegmentStart(kUpgradeSegment, app.FileLength(kSavedCarrierPath)), program.length,
+                   output.Path(), ProgressRule::kPerFile, nullptr);
+    app.CloseAllFiles();
+    output.PutInPlace(digests[kUpgradeSegment]);
+  }
+  RemoveSavedCarrier(app);
+  app.ShowMessage(kUpgradeCompleteMessage, MessageIcon::kInformation, kProductMessageTitle);
+  app.EndProgram();
+}
+
+}  // namespace hdgr
