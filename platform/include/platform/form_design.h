@@ -1,0 +1,130 @@
+#pragma once
+// A window's design as data: the window's settings and a table of its controls, in
+// twips, as the window toolkit creates them. Nothing here is computed at run time
+// except the conversion to pixels and the size a label takes from its caption.
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "platform/controls.h"
+
+namespace hdgr {
+
+// The design's density: 96 dots per inch. The program is DPI-unaware, so the system
+// scales the whole window instead.
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kDesignDpi = 96;
+
+inline constexpr int kNoIndex = -1;     // a control that is not an item of an array
+inline constexpr int kNoTabIndex = -1;  // shapes and timers
+inline constexpr int kSunkenBorderPixels = 2;
+
+enum class ControlKind { kPictureBox, kCommandButton, kTextBox, kProgressBar, kLabel, kShape, kTimer };
+
+struct TwipsRect {
+  int left;
+  int top;
+  int width;
+  int height;
+};
+
+struct PixelRect {
+  int left;
+  int top;
+  int width;
+  int height;
+  int Right() const { return left + width; }
+  int Bottom() const { return top + height; }
+  friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+struct PixelPoint {
+  int x;
+  int y;
+  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+struct PixelSize {
+  int width;
+  int height;
+  friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+// Character set is always ANSI (0); weight 700 when bold, else 400; never underlined or struck out.
+struct FontSpec {
+  std::string_view face;
+  float points;
+  bool bold = false;
+  bool italic = false;
+};
+
+// An explicit colour, or one of the desktop's colour scheme by its index.
+struct ColourSpec {
+  Colour rgb{0, 0, 0};
+  int system_index = -1;
+  bool IsSystem() const { return system_index >= 0; }
+};
+
+constexpr ColourSpec Rgb(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  return ColourSpec{Colour{red, green, blue}, -1};
+}
+constexpr ColourSpec SystemColour(int index) { return ColourSpec{Colour{0, 0, 0}, index}; }
+
+struct ControlDesign {
+  std::string_view name{};
+  int index = kNoIndex;
+  ControlKind kind = ControlKind::kLabel;
+  std::string_view container{};  // empty: the window's client area
+  TwipsRect twips{};
+  std::string_view caption{};  // a label's or button's caption, a text box's text
+  std::optional<FontSpec> font{};  // none: the window's default font
+  std::optional<ColourSpec> fore_colour{};
+  std::optional<ColourSpec> back_colour{};
+  int tab_index = kNoTabIndex;
+  bool tab_stop = false;       // takes the focus with Tab
+  bool sunken_border = false;  // picture boxes and text boxes: a 2-pixel sunken border
+  bool keeps_right_edge = false;  // labels: a new caption grows or shrinks to the left
+  std::string_view picture{};  // picture boxes: the name of the bitmap resource they draw
+  int interval_ms = 0;         // timers
+  bool enabled = true;         // a timer's switch; every other control starts enabled
+};
+
+struct FormDesign {
+  std::string_view name;
+  std::string_view caption;
+  int client_width_twips;
+  int client_height_twips;
+  Colour back_colour;
+  FontSpec default_font;
+  std::span<const ControlDesign> controls;
+};
+
+// Twips to pixels at the design's density.
+PixelRect ToPixels(const TwipsRect& twips);
+
+// The control's box relative to its container's interior, as designed.
+PixelRect DesignedBox(const ControlDesign& control);
+
+// A label's box once its caption measures `extent` in its font: the designed left
+// edge stays, or the designed right edge for a label that keeps it; the top stays.
+PixelRect LabelBox(const ControlDesign& label, PixelSize extent);
+
+// The control named `name`, item `index`; nullptr when the design has none.
+const ControlDesign* FindControl(const FormDesign& form, std::string_view name, int index = kNoIndex);
+
+// Where the interior of `container` (empty: the client area) begins in the client area.
+PixelPoint InteriorOrigin(const FormDesign& form, std::string_view container);
+
+// The control's designed box in client-area pixels.
+PixelRect ClientBox(const FormDesign& form, const ControlDesign& control);
+
+// The control's identifier among its window's children: its row in the table, offset
+// so that it never clashes with the dialog ids 1 to 99 (IDOK and friends).
+int ControlId(const FormDesign& form, const ControlDesign& control);
+
+// A font's character height in pixels at the design's density, as a negative
+// LOGFONT height asks for it.
+int FontPixelHeight(const FontSpec& font);
+
+}  // namespace hdgr
