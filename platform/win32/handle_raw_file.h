@@ -1,0 +1,29 @@
+#pragma once
+// A raw file over a Windows file handle, for the buffered record files.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/src/raw_file.h"
+#include "platform/win32/unique_handle.h"
+
+namespace hdgr::win32 {
+
+class HandleRawFile : public RawFile {
+ public:
+  // Read and write, shared for reading only; creates a missing file and keeps an
+  // existing one as it is.
+  static std::unique_ptr<HandleRawFile> OpenForRecords(std::string_view path);
+
+  std::int64_t Size() override;
+  void ReadAt(std::int64_t offset, std::span<std::uint8_t> into) override;
+  void WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) override;
+
+ private:
+  HandleRawFile(FileHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
+  FileHandle file_;
+  std::wstring path_;
+};
+
+}  // namespace hdgr::win32

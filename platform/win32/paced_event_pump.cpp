@@ -1,0 +1,32 @@
+#include "platform/win32/paced_event_pump.h"
+
+#include <windows.h>
+
+namespace hdgr::win32 {
+
+void PumpAllMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void PacedEventPump::Pump() {
+  if (pumped_ && Clock::now() - last_ < kInterval) return;
+  ShowPending();
+  PumpAllMessages();
+  // Measured after the work, so a slow repaint cannot make every call due.
+  last_ = Clock::now();
+  pumped_ = true;
+}
+
+void PacedEventPump::ShowPending() {
+  if (display_ != nullptr) display_->ShowPending();
+}
+
+}  // namespace hdgr::win32

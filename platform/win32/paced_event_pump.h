@@ -1,0 +1,34 @@
+#pragma once
+// The event pump at the display's pace. The extractor pumps at every progress point,
+// tens of thousands of times per run; a real pump with a repaint costs about a
+// millisecond under Wine, so between real pumps a call only reads the clock.
+
+#include <chrono>
+
+#include "platform/win32/pending_display.h"
+
+namespace hdgr::win32 {
+
+class PacedEventPump {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::milliseconds kInterval{15};
+
+  void SetDisplay(PendingDisplay* display) { display_ = display; }
+  // Shows what is pending and handles every waiting message, unless the last time was
+  // less than kInterval ago.
+  void Pump();
+  // Shows what is pending, without handling messages.
+  void ShowPending();
+
+ private:
+  PendingDisplay* display_ = nullptr;
+  Clock::time_point last_{};
+  bool pumped_ = false;
+};
+
+// Handles every waiting message of this thread now. A quit message is put back for the
+// main loop to see.
+void PumpAllMessages();
+
+}  // namespace hdgr::win32

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "platform/application_services.h"
+
+namespace hdgr::win32 {
+
+// The primary screen in twips; twips per pixel = 1440 / the screen's dots per inch.
+ScreenMetrics ReadScreenMetrics();
+// Major, minor and revision of a program file's fixed version information; a file
+// without version information is a path/file access error naming it.
+OwnVersion ReadFileVersion(const std::wstring& path);
+// The running program's own file.
+std::wstring OwnProgramPath();
+
+}  // namespace hdgr::win32

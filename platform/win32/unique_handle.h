@@ -1,0 +1,84 @@
+#pragma once
+// One small owning wrapper per kind of Windows handle: non-copyable, movable, closed once
+// by its destructor. Nothing closes a handle by hand.
+
+#include <windows.h>
+
+#include <utility>
+
+namespace hdgr::win32 {
+
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using Handle = typename Traits::Handle;
+
+  UniqueHandle() = default;
+  explicit UniqueHandle(Handle handle) : handle_(handle) {}
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      handle_ = std::exchange(other.handle_, Traits::Invalid());
+    }
+    return *this;
+  }
+  ~UniqueHandle() { Reset(); }
+
+  Handle Get() const { return handle_; }
+  bool Valid() const { return handle_ != Traits::Invalid(); }
+  explicit operator bool() const { return Valid(); }
+  // For the out-parameter of an opening call; the wrapper must be empty.
+  Handle* Receive() { return &handle_; }
+
+ private:
+  void Reset() {
+    if (Valid()) Traits::Close(std::exchange(handle_, Traits::Invalid()));
+  }
+  Handle handle_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { FindClose(handle); }
+};
+struct RegistryKeyTraits {
+  using Handle = HKEY;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { RegCloseKey(handle); }
+};
+struct ProcessHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
+using FileHandle = UniqueHandle<FileHandleTraits>;        // CreateFileW
+using FindHandle = UniqueHandle<FindHandleTraits>;        // FindFirstFileW
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;      // RegOpenKeyExW, RegCreateKeyExW
+using ProcessHandle = UniqueHandle<ProcessHandleTraits>;  // ShellExecuteExW, OpenProcess
+
+// The screen's device context, released to the desktop window it came from.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  ~ScreenDc() {
+    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+  }
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+}  // namespace hdgr::win32
