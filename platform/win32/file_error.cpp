@@ -21,6 +21,13 @@ RunTimeError FileError(Win32Code code, const std::wstring& path) {
   return Win32Error(code, Utf8(path));
 }
 
+void RefuseReadOnly(const std::wstring& path) {
+  const Win32Code attributes = AttributesOf(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " is read-only");
+}
+
 Win32Code UnhideForReplacing(const std::wstring& path) {
   const Win32Code attributes = AttributesOf(path);
   constexpr Win32Code kHiding = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

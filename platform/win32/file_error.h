@@ -15,6 +15,10 @@ RunTimeError FileError(Win32Code code, const std::wstring& path);
 // Attributes of an existing entry, or INVALID_FILE_ATTRIBUTES (a DWORD) when there is none.
 Win32Code AttributesOf(const std::wstring& path);
 
+// A read-only file is refused for writing here and not only by the system, which lets an
+// administrator (and Wine run as root) write it all the same.
+void RefuseReadOnly(const std::wstring& path);
+
 // Clears hidden and system on an existing file so that it can be replaced; returns the
 // attributes it had (INVALID_FILE_ATTRIBUTES when there is no such entry).
 Win32Code UnhideForReplacing(const std::wstring& path);

@@ -70,7 +70,11 @@ void MakeFolder(std::string_view path) {
 
 void ChangeFolder(std::string_view path) {
   const std::wstring wide = Wide(path);
-  if (!SetCurrentDirectoryW(wide.c_str())) throw FileError(GetLastError(), wide);
+  if (!SetCurrentDirectoryW(wide.c_str())) {
+    const DWORD code = GetLastError();
+    // A folder that is not there is a missing path, whichever way the system words it.
+    throw FileError(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code, wide);
+  }
 }
 
 std::int32_t FileLength(std::string_view path) {
@@ -132,6 +136,7 @@ DWORD WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
 
 void WriteWholeFile(std::string_view path, std::span<const std::uint8_t> bytes) {
   const std::wstring wide = Wide(path);
+  RefuseReadOnly(wide);
   UnhideForReplacing(wide);
   DWORD code = 0;
   {

@@ -25,6 +25,7 @@ constexpr std::size_t kMostPerCall = 1u << 20;
 
 std::unique_ptr<HandleRawFile> HandleRawFile::OpenForRecords(std::string_view path) {
   std::wstring wide = Wide(path);
+  RefuseReadOnly(wide);
   FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw FileError(GetLastError(), wide);

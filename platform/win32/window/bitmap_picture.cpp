@@ -1,0 +1,71 @@
+#include "platform/win32/window/bitmap_picture.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/run_time_error.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_error.h"
+
+namespace hdgr::win32 {
+
+namespace {
+
+constexpr std::size_t kFileHeaderBytes = 14;
+constexpr std::size_t kInfoHeaderBytes = 40;
+
+std::uint32_t Le32(std::span<const std::uint8_t> bytes, std::size_t at) {
+  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
+[[noreturn]] void NotABitmap() { throw RunTimeError(ErrorNumber::kInvalidProcedureCall, "picture is not a bitmap"); }
+
+}  // namespace
+
+BitmapPicture::BitmapPicture(std::span<const std::uint8_t> file) : file_(file) {
+  if (file.size() < kFileHeaderBytes + kInfoHeaderBytes || file[0] != 'B' || file[1] != 'M') NotABitmap();
+  const std::size_t pixels_at = Le32(file, 10);
+  const std::size_t info_bytes = Le32(file, kFileHeaderBytes);
+  if (info_bytes < kInfoHeaderBytes || kFileHeaderBytes + info_bytes > pixels_at || pixels_at > file.size())
+    NotABitmap();
+  // The header and colour table in aligned memory, as CreateDIBSection reads them.
+  std::vector<std::uint8_t> info(file.begin() + kFileHeaderBytes, file.begin() + static_cast<std::ptrdiff_t>(pixels_at));
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, info.data(), sizeof header);
+  const std::int64_t rows = std::llabs(header.biHeight);
+  const std::int64_t stride = (static_cast<std::int64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+  if (header.biWidth <= 0 || rows == 0 || header.biCompression != BI_RGB || header.biBitCount == 0 ||
+      header.biBitCount > 32 || stride * rows > static_cast<std::int64_t>(file.size() - pixels_at))
+    NotABitmap();
+  width_ = header.biWidth;
+  height_ = static_cast<int>(rows);
+
+  void* bits = nullptr;
+  bitmap_ = Bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
+                                    &bits, nullptr, 0));
+  if (!bitmap_) {
+    const DWORD code = GetLastError();
+    throw Win32Error(code, "picture");
+  }
+  std::memcpy(bits, file.data() + pixels_at, static_cast<std::size_t>(stride * rows));
+}
+
+void BitmapPicture::Draw(HDC dc, int x, int y) const {
+  MemoryDc source(dc);
+  Selection selected(source.Get(), bitmap_.Get());
+  BitBlt(dc, x, y, width_, height_, source.Get(), 0, 0, SRCCOPY);
+}
+
+std::span<const std::uint8_t> ProgramResource(const wchar_t* name) {
+  HRSRC found = FindResourceW(nullptr, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
+  const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) {
+    const DWORD code = GetLastError();
+    throw Win32Error(code, "resource " + Utf8(name));
+  }
+  return {static_cast<const std::uint8_t*>(bytes), SizeofResource(nullptr, found)};
+}
+
+}  // namespace hdgr::win32

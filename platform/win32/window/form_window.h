@@ -1,0 +1,93 @@
+#pragma once
+// A top-level window created from a FormDesign with all its controls, hidden until
+// Show. Fixed dialog frame with a close box, no minimise or maximise box, the given
+// client size, kept out of the taskbar by a hidden owner window.
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/form_design.h"
+#include "platform/win32/pending_display.h"
+#include "platform/win32/win32_progress_bar.h"
+#include "platform/win32/window/command_button.h"
+#include "platform/win32/window/gdi_handles.h"
+#include "platform/win32/window/label_window.h"
+#include "platform/win32/window/picture_box.h"
+#include "platform/win32/window/tab_order.h"
+#include "platform/win32/window/window_class.h"
+#include "platform/win32/window/window_timer.h"
+
+namespace hdgr::win32 {
+
+// The program's icon group resource, used as the window's icon when present.
+inline constexpr int kFormIconResource = 1;
+
+class FormWindow : public Form, private MessageHandler {
+ public:
+  // `design` outlives the window. Pictures come from the program's RCDATA resources.
+  explicit FormWindow(const FormDesign& design);
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+  ~FormWindow() override;
+
+  // Shows the window where it stands and gives the focus to the first control in tab order.
+  void Show();
+  // The progress bar's window follows its values at the pace the services pump at.
+  PendingDisplay& ProgressBarDisplay(std::string_view name, int index = kNoIndex);
+
+  Label& LabelNamed(std::string_view name, int index) override;
+  CommandButton& ButtonNamed(std::string_view name, int index) override;
+  ProgressBar& ProgressBarNamed(std::string_view name, int index) override;
+  Timer& TimerNamed(std::string_view name, int index) override;
+  const Picture& PictureNamed(std::string_view name, int index) override;
+  WindowHandle hWnd() const override;
+  void OnClick(std::string_view button, std::function<void()> handler) override;
+  void OnTimer(std::string_view timer, std::function<void()> handler) override;
+  void OnCloseRequest(std::function<void()> handler) override;
+  void SetCloseEnabled(bool enabled) override;
+
+ private:
+  template <typename T>
+  struct Named {
+    const ControlDesign* design;
+    std::unique_ptr<T> object;
+  };
+  template <typename T>
+  static T& Find(std::vector<Named<T>>& controls, std::string_view name, int index, const char* kind);
+
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
+  void CreateTopLevel();
+  void CreateControl(const ControlDesign& control);
+  HWND ContainerWindow(const ControlDesign& control);
+  PictureBox& ContainerBox(const ControlDesign& control);
+  HFONT FontOf(const ControlDesign& control);
+  void RequestClose();
+
+  const FormDesign& design_;
+  Icon icon_;
+  Icon small_icon_;
+  Brush background_;
+  OwnedWindow owner_;
+  OwnedWindow window_;
+  std::vector<Font> fonts_;
+  HFONT default_font_ = nullptr;
+  std::vector<Named<PictureBox>> pictures_;
+  std::vector<Named<Win32Label>> labels_;
+  std::vector<Named<Win32Button>> buttons_;
+  std::vector<Named<Win32ProgressBar>> bars_;
+  std::vector<Named<Win32Timer>> timers_;
+  TabOrder tab_order_;
+  HWND last_focus_ = nullptr;
+  std::map<int, std::function<void()>> click_handlers_;
+  std::map<UINT_PTR, std::function<void()>> timer_handlers_;
+  std::function<void()> close_handler_;
+  bool close_enabled_ = true;
+};
+
+}  // namespace hdgr::win32

@@ -1,0 +1,58 @@
+#pragma once
+// A label: a child window with no background of its own, sized to its caption in its
+// font. It paints what lies beneath it (its container's surface, which draws every
+// label's letters), so captions stay readable by other programs with WM_GETTEXT.
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/form_design.h"
+#include "platform/win32/window/window_class.h"
+
+namespace hdgr::win32 {
+
+// What lies beneath the labels of a container, in the container's client coordinates.
+class LabelSurface {
+ public:
+  virtual ~LabelSurface() = default;
+  virtual void PaintSurface(HDC dc, const RECT& area) = 0;
+  // Repaints `area` and every child window over it.
+  virtual void Repaint(const RECT& area) = 0;
+};
+
+class Win32Label : public Label, private MessageHandler {
+ public:
+  // `design` and `font` outlive the label.
+  Win32Label(const ControlDesign& design, HFONT font, HWND container, LabelSurface& surface, int id);
+  Win32Label(const Win32Label&) = delete;
+  Win32Label& operator=(const Win32Label&) = delete;
+
+  std::string Caption() const override;
+  void SetCaption(std::string_view caption) override;
+  void SetVisible(bool visible) override;
+  void SetForeColor(Colour colour) override;
+
+  // Draws the caption's letters at the label's box, in the container's coordinates.
+  void DrawLetters(HDC dc) const;
+  bool Visible() const { return visible_; }
+  // The label's box with room for italic overhang, in the container's coordinates.
+  RECT InkBox() const;
+
+ private:
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
+  void FitToCaption();
+  void Paint();
+
+  const ControlDesign& design_;
+  HFONT font_;
+  LabelSurface& surface_;
+  HWND window_ = nullptr;
+  std::wstring caption_;
+  COLORREF colour_;
+  RECT box_{};
+  bool visible_ = true;
+};
+
+}  // namespace hdgr::win32

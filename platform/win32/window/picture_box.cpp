@@ -1,0 +1,106 @@
+#include "platform/win32/window/picture_box.h"
+
+#include "platform/win32/window/form_colours.h"
+
+namespace hdgr::win32 {
+
+namespace {
+
+constexpr wchar_t kPictureBoxClass[] = L"HdgrPictureBox";
+
+bool Overlap(const RECT& a, const RECT& b) {
+  RECT both;
+  return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+}  // namespace
+
+PictureBox::PictureBox(const ControlDesign& design, const RECT& box, HWND parent, int id,
+                       std::optional<BitmapPicture> picture)
+    : background_(ToColorRef(design.back_colour.value_or(ColourSpec{}))), picture_(std::move(picture)) {
+  RegisterHandlerClass(kPictureBoxClass, ClassLook{});
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (design.tab_stop ? WS_TABSTOP : 0);
+  window_ = CreateHandledWindow(*this, kPictureBoxClass, design.sunken_border ? WS_EX_CLIENTEDGE : 0, style, box,
+                                parent, id, "picture box");
+}
+
+std::span<const std::uint8_t> PictureBox::Bytes() const {
+  return picture_ ? picture_->Bytes() : std::span<const std::uint8_t>{};
+}
+
+void PictureBox::AddShape(const RECT& box, COLORREF colour) {
+  shapes_.push_back(Shape{box, Pen(CreatePen(PS_SOLID, 1, colour))});
+}
+
+void PictureBox::AddLabel(const Win32Label& label) { labels_.push_back(&label); }
+
+void PictureBox::SetChildColours(HWND child, const ColourSpec& text, const ColourSpec& background) {
+  ChildColours colours{ToColorRef(text), ToColorRef(background), nullptr, Brush()};
+  colours.brush = BrushFor(background, colours.owned);
+  child_colours_.insert_or_assign(child, std::move(colours));
+}
+
+void PictureBox::PaintSurface(HDC dc, const RECT& area) {
+  Brush background(CreateSolidBrush(background_));
+  FillRect(dc, &area, background.Get());
+  if (picture_) picture_->Draw(dc, 0, 0);
+  {
+    Selection hollow(dc, GetStockObject(NULL_BRUSH));
+    for (const Shape& shape : shapes_) {
+      if (!Overlap(shape.box, area)) continue;
+      Selection pen(dc, shape.pen.Get());
+      Rectangle(dc, shape.box.left, shape.box.top, shape.box.right, shape.box.bottom);
+    }
+  }
+  for (const Win32Label* label : labels_)
+    if (label->Visible() && Overlap(label->InkBox(), area)) label->DrawLetters(dc);
+}
+
+void PictureBox::Repaint(const RECT& area) {
+  RedrawWindow(window_, &area, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+void PictureBox::Paint() {
+  PaintDc paint(window_);
+  const RECT& area = paint.Area();
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
+  MemoryDc buffer(paint.Get());
+  Bitmap pixels(CreateCompatibleBitmap(paint.Get(), width, height));
+  Selection selected(buffer.Get(), pixels.Get());
+  SetViewportOrgEx(buffer.Get(), -area.left, -area.top, nullptr);
+  PaintSurface(buffer.Get(), area);
+  SetViewportOrgEx(buffer.Get(), 0, 0, nullptr);
+  BitBlt(paint.Get(), area.left, area.top, width, height, buffer.Get(), 0, 0, SRCCOPY);
+}
+
+LRESULT PictureBox::ColourChild(HDC dc, HWND child) {
+  const auto found = child_colours_.find(child);
+  if (found == child_colours_.end()) return 0;
+  SetTextColor(dc, found->second.text);
+  SetBkColor(dc, found->second.background);
+  return reinterpret_cast<LRESULT>(found->second.brush);
+}
+
+LRESULT PictureBox::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_CTLCOLORSTATIC:  // a read-only text box asks here
+    case WM_CTLCOLOREDIT:
+      if (const LRESULT brush = ColourChild(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam)))
+        return brush;
+      return DefWindowProcW(window, message, wparam, lparam);
+    case WM_COMMAND:
+      // Buttons notify their parent; the top-level window runs the events.
+      return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    default:
+      return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+}  // namespace hdgr::win32

@@ -1,0 +1,67 @@
+#pragma once
+// A picture box: draws its picture unscaled at its interior's top-left corner over its
+// background colour, draws the shapes and labels placed on it, and holds child
+// controls, whose notifications it passes on to the top-level window.
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/form_design.h"
+#include "platform/win32/window/bitmap_picture.h"
+#include "platform/win32/window/gdi_handles.h"
+#include "platform/win32/window/label_window.h"
+#include "platform/win32/window/window_class.h"
+
+namespace hdgr::win32 {
+
+class PictureBox : public Picture, public LabelSurface, private MessageHandler {
+ public:
+  // `box` is the outer box in the parent's client coordinates; `picture` may be empty.
+  PictureBox(const ControlDesign& design, const RECT& box, HWND parent, int id,
+             std::optional<BitmapPicture> picture);
+  PictureBox(const PictureBox&) = delete;
+  PictureBox& operator=(const PictureBox&) = delete;
+
+  HWND Window() const { return window_; }
+  // The stored picture's bytes; empty when the box holds none.
+  std::span<const std::uint8_t> Bytes() const override;
+
+  // A rectangle outline of one pixel in `colour`, inside `box` (interior coordinates).
+  void AddShape(const RECT& box, COLORREF colour);
+  // A label drawn on this box's surface; it must outlive the box's painting.
+  void AddLabel(const Win32Label& label);
+  // Text and background colours for a child text box.
+  void SetChildColours(HWND child, const ColourSpec& text, const ColourSpec& background);
+
+  void PaintSurface(HDC dc, const RECT& area) override;
+  void Repaint(const RECT& area) override;
+
+ private:
+  struct Shape {
+    RECT box;
+    Pen pen;
+  };
+  struct ChildColours {
+    COLORREF text;
+    COLORREF background;
+    HBRUSH brush;
+    Brush owned;
+  };
+
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
+  void Paint();
+  LRESULT ColourChild(HDC dc, HWND child);
+
+  HWND window_ = nullptr;
+  COLORREF background_;
+  std::optional<BitmapPicture> picture_;
+  std::vector<Shape> shapes_;
+  std::vector<const Win32Label*> labels_;
+  std::map<HWND, ChildColours> child_colours_;
+};
+
+}  // namespace hdgr::win32

@@ -1,0 +1,33 @@
+#pragma once
+// Keyboard handling of a window without a dialog manager: Tab and Shift+Tab move the
+// focus through the controls in tab order, Enter presses only a focused button, and
+// Escape does nothing. It works in any message loop, the services' pump included,
+// because each control is subclassed.
+
+#include <windows.h>
+
+#include <vector>
+
+namespace hdgr::win32 {
+
+class TabOrder {
+ public:
+  TabOrder() = default;
+  TabOrder(const TabOrder&) = delete;
+  TabOrder& operator=(const TabOrder&) = delete;
+  ~TabOrder();
+
+  // Controls join in tab order.
+  void Add(HWND control);
+  // The first control that can take the focus now; nullptr when none can.
+  HWND First() const;
+  // The control after (or before) `from`, skipping disabled and hidden ones, wrapping around.
+  HWND Next(HWND from, bool backwards) const;
+
+ private:
+  static LRESULT CALLBACK KeyFilter(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                    DWORD_PTR order);
+  std::vector<HWND> controls_;
+};
+
+}  // namespace hdgr::win32

@@ -1,0 +1,105 @@
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/win32/run_time_error_box.h"
+#include "platform/win32/system_info.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_error.h"
+#include "platform/win32/win32_services.h"
+#include "win32_test_support.h"
+
+namespace hdgr::win32::testing {
+namespace {
+
+std::string FixturePath() { return ProgramFolder() + "hdgr_win32_fixture.exe"; }
+
+TEST(StartProgram, StartsAProgramAndGivesItsProcessId) {
+  Win32Services app;
+  const std::uint32_t id = app.StartProgram(FixturePath(), kShowNormalFocus);
+  ASSERT_NE(id, 0u);
+  const ProcessHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  ASSERT_TRUE(process) << "no process " << id;
+  EXPECT_EQ(WaitForSingleObject(process.Get(), 10'000), WAIT_OBJECT_0);
+}
+
+TEST(StartProgram, AProgramThatIsNotThereGivesZero) {
+  Win32Services app;
+  EXPECT_EQ(app.StartProgram("c:\\hdgr no such folder\\Setup.exe", kShowNormalFocus), 0u);
+  EXPECT_EQ(app.StartProgram(ProgramFolder() + "NoSuchSetup.exe", kShowNormalFocus), 0u);
+}
+
+TEST(OwnVersion, ComesFromTheFixedVersionInformation) {
+  const OwnVersion version = ReadFileVersion(Wide(FixturePath()));
+  EXPECT_EQ(version.major, 3);
+  EXPECT_EQ(version.minor, 4);
+  EXPECT_EQ(version.revision, 7);
+}
+
+TEST(OwnVersion, AProgramWithoutVersionInformationIsAnError) {
+  Win32Services app;  // this test program carries none
+  const Failure failure = FailureOf([&] { app.GetOwnVersion(); });
+  EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+  EXPECT_NE(failure.detail.find("no version information"), std::string::npos) << failure.detail;
+}
+
+TEST(Win32Error, KeepsTheClassicNumbersAndNamesTheObject) {
+  struct Case {
+    DWORD code;
+    ErrorNumber number;
+  };
+  const Case cases[] = {
+      {ERROR_FILE_NOT_FOUND, ErrorNumber::kFileNotFound},
+      {ERROR_PATH_NOT_FOUND, ErrorNumber::kPathNotFound},
+      {ERROR_INVALID_NAME, ErrorNumber::kBadFileNameOrNumber},
+      {ERROR_TOO_MANY_OPEN_FILES, ErrorNumber::kTooManyFiles},
+      {ERROR_ACCESS_DENIED, ErrorNumber::kPermissionDenied},
+      {ERROR_SHARING_VIOLATION, ErrorNumber::kPermissionDenied},
+      {ERROR_LOCK_VIOLATION, ErrorNumber::kPermissionDenied},
+      {ERROR_DISK_FULL, ErrorNumber::kDiskFull},
+      {ERROR_HANDLE_DISK_FULL, ErrorNumber::kDiskFull},
+      {ERROR_ALREADY_EXISTS, ErrorNumber::kPathFileAccessError},
+      {ERROR_GEN_FAILURE, ErrorNumber::kPathFileAccessError},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ErrorNumberOf(c.code), c.number) << c.code;
+  const RunTimeError error = Win32Error(ERROR_DISK_FULL, "c:\\hdgr_temp_setup\\Setup.exe");
+  EXPECT_NE(error.MessageText().find("Run-time error 61: Disk full"), std::string::npos);
+  EXPECT_NE(error.Detail().find("c:\\hdgr_temp_setup\\Setup.exe (Windows error 112"), std::string::npos)
+      << error.Detail();
+}
+
+// The event boundary's end: the error box, then exit code 1 once the user presses OK.
+TEST(RunTimeErrorBox, ShowsTheErrorAndEndsWithExitCodeOne) {
+  std::wstring command = L"\"" + Wide(FixturePath()) + L"\" error";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &started));
+  const ProcessHandle process(started.hProcess);
+  const ProcessHandle thread(started.hThread);
+
+  HWND box = nullptr;
+  const std::wstring title = Wide(kRunTimeErrorTitle);
+  for (int tries = 0; tries < 200 && box == nullptr; ++tries) {
+    box = FindWindowW(L"#32770", title.c_str());
+    if (box == nullptr) Sleep(50);
+  }
+  ASSERT_NE(box, nullptr) << "no error box";
+  wchar_t text[512] = {};
+  GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message box's text control
+  const std::string shown = Utf8(text);
+  EXPECT_NE(shown.find("Run-time error 13: Type mismatch"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("app_Revision"), std::string::npos) << shown;
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 10'000), WAIT_OBJECT_0);
+  DWORD exit_code = 0;
+  GetExitCodeProcess(process.Get(), &exit_code);
+  EXPECT_EQ(exit_code, 1u);
+}
+
+}  // namespace
+}  // namespace hdgr::win32::testing

@@ -1,0 +1,82 @@
+#include "win32_test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "platform/win32/system_info.h"
+#include "platform/win32/wide_text.h"
+
+namespace hdgr::win32::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+fs::path Native(const std::string& path) { return fs::path(Wide(path)); }
+
+std::string Root() {
+  wchar_t temp[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
+  return Utf8(std::wstring(temp, length)) + "hdgr-win32-tests";
+}
+
+// Read-only, hidden and system files refuse deletion; make everything plain first.
+void RemoveTree(const fs::path& root) {
+  std::error_code ignored;
+  for (const auto& entry : fs::recursive_directory_iterator(root, ignored))
+    SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+  fs::remove_all(root, ignored);
+}
+}  // namespace
+
+void TempFolderTest::SetUp() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  folder_ = Root() + "\\" + info->test_suite_name() + "." + info->name();
+  RemoveTree(Native(folder_));
+  fs::create_directories(Native(folder_));
+}
+
+void TempFolderTest::TearDown() { RemoveTree(Native(folder_)); }
+
+void PutFile(const std::string& path, const std::vector<std::uint8_t>& bytes, DWORD attributes) {
+  {
+    std::ofstream out(Native(path), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+  }
+  if (attributes != 0) {
+    ASSERT_TRUE(SetFileAttributesW(Wide(path).c_str(), attributes)) << path;
+  }
+}
+
+std::vector<std::uint8_t> Contents(const std::string& path) {
+  std::ifstream in(Native(path), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesW(Wide(path).c_str()); }
+
+std::vector<std::uint8_t> Bytes(std::size_t length, std::uint8_t seed) {
+  std::vector<std::uint8_t> bytes(length);
+  for (std::size_t i = 0; i < length; ++i) bytes[i] = static_cast<std::uint8_t>(seed + i * 7 + i / 251);
+  return bytes;
+}
+
+Failure FailureOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const RunTimeError& error) {
+    return {error.Number(), error.Detail()};
+  }
+  ADD_FAILURE() << "no run-time error";
+  return {ErrorNumber::kInvalidProcedureCall, ""};
+}
+
+std::string ProgramFolder() {
+  const std::string path = Utf8(OwnProgramPath());
+  return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+}  // namespace hdgr::win32::testing

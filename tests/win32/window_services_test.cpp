@@ -1,0 +1,171 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <chrono>
+#include <thread>
+
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_progress_bar.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_user32.h"
+#include "win32_test_support.h"
+
+namespace hdgr::win32::testing {
+namespace {
+
+// A top-level window with a progress bar, destroyed with the test.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    window = CreateWindowExW(0, L"STATIC", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                             10, 400, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    bar_window = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 300, 20,
+                                 window, nullptr, nullptr, nullptr);
+    ASSERT_NE(bar_window, nullptr);
+  }
+  void TearDown() override { DestroyWindow(window); }
+
+  int Shown() const { return static_cast<int>(SendMessageW(bar_window, PBM_GETPOS, 0, 0)); }
+  bool Waiting() const {
+    MSG message;
+    return PeekMessageW(&message, window, WM_APP, WM_APP, PM_NOREMOVE) != 0;
+  }
+
+  const std::string title = "Halden Grid – Prüf Ωindow " + std::to_string(GetCurrentProcessId());
+  HWND window = nullptr;
+  HWND bar_window = nullptr;
+  Win32Services app;
+};
+
+TEST_F(WindowTest, ThePumpRunsAtTheDisplaysPaceAndShowsTheLastValue) {
+  Win32ProgressBar bar(bar_window);
+  app.SetPendingDisplay(&bar);
+  bar.SetMax(28'277.73f);
+
+  PostMessageW(window, WM_APP, 0, 0);
+  app.PumpEvents();
+  EXPECT_FALSE(Waiting()) << "the first pump handles what waits";
+
+  const auto before = std::chrono::steady_clock::now();
+  bar.SetValue(1484);
+  PostMessageW(window, WM_APP, 0, 0);
+  app.PumpEvents();
+  if (std::chrono::steady_clock::now() - before < std::chrono::milliseconds(10)) {
+    EXPECT_TRUE(Waiting()) << "a pump within 15 ms of the last returns at once";
+    EXPECT_EQ(Shown(), 0) << "Value is only recorded until the pump runs";
+  }
+  Sleep(20);
+  app.PumpEvents();
+  EXPECT_FALSE(Waiting());
+  EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(1484, 28'277.73f));
+
+  bar.SetValue(28'277);
+  app.CloseAllFiles();  // a copy ends with a close: its last Value is on screen
+  EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(28'277, 28'277.73f));
+  EXPECT_LT(Shown(), Win32ProgressBar::kPositions) << "the bar stops just short of full";
+  EXPECT_GT(Shown(), Win32ProgressBar::kPositions / 10000 * 9999);
+}
+
+TEST_F(WindowTest, PumpingAtEveryProgressPointCostsLittle) {
+  Win32ProgressBar bar(bar_window);
+  app.SetPendingDisplay(&bar);
+  bar.SetMax(18'104.32f);
+  const auto start = std::chrono::steady_clock::now();
+  for (int count = 10; count <= 1'810'430; count += 10) {
+    bar.SetValue(static_cast<float>(count / 100.0));
+    app.PumpEvents();
+  }
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(elapsed, std::chrono::seconds(3)) << "181,043 progress points";
+  app.CloseAllFiles();
+  EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(18'104.3f, 18'104.32f));
+}
+
+TEST(ProgressBarPosition, IsValueOverMaxOfTheRangeWithinItsEnds) {
+  constexpr int kAll = Win32ProgressBar::kPositions;
+  EXPECT_EQ(Win32ProgressBar::PositionOf(0, 28'277.73f), 0);
+  EXPECT_EQ(Win32ProgressBar::PositionOf(1, 100), kAll / 100);
+  EXPECT_EQ(Win32ProgressBar::PositionOf(28'277, 28'277.73f), 99'997'417);
+  EXPECT_EQ(Win32ProgressBar::PositionOf(18'104.3f, 18'104.32f), 99'999'892);
+  EXPECT_EQ(Win32ProgressBar::PositionOf(200, 100), kAll);
+  EXPECT_EQ(Win32ProgressBar::PositionOf(-5, 100), 0);
+  EXPECT_EQ(Win32ProgressBar::PositionOf(5, 0), 0);
+}
+
+struct AnsweredBox {
+  bool found = false;
+  std::string text;
+  HWND owner = nullptr;
+};
+
+// Runs `show`, which shows a message box titled `title`, and answers the box with OK from
+// another thread, noting its text and owner.
+AnsweredBox AnswerMessageBox(const std::string& title, const std::function<void()>& show) {
+  AnsweredBox box;
+  std::thread answerer([&] {
+    for (int tries = 0; tries < 200; ++tries) {
+      if (HWND found = FindWindowW(L"#32770", Wide(title).c_str())) {
+        wchar_t text[512] = {};
+        GetDlgItemTextW(found, 0xFFFF, text, 512);  // the box's text control
+        box = {true, Utf8(text), GetWindow(found, GW_OWNER)};
+        PostMessageW(found, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(50);
+    }
+  });
+  show();
+  answerer.join();
+  return box;
+}
+
+TEST_F(WindowTest, MessageBoxesPassTheirTextAndAreOwnedByTheSetupWindowOnceItExists) {
+  const std::string text = "The utility is running?\r\r[Please close Prodütto first]";
+  const AnsweredBox before = AnswerMessageBox("hdGR test: no owner", [&] {
+    app.ShowMessage(text, MessageIcon::kInformation, "hdGR test: no owner");
+  });
+  ASSERT_TRUE(before.found);
+  EXPECT_EQ(before.text, text);
+  EXPECT_EQ(before.owner, nullptr);
+
+  app.SetOwnerWindow(window);
+  const AnsweredBox owned = AnswerMessageBox("hdGR test: owned", [&] {
+    app.ShowMessage(text, MessageIcon::kError, "hdGR test: owned");
+  });
+  ASSERT_TRUE(owned.found);
+  EXPECT_EQ(owned.owner, window);
+}
+
+TEST_F(WindowTest, User32FindsTopLevelWindowsByTheirExactTitle) {
+  Win32User32 user32;
+  EXPECT_EQ(user32.FindWindowA(title), reinterpret_cast<WindowHandle>(window));
+  EXPECT_EQ(user32.FindWindowA(title + " "), 0);
+  EXPECT_EQ(user32.FindWindowA("Halden Grid - no such window"), 0);
+  const auto handle = reinterpret_cast<WindowHandle>(window);
+  user32.SetWindowPos(handle, kHwndTop, 30, 40, 300, 150, SWP_NOACTIVATE);
+  const WindowRect rect = user32.GetWindowRect(handle);
+  EXPECT_EQ(rect.left, 30);
+  EXPECT_EQ(rect.top, 40);
+  EXPECT_EQ(rect.right - rect.left, 300);
+  EXPECT_EQ(rect.bottom - rect.top, 150);
+}
+
+TEST(ScreenMetrics, AreTheScreensPixelsInTwips) {
+  Win32Services app;
+  const ScreenMetrics metrics = app.GetScreenMetrics();
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  EXPECT_FLOAT_EQ(metrics.twips_per_pixel_x, 1440.0f / static_cast<float>(dpi));
+  EXPECT_FLOAT_EQ(metrics.width_twips / metrics.twips_per_pixel_x,
+                  static_cast<float>(GetSystemMetrics(SM_CXSCREEN)));
+  EXPECT_FLOAT_EQ(metrics.height_twips / metrics.twips_per_pixel_y,
+                  static_cast<float>(GetSystemMetrics(SM_CYSCREEN)));
+}
+
+}  // namespace
+}  // namespace hdgr::win32::testing
