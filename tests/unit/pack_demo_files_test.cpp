@@ -1,0 +1,65 @@
+#include "tools/hdgr-pack/demo_files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <string>
+
+#include "package/segment_table.h"
+#include "tools/hdgr-pack/digests_source.h"
+#include "tools/hdgr-pack/pack_error.h"
+
+namespace hdgr {
+namespace {
+
+TEST(PackDemoFilesTest, FileListIsCrLfTextOfItsExactLengthNamingEveryFile) {
+  const auto bytes = DemoFileList();
+  const std::string text(bytes.begin(), bytes.end());
+  ASSERT_EQ(text.size(), static_cast<std::size_t>(kSegments[SegmentIndexOf("Setup.LST")].length));
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+    ASSERT_EQ(text[at - 1], '\r') << "bare line feed at " << at;
+  for (const Segment& segment : kSegments)
+    EXPECT_NE(text.find(std::string(segment.file_name) + "," + std::to_string(segment.length)), std::string::npos);
+}
+
+TEST(PackDemoFilesTest, CabinetIsTheSameEveryTimeAndStartsLikeOne) {
+  const auto cabinet = DemoCabinet();
+  ASSERT_EQ(cabinet.size(), static_cast<std::size_t>(kSegments[SegmentIndexOf("HaldenGrid.CAB")].length));
+  EXPECT_EQ(std::string(cabinet.begin(), cabinet.begin() + 4), "MSCF");
+  EXPECT_EQ(cabinet, DemoCabinet());
+  EXPECT_LT(std::count(cabinet.begin(), cabinet.end(), std::uint8_t{0}), static_cast<long>(cabinet.size() / 64));
+}
+
+TEST(PackDemoFilesTest, PaddingKeepsTheProgramAndFillsItsSegment) {
+  const int setup = SegmentIndexOf("Setup.exe");
+  const std::vector<std::uint8_t> program{'M', 'Z', 1, 2, 3};
+  const auto padded = PadToSegment(program, setup, "stand-in.exe");
+  ASSERT_EQ(padded.size(), 148'336u);
+  EXPECT_TRUE(std::equal(program.begin(), program.end(), padded.begin()));
+  EXPECT_EQ(PadToSegment(padded, setup, "stand-in.exe"), padded);
+  EXPECT_THROW(PadToSegment(std::vector<std::uint8_t>(148'337), setup, "stand-in.exe"), PackError);
+  EXPECT_THROW(SegmentIndexOf("setup.exe"), PackError);
+  EXPECT_THROW(GeneratedDemoFile(setup), PackError);
+}
+
+TEST(PackDemoFilesTest, DigestsSourceListsEachDigestsBytesInTableOrder) {
+  PayloadDigests digests;
+  for (std::size_t i = 0; i < digests.size(); ++i)
+    for (std::size_t k = 0; k < digests[i].size(); ++k) digests[i][k] = static_cast<std::uint8_t>(i * 40 + k * 7);
+  const std::string source = DigestsSource(digests);
+  EXPECT_NE(source.find("const PayloadDigests kPayloadDigests"), std::string::npos);
+
+  std::string listed;
+  const std::regex byte_literal("0x([0-9a-f]{2})");
+  for (auto it = std::sregex_iterator(source.begin(), source.end(), byte_literal); it != std::sregex_iterator(); ++it)
+    listed += (*it)[1].str();
+  std::string expected;
+  for (const Sha256Digest& digest : digests) expected += ToHex(digest);
+  EXPECT_EQ(listed, expected);
+}
+
+}  // namespace
+}  // namespace hdgr

@@ -1,0 +1,29 @@
+#pragma once
+// The demo payload's generated files and the padding that brings the demo programs to
+// their segments' lengths.
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace hdgr {
+
+// Index of the segment whose file is named `file_name`; throws PackError for any other name.
+int SegmentIndexOf(std::string_view file_name);
+
+// Deterministic pseudo-random bytes of the cabinet's length, starting "MSCF".
+std::vector<std::uint8_t> DemoCabinet();
+
+// An INI-style list of the package's files, CR LF lines, filled with comment lines to the
+// list's exact length.
+std::vector<std::uint8_t> DemoFileList();
+
+// DemoCabinet() or DemoFileList() by segment index; throws PackError for the programs.
+std::vector<std::uint8_t> GeneratedDemoFile(int index);
+
+// `program` followed by zero bytes up to segment `index`'s length; the loader ignores
+// bytes after the image. Throws PackError when the program is already longer.
+std::vector<std::uint8_t> PadToSegment(std::vector<std::uint8_t> program, int index,
+                                       std::string_view source);
+
+}  // namespace hdgr
