@@ -58,7 +58,7 @@ void BitmapPicture::Draw(HDC dc, int x, int y) const {
 }
 
 std::span<const std::uint8_t> ProgramResource(const wchar_t* name) {
-  HRSRC found = FindResourceW(nullptr, name, MAKEINTRESOURCEW(10));  // RT_RCDATA
+  HRSRC found = FindResourceW(nullptr, name, RT_RCDATA);
   HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
   if (bytes == nullptr) {
