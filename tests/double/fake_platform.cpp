@@ -93,7 +93,9 @@ void FakePlatform::Fail(std::string operation, std::string target, ErrorNumber n
 }
 
 void FakePlatform::MaybeFail(std::string_view operation, std::string_view target) {
-  if (failures_.empty()) return;
+  // Checked per byte by the record operations: skip the lowering unless one could match.
+  const auto same_operation = [operation](const Failure& failure) { return failure.operation == operation; };
+  if (std::none_of(failures_.begin(), failures_.end(), same_operation)) return;
   const std::string lowered = Lower(target);
   for (auto it = failures_.begin(); it != failures_.end(); ++it) {
     if (it->operation != operation || lowered.find(it->target) == std::string::npos) continue;
