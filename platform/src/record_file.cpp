@@ -1,6 +1,7 @@
 #include "record_file.h"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "platform/run_time_error.h"
@@ -8,8 +9,13 @@
 namespace hdgr {
 
 RecordFile::RecordFile(std::unique_ptr<RawFile> raw, std::string path)
-    : raw_(std::move(raw)), path_(std::move(path)), size_(raw_->Size()), disk_size_(size_) {
-  pending_.reserve(kBlockBytes);
+    : raw_(std::move(raw)),
+      path_(std::move(path)),
+      size_(raw_->Size()),
+      disk_size_(size_),
+      cache_(std::make_unique_for_overwrite<std::uint8_t[]>(kBlockBytes)),
+      pending_(std::make_unique_for_overwrite<std::uint8_t[]>(kBlockBytes)) {
+  UpdateWriteLimit();
 }
 
 void RecordFile::ThrowBadRecord(std::int32_t record) const {
@@ -19,55 +25,77 @@ void RecordFile::ThrowBadRecord(std::int32_t record) const {
 
 std::uint8_t RecordFile::ReadSlow(std::int32_t record) {
   const std::int64_t offset = std::int64_t{record} - 1;
-  if (record < 1 || offset >= size_) ThrowBadRecord(record);
-  if (offset >= pending_start_ && offset < PendingEnd())
-    return pending_[static_cast<std::size_t>(offset - pending_start_)];
+  if (record < 1 || offset >= Size()) ThrowBadRecord(record);
+  if (InPending(offset)) return pending_[offset - pending_start_];
   // The block may hold bytes still pending, or lie past what the raw file holds yet.
   Flush();
   Load(offset);
-  return cache_[static_cast<std::size_t>(offset - cache_start_)];
+  return cache_[offset - cache_start_];
 }
 
 void RecordFile::Load(std::int64_t offset) {
-  const auto block = static_cast<std::int64_t>(kBlockBytes);
-  const std::int64_t start = offset / block * block;
-  const std::int64_t length = std::min(block, disk_size_ - start);
-  cache_start_ = cache_end_ = 0;  // stays empty if the read fails
-  cache_.resize(static_cast<std::size_t>(length));
-  raw_->ReadAt(start, cache_);
+  const std::int64_t start = offset / kBlockBytes * kBlockBytes;
+  const std::int64_t length = std::min(kBlockBytes, disk_size_ - start);
+  DropCache();  // stays empty if the read fails
+  raw_->ReadAt(start, std::span<std::uint8_t>(cache_.get(), static_cast<std::size_t>(length)));
   cache_start_ = start;
-  cache_end_ = start + length;
+  cache_length_ = static_cast<std::uint64_t>(length);
+  UpdateWriteLimit();
+}
+
+void RecordFile::DropCache() {
+  cache_start_ = 0;
+  cache_length_ = 0;
+  UpdateWriteLimit();
 }
 
 void RecordFile::WriteSlow(std::int32_t record, std::uint8_t value) {
   if (record < 1) ThrowBadRecord(record);
   const std::int64_t offset = std::int64_t{record} - 1;
-  if (InCache(offset)) cache_[static_cast<std::size_t>(offset - cache_start_)] = value;
-  if (offset >= pending_start_ && offset < PendingEnd()) {
-    pending_[static_cast<std::size_t>(offset - pending_start_)] = value;
+  if (InCache(offset)) cache_[offset - cache_start_] = value;
+  if (InPending(offset)) {
+    pending_[offset - pending_start_] = value;
     return;
   }
-  if (offset != PendingEnd() || pending_.size() >= kBlockBytes) {
+  if (offset != pending_end_ || pending_end_ - pending_start_ >= kBlockBytes) {
     Flush();
-    pending_start_ = offset;
+    RestartPending(offset);
   }
-  pending_.push_back(value);
-  size_ = std::max(size_, offset + 1);
+  pending_[offset - pending_start_] = value;
+  pending_end_ = offset + 1;
+  UpdateWriteLimit();
+}
+
+void RecordFile::RestartPending(std::int64_t offset) {
+  pending_start_ = pending_end_ = offset;
+  UpdateWriteLimit();
+}
+
+// The fast path must neither overrun the run's buffer nor skip a cached copy of a byte.
+void RecordFile::UpdateWriteLimit() {
+  std::int64_t limit = pending_start_ + kBlockBytes;
+  if (cache_length_ > 0) {
+    if (InCache(pending_end_)) limit = pending_end_;
+    else if (cache_start_ > pending_end_) limit = std::min(limit, cache_start_);
+  }
+  write_limit_ = limit;
 }
 
 void RecordFile::Flush() {
-  if (pending_.empty()) return;
+  if (pending_end_ == pending_start_) return;
   try {
-    raw_->WriteAt(pending_start_, pending_);
+    raw_->WriteAt(pending_start_, std::span<const std::uint8_t>(
+                                      pending_.get(), static_cast<std::size_t>(pending_end_ - pending_start_)));
   } catch (...) {
     // The bytes are lost: the file ends where the medium says, not where the writes said.
-    pending_.clear();
     size_ = disk_size_;
-    cache_start_ = cache_end_ = 0;
+    RestartPending(0);
+    DropCache();
     throw;
   }
-  disk_size_ = std::max(disk_size_, PendingEnd());
-  pending_.clear();
+  disk_size_ = std::max(disk_size_, pending_end_);
+  size_ = std::max(size_, pending_end_);
+  RestartPending(pending_end_);
 }
 
 void RecordFile::Close() {

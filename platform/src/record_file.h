@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "raw_file.h"
 
@@ -16,7 +15,7 @@ namespace hdgr {
 
 class RecordFile {
  public:
-  static constexpr std::size_t kBlockBytes = 64 * 1024;
+  static constexpr std::int64_t kBlockBytes = 64 * 1024;
 
   // `path` names the file in error messages.
   RecordFile(std::unique_ptr<RawFile> raw, std::string path);
@@ -25,25 +24,25 @@ class RecordFile {
 
   // Records below 1 or past the end: bad record number.
   std::uint8_t ReadByte(std::int32_t record) {
-    const std::int64_t offset = std::int64_t{record} - 1;
-    if (InCache(offset))
-      return cache_[static_cast<std::size_t>(offset - cache_start_)];
+    // One unsigned compare covers both ends of the cached block.
+    const auto index = static_cast<std::uint64_t>(std::int64_t{record} - 1 - cache_start_);
+    if (index < cache_length_) return cache_[index];
     return ReadSlow(record);
   }
 
   // Record 0 or below: bad record number. Past the end extends the file.
   void WriteByte(std::int32_t record, std::uint8_t value) {
     const std::int64_t offset = std::int64_t{record} - 1;
-    if (offset == PendingEnd() && pending_.size() < kBlockBytes && !InCache(offset)) {
-      pending_.push_back(value);
-      if (offset >= size_) size_ = offset + 1;
+    if (offset == pending_end_ && offset < write_limit_) {
+      pending_[offset - pending_start_] = value;
+      pending_end_ = offset + 1;
       return;
     }
     WriteSlow(record, value);
   }
 
   // Length including pending writes.
-  std::int64_t Size() const { return size_; }
+  std::int64_t Size() const { return size_ > pending_end_ ? size_ : pending_end_; }
   const std::string& Path() const { return path_; }
 
   // Writes the pending run; on failure the run is dropped and the error thrown.
@@ -52,24 +51,33 @@ class RecordFile {
   void Close();
 
  private:
-  bool InCache(std::int64_t offset) const { return offset >= cache_start_ && offset < cache_end_; }
-  std::int64_t PendingEnd() const { return pending_start_ + static_cast<std::int64_t>(pending_.size()); }
+  bool InCache(std::int64_t offset) const {
+    return static_cast<std::uint64_t>(offset - cache_start_) < cache_length_;
+  }
+  bool InPending(std::int64_t offset) const { return offset >= pending_start_ && offset < pending_end_; }
   std::uint8_t ReadSlow(std::int32_t record);
   void WriteSlow(std::int32_t record, std::uint8_t value);
   void Load(std::int64_t offset);
+  void DropCache();
+  void RestartPending(std::int64_t offset);
+  void UpdateWriteLimit();
   [[noreturn]] void ThrowBadRecord(std::int32_t record) const;
 
   std::unique_ptr<RawFile> raw_;
   std::string path_;
-  std::int64_t size_;       // logical length, pending writes included
+  std::int64_t size_;       // logical length, apart from the pending run
   std::int64_t disk_size_;  // length on the raw file
 
-  std::vector<std::uint8_t> cache_;
+  std::unique_ptr<std::uint8_t[]> cache_;
   std::int64_t cache_start_ = 0;
-  std::int64_t cache_end_ = 0;  // empty cache: start == end
+  std::uint64_t cache_length_ = 0;
 
-  std::vector<std::uint8_t> pending_;
+  // Offsets [pending_start_, pending_end_) wait in pending_. A write at pending_end_ below
+  // write_limit_ just appends: the run has room and the cache does not cover it.
+  std::unique_ptr<std::uint8_t[]> pending_;
   std::int64_t pending_start_ = 0;
+  std::int64_t pending_end_ = 0;
+  std::int64_t write_limit_ = 0;
 };
 
 }  // namespace hdgr

@@ -17,11 +17,11 @@ void PumpAllMessages() {
 }
 
 void PacedEventPump::Pump() {
-  if (pumped_ && Clock::now() - last_ < kInterval) return;
+  if (pumped_ && GetTickCount64() - last_ms_ < kIntervalMs) return;
   ShowPending();
   PumpAllMessages();
-  // Measured after the work, so a slow repaint cannot make every call due.
-  last_ = Clock::now();
+  // Taken after the work, so a slow repaint cannot make every call due.
+  last_ms_ = GetTickCount64();
   pumped_ = true;
 }
 

@@ -15,7 +15,7 @@ void RecordFileTable::ThrowNotOpen(int number) {
 
 int RecordFileTable::FreeNumber() const {
   for (int number = 1; number <= kHighestNumber; ++number)
-    if (!files_[static_cast<std::size_t>(number)]) return number;
+    if (!files_[static_cast<std::size_t>(number - 1)]) return number;
   throw RunTimeError(ErrorNumber::kTooManyFiles, "All 255 file numbers are in use");
 }
 
@@ -23,7 +23,7 @@ void RecordFileTable::Open(std::string_view path, int number) {
   if (number < 1 || number > kHighestNumber)
     throw RunTimeError(ErrorNumber::kBadFileNameOrNumber,
                        "File number " + std::to_string(number) + " for " + std::string(path));
-  auto& slot = files_[static_cast<std::size_t>(number)];
+  auto& slot = files_[static_cast<std::size_t>(number - 1)];
   if (slot)
     throw RunTimeError(ErrorNumber::kFileAlreadyOpen,
                        "File number " + std::to_string(number) + " holds " + slot->Path());
@@ -32,7 +32,7 @@ void RecordFileTable::Open(std::string_view path, int number) {
 
 void RecordFileTable::Close(int number) {
   if (number < 1 || number > kHighestNumber) return;
-  const std::unique_ptr<RecordFile> file = std::move(files_[static_cast<std::size_t>(number)]);
+  const std::unique_ptr<RecordFile> file = std::move(files_[static_cast<std::size_t>(number - 1)]);
   if (file) file->Close();
 }
 

@@ -29,13 +29,14 @@ class RecordFileTable {
 
  private:
   RecordFile& File(int number) {
-    if (number < 1 || number > kHighestNumber || !files_[static_cast<std::size_t>(number)])
-      ThrowNotOpen(number);
-    return *files_[static_cast<std::size_t>(number)];
+    // One unsigned compare for both ends of 1..255.
+    const auto index = static_cast<std::size_t>(static_cast<unsigned>(number) - 1u);
+    if (index >= kHighestNumber || !files_[index]) ThrowNotOpen(number);
+    return *files_[index];
   }
   [[noreturn]] static void ThrowNotOpen(int number);
 
-  std::array<std::unique_ptr<RecordFile>, kHighestNumber + 1> files_;  // [0] unused
+  std::array<std::unique_ptr<RecordFile>, kHighestNumber> files_;  // [n - 1] holds number n
 };
 
 }  // namespace hdgr::win32

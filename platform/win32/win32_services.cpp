@@ -49,14 +49,6 @@ void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
   files_.Open(path, file_number);
 }
 
-std::uint8_t Win32Services::ReadByte(int file_number, std::int32_t record) {
-  return files_.Read(file_number, record);
-}
-
-void Win32Services::WriteByte(int file_number, std::int32_t record, std::uint8_t value) {
-  files_.Write(file_number, record, value);
-}
-
 // A copy ends with a close: the bar shows the copy's last Value before the caller goes on.
 void Win32Services::CloseFile(int file_number) {
   pump_.ShowPending();

@@ -9,7 +9,7 @@
 
 namespace hdgr::win32 {
 
-class Win32Services : public ApplicationServices {
+class Win32Services final : public ApplicationServices {
  public:
   Win32Services() = default;
   Win32Services(const Win32Services&) = delete;
@@ -37,13 +37,18 @@ class Win32Services : public ApplicationServices {
                         const std::function<void(std::span<const std::uint8_t>)>& sink) override;
   int FreeFileNumber() override;
   void OpenRandomFile(std::string_view path, int file_number) override;
-  std::uint8_t ReadByte(int file_number, std::int32_t record) override;
-  void WriteByte(int file_number, std::int32_t record, std::uint8_t value) override;
+  // Called once per byte of a copy: kept to the buffered record files' fast paths.
+  std::uint8_t ReadByte(int file_number, std::int32_t record) override {
+    return files_.Read(file_number, record);
+  }
+  void WriteByte(int file_number, std::int32_t record, std::uint8_t value) override {
+    files_.Write(file_number, record, value);
+  }
   void CloseFile(int file_number) override;
   void CloseAllFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
   std::uint32_t StartProgram(std::string_view path, int show_state) override;
-  // At most once per PacedEventPump::kInterval; returns at once in between.
+  // At most once per PacedEventPump::kIntervalMs; returns at once in between.
   void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override;

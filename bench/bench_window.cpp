@@ -1,0 +1,47 @@
+#include "bench_window.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+namespace hdgr::bench {
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"HdgrBenchWindow";
+
+ATOM RegisterOnce() {
+  static const ATOM atom = [] {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = kClassName;
+    return RegisterClassW(&window_class);
+  }();
+  return atom;
+}
+
+}  // namespace
+
+BenchWindow::BenchWindow() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&controls);
+  if (RegisterOnce() == 0) throw std::runtime_error("RegisterClassW failed");
+  // The setup window's size at 96 dpi, with its progress bar's width.
+  window_ = CreateWindowExW(0, kClassName, L"Halden Grid - Setup (benchmark)",
+                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 516, 319, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed");
+  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 12, 240, 486, 17,
+                             window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (bar == nullptr) throw std::runtime_error("progress bar not created");
+  bar_ = std::make_unique<win32::Win32ProgressBar>(bar);
+  ShowWindow(window_, SW_SHOWNORMAL);
+  UpdateWindow(window_);
+}
+
+BenchWindow::~BenchWindow() { DestroyWindow(window_); }
+
+}  // namespace hdgr::bench
