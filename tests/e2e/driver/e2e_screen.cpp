@@ -1,0 +1,57 @@
+#include "tests/e2e/driver/e2e_screen.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/window/gdi_handles.h"
+#include "tests/e2e/driver/e2e_windows.h"
+
+namespace hdgr::e2e {
+
+ScreenCapture::ScreenCapture(const RECT& on_screen)
+    : width_(on_screen.right - on_screen.left), height_(on_screen.bottom - on_screen.top) {
+  if (width_ <= 0 || height_ <= 0) throw std::runtime_error("empty capture");
+  const win32::ScreenDc screen;
+  const win32::MemoryDc memory(screen.Get());
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width_;
+  info.bmiHeader.biHeight = -height_;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const win32::Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap) throw std::runtime_error("no bitmap for the capture");
+  const win32::Selection selected(memory.Get(), bitmap.Get());
+  if (BitBlt(memory.Get(), 0, 0, width_, height_, screen.Get(), on_screen.left, on_screen.top, SRCCOPY)) {
+    GdiFlush();
+    pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    std::memcpy(pixels_.data(), bits, pixels_.size() * sizeof(std::uint32_t));
+  }
+  if (pixels_.empty()) throw std::runtime_error("screen capture failed");
+}
+
+Rgb ScreenCapture::At(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) throw std::out_of_range("pixel outside the capture");
+  const std::uint32_t pixel = pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)];
+  return Rgb{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+             static_cast<std::uint8_t>(pixel)};
+}
+
+ScreenCapture CaptureClient(HWND window, const RECT& part) {
+  const POINT origin = ClientOrigin(window);
+  RECT on_screen = part;
+  OffsetRect(&on_screen, origin.x, origin.y);
+  return ScreenCapture(on_screen);
+}
+
+ScreenCapture CaptureClient(HWND window) {
+  const SIZE size = ClientSize(window);
+  return CaptureClient(window, RECT{0, 0, size.cx, size.cy});
+}
+
+Rgb ReadPixel(HWND window, int x, int y) { return CaptureClient(window, RECT{x, y, x + 1, y + 1}).At(0, 0); }
+
+}  // namespace hdgr::e2e
