@@ -1,4 +1,5 @@
 #include "platform/win32/win32_services.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 #include "win32_test_support.h"
@@ -13,12 +14,11 @@ class SettingsTest : public ::testing::Test {
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, Key().c_str()); }
   std::wstring Key() const { return L"Software\\" + Wide(application); }
   void StoreRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
-    HKEY key = nullptr;
+    RegistryKey key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (Key() + L"\\applicationSettings").c_str(), 0, nullptr,
-                              0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                              0, KEY_SET_VALUE, nullptr, key.Receive(), nullptr),
               ERROR_SUCCESS);
-    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_EQ(RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(data), bytes), ERROR_SUCCESS);
   }
 
   const std::string application = "HdgrTest-" + std::to_string(GetCurrentProcessId());

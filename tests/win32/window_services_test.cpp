@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_progress_bar.h"
 #include "platform/win32/win32_services.h"
@@ -157,9 +158,8 @@ TEST_F(WindowTest, User32FindsTopLevelWindowsByTheirExactTitle) {
 TEST(ScreenMetrics, AreTheScreensPixelsInTwips) {
   Win32Services app;
   const ScreenMetrics metrics = app.GetScreenMetrics();
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-  ReleaseDC(nullptr, screen);
+  const ScreenDc screen;
+  const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSX);
   EXPECT_FLOAT_EQ(metrics.twips_per_pixel_x, 1440.0f / static_cast<float>(dpi));
   EXPECT_FLOAT_EQ(metrics.width_twips / metrics.twips_per_pixel_x,
                   static_cast<float>(GetSystemMetrics(SM_CXSCREEN)));
