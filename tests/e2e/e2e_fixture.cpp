@@ -71,11 +71,15 @@ void SetupWindowTest::TearDown() {
   ResetProductState();
 }
 
-ControlInfo SetupWindowTest::Control(std::string_view name, int index) const {
+ControlInfo ControlOf(HWND window, std::string_view name, int index) {
   const FormDesign& design = SetupWindowDesign();
   const ControlDesign* control = FindControl(design, name, index);
   if (control == nullptr) throw std::runtime_error("no " + std::string(name) + " in the design");
-  return ControlWithId(window_, ControlId(design, *control));
+  return ControlWithId(window, ControlId(design, *control));
+}
+
+ControlInfo SetupWindowTest::Control(std::string_view name, int index) const {
+  return ControlOf(window_, name, index);
 }
 
 }  // namespace hdgr::e2e

@@ -38,6 +38,9 @@ class CarrierImage {
   std::vector<std::uint8_t> bytes_;
 };
 
+// The control of the design named `name`, item `index`, as the running window has it.
+ControlInfo ControlOf(HWND window, std::string_view name, int index = kNoIndex);
+
 class SetupWindowTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -41,11 +41,11 @@ class FormWindow : public Form, private MessageHandler {
   // The progress bar's window follows its values at the pace the services pump at.
   PendingDisplay& ProgressBarDisplay(std::string_view name, int index = kNoIndex);
 
-  Label& LabelNamed(std::string_view name, int index) override;
-  CommandButton& ButtonNamed(std::string_view name, int index) override;
-  ProgressBar& ProgressBarNamed(std::string_view name, int index) override;
-  Timer& TimerNamed(std::string_view name, int index) override;
-  const Picture& PictureNamed(std::string_view name, int index) override;
+  Label& LabelNamed(std::string_view name, int index = kNoIndex) override;
+  CommandButton& ButtonNamed(std::string_view name, int index = kNoIndex) override;
+  ProgressBar& ProgressBarNamed(std::string_view name, int index = kNoIndex) override;
+  Timer& TimerNamed(std::string_view name, int index = kNoIndex) override;
+  const Picture& PictureNamed(std::string_view name, int index = kNoIndex) override;
   WindowHandle hWnd() const override;
   void OnClick(std::string_view button, std::function<void()> handler) override;
   void OnTimer(std::string_view timer, std::function<void()> handler) override;

@@ -1,6 +1,7 @@
 #include "tests/e2e/driver/e2e_message_box.h"
 
 #include <cstdlib>
+#include <cwchar>
 #include <limits>
 
 #include "platform/win32/window/gdi_handles.h"
@@ -11,9 +12,9 @@ namespace hdgr::e2e {
 
 namespace {
 
-// The ids the system's message box gives its text and its icon.
+// The id the system's message box gives its text; its icon is the static control that
+// shows one (its id differs between Windows and Wine).
 constexpr int kTextId = 0xFFFF;
-constexpr int kIconId = 0x14;
 
 struct Candidate {
   BoxIcon icon;
@@ -49,8 +50,16 @@ long Distance(const ScreenCapture& shown, HICON icon, Rgb background) {
 
 // Which of the system's icons the box shows: the nearest when each is drawn as the box
 // draws it, on the box's own background.
+HWND IconControl(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+    if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0 && (style & SS_TYPEMASK) == SS_ICON) return child;
+  }
+  return nullptr;
+}
+
 BoxIcon IconShown(HWND box) {
-  HWND icon = GetDlgItem(box, kIconId);
+  HWND icon = IconControl(box);
   if (icon == nullptr || !IsWindowVisible(icon)) return BoxIcon::kNone;
   RECT rect;
   GetWindowRect(icon, &rect);

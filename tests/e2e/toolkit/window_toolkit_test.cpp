@@ -1,0 +1,150 @@
+// The window toolkit in this process, on a real window: repainting, closing and timing
+// behaviour that the setup program's window relies on.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <array>
+#include <chrono>
+#include <thread>
+
+#include "platform/win32/window/form_window.h"
+#include "platform/win32/window/gdi_handles.h"
+#include "platform/win32/window/form_colours.h"
+#include "tests/e2e/driver/e2e_screen.h"
+#include "tests/e2e/driver/e2e_windows.h"
+
+namespace hdgr::win32 {
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr e2e::Rgb kBackground{1, 0, 66};
+constexpr e2e::Rgb kYellow{255, 255, 0};
+
+constexpr std::array kControls{
+    ControlDesign{.name = "Box", .kind = ControlKind::kPictureBox, .twips = {0, 0, 6000, 3000},
+                  .back_colour = Rgb(1, 0, 66), .tab_index = 0, .tab_stop = true, .sunken_border = true},
+    ControlDesign{.name = "Status", .kind = ControlKind::kLabel, .container = "Box", .twips = {1500, 300, 3000, 300},
+                  .caption = "A rather long status caption", .font = FontSpec{"Arial", 12.0f},
+                  .fore_colour = Rgb(255, 255, 0), .tab_index = 1, .keeps_right_edge = true},
+    ControlDesign{.name = "Title", .kind = ControlKind::kLabel, .container = "Box", .twips = {300, 1200, 1500, 360},
+                  .caption = "Setup && Upgrade", .font = FontSpec{"Arial", 15.75f}, .fore_colour = Rgb(255, 255, 255),
+                  .tab_index = 2},
+    ControlDesign{.name = "Tick", .kind = ControlKind::kTimer, .container = "Box", .interval_ms = 50, .enabled = false},
+};
+constexpr FormDesign kDesign{.name = "toolkit",
+                             .caption = "Window toolkit test",
+                             .client_width_twips = 6000,
+                             .client_height_twips = 3000,
+                             .back_colour = {1, 0, 66},
+                             .default_font = {"MS Sans Serif", 8.25f},
+                             .controls = kControls};
+
+void Pump(std::chrono::milliseconds duration) {
+  const auto until = std::chrono::steady_clock::now() + duration;
+  do {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    std::this_thread::sleep_for(10ms);
+  } while (std::chrono::steady_clock::now() < until);
+}
+
+class WindowToolkitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window_.Show();
+    SetWindowPos(Top(), HWND_TOPMOST, 100, 100, 0, 0, SWP_NOSIZE);
+    Pump(300ms);
+  }
+  HWND Top() const { return reinterpret_cast<HWND>(window_.hWnd()); }
+  // The label's box in the client area.
+  RECT Box(std::string_view name) const {
+    const int id = ControlId(kDesign, *FindControl(kDesign, name));
+    for (const e2e::ControlInfo& control : e2e::ListControls(Top()))
+      if (control.id == id) return control.rect;
+    return RECT{};
+  }
+  static bool Inside(const RECT& rect, int x, int y) { return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom; }
+
+  FormWindow window_{kDesign};
+};
+
+TEST_F(WindowToolkitTest, ACaptionChangeLeavesNoTraceOfTheOldText) {
+  const RECT before = Box("Status");
+  window_.LabelNamed("Status").SetCaption("Short");
+  Pump(300ms);
+  const RECT after = Box("Status");
+  EXPECT_EQ(after.right, before.right) << "the right edge stays";
+  EXPECT_LT(after.right - after.left, before.right - before.left);
+  EXPECT_EQ(e2e::WindowText(e2e::ControlWithId(Top(), ControlId(kDesign, kControls[1])).window), L"Short");
+
+  const e2e::ScreenCapture shown = e2e::CaptureClient(Top());
+  int traces = 0, letters = 0;
+  for (int y = before.top; y < before.bottom; ++y) {
+    for (int x = before.left; x < before.right; ++x) {
+      if (Inside(after, x, y)) letters += shown.At(x, y) == kYellow;
+      else traces += shown.At(x, y) != kBackground;
+    }
+  }
+  EXPECT_EQ(traces, 0);
+  EXPECT_GT(letters, 0);
+}
+
+TEST_F(WindowToolkitTest, AHiddenLabelLeavesOnlyWhatLiesBeneath) {
+  const RECT box = Box("Status");
+  window_.LabelNamed("Status").SetVisible(false);
+  Pump(300ms);
+  const e2e::ScreenCapture shown = e2e::CaptureClient(Top());
+  int traces = 0;
+  for (int y = box.top; y < box.bottom; ++y)
+    for (int x = box.left; x < box.right; ++x) traces += shown.At(x, y) != kBackground;
+  EXPECT_EQ(traces, 0);
+}
+
+TEST_F(WindowToolkitTest, ADoubledAmpersandShowsAsOneAndReadsBackDoubled) {
+  const RECT box = Box("Title");
+  const Font font = CreateDesignFont(*kControls[2].font);
+  const ScreenDc screen;
+  const Selection selected(screen.Get(), font.Get());
+  RECT one{0, 0, 0, 0}, two{0, 0, 0, 0};
+  DrawTextW(screen.Get(), L"Setup & Upgrade", -1, &one, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+  DrawTextW(screen.Get(), L"Setup && Upgrade", -1, &two, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+  ASSERT_LT(one.right, two.right);
+  EXPECT_EQ(box.right - box.left, one.right) << "the label is as wide as the text with one ampersand";
+  EXPECT_EQ(window_.LabelNamed("Title").Caption(), "Setup && Upgrade");
+}
+
+TEST_F(WindowToolkitTest, CloseRequestsReachTheHandlerOnlyWhileClosingIsOn) {
+  int requests = 0;
+  window_.OnCloseRequest([&] { ++requests; });
+  window_.SetCloseEnabled(false);
+  SendMessageW(Top(), WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4 and the system menu
+  SendMessageW(Top(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(requests, 0);
+  EXPECT_TRUE(GetMenuState(GetSystemMenu(Top(), FALSE), SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED);
+  EXPECT_TRUE(IsWindow(Top()));
+  window_.SetCloseEnabled(true);
+  SendMessageW(Top(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(requests, 1);
+  EXPECT_TRUE(IsWindow(Top())) << "the handler decides; the window does not close itself";
+}
+
+TEST_F(WindowToolkitTest, TheTimerTicksOnlyWhileOn) {
+  int ticks = 0;
+  window_.OnTimer("Tick", [&] { ++ticks; });
+  Pump(200ms);
+  EXPECT_EQ(ticks, 0) << "off as designed";
+  window_.TimerNamed("Tick").SetEnabled(true);
+  Pump(400ms);
+  EXPECT_GE(ticks, 2);
+  window_.TimerNamed("Tick").SetEnabled(false);
+  const int stopped_at = ticks;
+  Pump(200ms);
+  EXPECT_EQ(ticks, stopped_at);
+}
+
+}  // namespace
+}  // namespace hdgr::win32
