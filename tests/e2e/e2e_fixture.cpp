@@ -16,6 +16,19 @@ constexpr auto kStartTimeout = 60s;
 constexpr int kCarrierWidth = 1000;
 constexpr int kCarrierHeight = 2000;
 constexpr std::size_t kPixelsAt = 54;
+// The demo payload's installer stand-in, which an install run starts.
+constexpr wchar_t kDemoInstallerTitle[] = L"Halden Grid Installer (demo)";
+
+// A running installer keeps its program file, and so the work folder, from being removed.
+void CloseDemoInstallers() {
+  while (HWND installer = FindWindowW(nullptr, kDemoInstallerTitle)) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(installer, &id);
+    Process process = Attach(id);
+    PostMessageW(installer, WM_CLOSE, 0, 0);
+    if (!process.WaitForExit(10s)) process.Kill();
+  }
+}
 
 }  // namespace
 
@@ -29,6 +42,7 @@ std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path) {
 }
 
 void ResetProductState() {
+  CloseDemoInstallers();
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\HaldenGrid");
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\HaldenGrid");
   std::error_code ignored;

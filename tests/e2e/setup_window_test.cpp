@@ -185,6 +185,33 @@ TEST_F(SetupWindowTest, ShapesAndLabelsPaintInTheirColoursOverThePicture) {
   }
 }
 
+TEST_F(SetupWindowTest, ChangedCaptionsKeepTheirRightEdgesAndLeaveNoTrace) {
+  const RECT status_before = Control("Label5").rect;
+  Click(Control("Command1").window);
+  // The install run sets Label5, then Label1; the program ends a second after the copies.
+  const auto until = std::chrono::steady_clock::now() + 20s;
+  while (Control("Label1").caption != L"Extracting setup files" && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(20ms);
+  std::this_thread::sleep_for(100ms);
+  const ScreenCapture shown = CaptureClient(window_);
+  const ControlInfo status = Control("Label5");
+  const ControlInfo progress = Control("Label1");
+  ASSERT_EQ(progress.caption, L"Extracting setup files");
+  EXPECT_EQ(status.caption, L"Extracting...");
+  EXPECT_EQ(status.rect.right, 475);
+  EXPECT_EQ(progress.rect.right, 138);
+  EXPECT_LT(progress.rect.right, Control("ProgressBar1").rect.left) << "clear of the bar";
+  EXPECT_FALSE(Control("Command1").enabled);
+  EXPECT_FALSE(Control("Command2").enabled);
+
+  const CarrierImage carrier;
+  int traces = 0;
+  for (int y = status_before.top; y < status_before.bottom; ++y)
+    for (int x = status_before.left; x < status.rect.left; ++x)
+      traces += shown.At(x, y) != carrier.Pixel(x + 7, y + 53);
+  EXPECT_EQ(traces, 0) << "what \"Ready to install!\" covered shows the picture again";
+}
+
 TEST_F(SetupWindowTest, EnterAndEscapeChangeNothing) {
   ASSERT_EQ(FocusedControl(window_), Control("Picture1").window);
   PressKeys(window_, "Enter");
