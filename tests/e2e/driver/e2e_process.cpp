@@ -42,6 +42,9 @@ Process Start(const std::wstring& path, const std::wstring& arguments) {
   if (!arguments.empty()) command += L" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
+  // No standard handles of ours: a script that reads our output must not wait for the
+  // started program to end.
+  startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &started))
