@@ -140,7 +140,8 @@ TEST_F(SetupWindowTest, Picture1ShowsTheCarrierUnscaledFromColumn7Row53) {
   // any scaling would shift these pixels.
   int differing = 0;
   for (int x = 0; x < kClientWidth; ++x)
-    for (int y : {0, 1, kClientHeight - 2, kClientHeight - 1}) differing += shown.At(x, y) != carrier.Pixel(x + 7, y + 53);
+    for (int y : {0, 1, kClientHeight - 2, kClientHeight - 1})
+      differing += shown.At(x, y) != carrier.Pixel(x + 7, y + 53);
   for (int y = 0; y < kClientHeight; ++y)
     for (int x : {0, 2, 500, kClientWidth - 1}) differing += shown.At(x, y) != carrier.Pixel(x + 7, y + 53);
   EXPECT_EQ(differing, 0);

@@ -30,7 +30,8 @@ BitmapPicture::BitmapPicture(std::span<const std::uint8_t> file) : file_(file) {
   if (info_bytes < kInfoHeaderBytes || kFileHeaderBytes + info_bytes > pixels_at || pixels_at > file.size())
     NotABitmap();
   // The header and colour table in aligned memory, as CreateDIBSection reads them.
-  std::vector<std::uint8_t> info(file.begin() + kFileHeaderBytes, file.begin() + static_cast<std::ptrdiff_t>(pixels_at));
+  std::vector<std::uint8_t> info(file.begin() + kFileHeaderBytes,
+                                 file.begin() + static_cast<std::ptrdiff_t>(pixels_at));
   BITMAPINFOHEADER header;
   std::memcpy(&header, info.data(), sizeof header);
   const std::int64_t rows = std::llabs(header.biHeight);

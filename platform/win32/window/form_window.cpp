@@ -45,8 +45,10 @@ FormWindow::FormWindow(const FormDesign& design)
   std::vector<const ControlDesign*> stops;
   for (const ControlDesign& control : design.controls)
     if (control.tab_stop) stops.push_back(&control);
-  std::stable_sort(stops.begin(), stops.end(), [](const auto* a, const auto* b) { return a->tab_index < b->tab_index; });
-  for (const ControlDesign* control : stops) tab_order_.Add(GetDlgItem(ContainerWindow(*control), ControlId(design_, *control)));
+  std::stable_sort(stops.begin(), stops.end(),
+                   [](const auto* a, const auto* b) { return a->tab_index < b->tab_index; });
+  for (const ControlDesign* control : stops)
+    tab_order_.Add(GetDlgItem(ContainerWindow(*control), ControlId(design_, *control)));
 }
 
 FormWindow::~FormWindow() {

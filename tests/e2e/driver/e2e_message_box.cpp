@@ -91,7 +91,9 @@ std::optional<MessageBoxInfo> WaitForMessageBox(const std::wstring& title, std::
   return MessageBoxInfo{box, WindowText(GetDlgItem(box, kTextId)), IconShown(box)};
 }
 
-void PressOk(HWND box) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK))); }
+void PressOk(HWND box) {
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
 
 const char* IconName(BoxIcon icon) {
   switch (icon) {

@@ -35,7 +35,8 @@ ScreenCapture::ScreenCapture(const RECT& on_screen)
 
 Rgb ScreenCapture::At(int x, int y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) throw std::out_of_range("pixel outside the capture");
-  const std::uint32_t pixel = pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)];
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+  const std::uint32_t pixel = pixels_[at];
   return Rgb{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
              static_cast<std::uint8_t>(pixel)};
 }

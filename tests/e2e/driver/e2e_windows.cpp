@@ -71,8 +71,6 @@ HWND WaitForWindow(const std::wstring& title, std::chrono::milliseconds timeout,
   }
 }
 
-bool WindowExists(const std::wstring& title, DWORD process_id) { return FindNow(title, process_id, nullptr) != nullptr; }
-
 std::vector<ControlInfo> ListControls(HWND top) {
   std::vector<HWND> children;
   EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&children));

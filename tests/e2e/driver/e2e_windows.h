@@ -23,8 +23,6 @@ struct ControlInfo {
 // process `process_id` when not 0); nullptr when none appears within `timeout`.
 HWND WaitForWindow(const std::wstring& title, std::chrono::milliseconds timeout, DWORD process_id = 0,
                    const wchar_t* class_name = nullptr);
-// Whether a visible top-level window titled `title` exists now.
-bool WindowExists(const std::wstring& title, DWORD process_id = 0);
 
 // Every descendant of `top`, in the order the system lists them.
 std::vector<ControlInfo> ListControls(HWND top);

@@ -67,7 +67,9 @@ class WindowToolkitTest : public ::testing::Test {
       if (control.id == id) return control.rect;
     return RECT{};
   }
-  static bool Inside(const RECT& rect, int x, int y) { return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom; }
+  static bool Inside(const RECT& rect, int x, int y) {
+    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+  }
 
   FormWindow window_{kDesign};
 };

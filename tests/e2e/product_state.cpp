@@ -1,0 +1,165 @@
+#include "tests/e2e/product_state.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "tests/e2e/driver/e2e_windows.h"
+#include "tests/e2e/e2e_fixture.h"
+
+namespace hdgr::e2e {
+
+namespace {
+
+constexpr wchar_t kSettingsKey[] = L"Software\\HaldenGrid\\applicationSettings";
+// A blank and a letter outside ASCII: the stored folder travels as wide text.
+constexpr wchar_t kProductFolder[] = L"c:\\hdgr e2e product \u00e9";
+constexpr wchar_t kMarkerName[] = L"hdgr_demo_installer_started.txt";
+
+class Key {
+ public:
+  explicit Key(HKEY key) : key_(key) {}
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  ~Key() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  HKEY Get() const { return key_; }
+
+ private:
+  HKEY key_;
+};
+
+std::vector<std::string> SplitList(const std::string& list) {
+  std::vector<std::string> items;
+  std::stringstream in(list);
+  for (std::string item; std::getline(in, item, ';');) items.push_back(item);
+  return items;
+}
+
+}  // namespace
+
+void StoreSetting(const wchar_t* name, const std::wstring& value) {
+  HKEY created = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+      ERROR_SUCCESS)
+    throw std::runtime_error("cannot create the settings key");
+  const Key key(created);
+  if (RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+    throw std::runtime_error("cannot store a setting");
+}
+
+std::optional<std::wstring> ReadSetting(const wchar_t* name) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
+  const Key key(opened);
+  std::array<wchar_t, 1024> value{};
+  DWORD size = sizeof value - sizeof(wchar_t);
+  DWORD type = 0;
+  if (RegQueryValueExW(key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ)
+    return std::nullopt;
+  std::wstring text(value.data(), size / sizeof(wchar_t));
+  while (!text.empty() && text.back() == L'\0') text.pop_back();
+  return text;
+}
+
+void StoreInstalledCopy(const std::wstring& folder, const std::wstring& major, const std::wstring& minor,
+                        const std::wstring& revision) {
+  StoreSetting(L"app_path", folder);
+  StoreSetting(L"app_Major", major);
+  StoreSetting(L"app_Minor", minor);
+  StoreSetting(L"app_Revision", revision);
+}
+
+StoredCopy ReadInstalledCopy() {
+  return StoredCopy{ReadSetting(L"app_path"), ReadSetting(L"app_Major"), ReadSetting(L"app_Minor"),
+                    ReadSetting(L"app_Revision")};
+}
+
+const std::vector<std::uint8_t>& PayloadBytes(int segment) {
+  static const std::vector<std::vector<std::uint8_t>> payload = [] {
+    std::vector<std::vector<std::uint8_t>> files;
+    for (const std::string& path : SplitList(HDGR_PAYLOAD_FILES)) files.push_back(ReadWholeFile(HostPath(path)));
+    if (files.size() != 4) throw std::runtime_error("HDGR_PAYLOAD_FILES does not name four files");
+    return files;
+  }();
+  return payload.at(static_cast<std::size_t>(segment));
+}
+
+std::wstring PayloadName(int segment) {
+  static constexpr std::array<const wchar_t*, 4> kNames{L"Setup.exe", L"HaldenGrid.CAB", L"Setup.LST",
+                                                        L"HaldenGrid.exe"};
+  return kNames.at(static_cast<std::size_t>(segment));
+}
+
+void WriteWholeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write a file the tests need");
+}
+
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder), error))
+    names.push_back(entry.path().filename().wstring());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+ProductFolder::ProductFolder() : path_(kProductFolder) {
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(path_), ignored);
+  std::filesystem::create_directories(std::filesystem::path(path_));
+}
+
+ProductFolder::~ProductFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(path_), ignored);
+}
+
+std::wstring InstallerMarkerPath() {
+  std::array<wchar_t, MAX_PATH + 1> temp{};
+  const DWORD length = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
+  return std::wstring(temp.data(), length) + kMarkerName;
+}
+
+Process StartDemoProduct(HWND* window) {
+  Process product = Start(HostPath(HDGR_DEMO_PRODUCT_EXE));
+  *window = WaitForWindow(kProductWindowTitle, 60s, product.Id());
+  if (*window == nullptr) throw std::runtime_error("the demo product's window did not show");
+  return product;
+}
+
+POINT CentredOnScreen(const RECT& rect) {
+  const double width = rect.right - rect.left;
+  const double height = rect.bottom - rect.top;
+  // The default rounding of nearbyint is to nearest, halves to even.
+  return POINT{static_cast<LONG>(std::nearbyint(GetSystemMetrics(SM_CXSCREEN) * 0.5 - width * 0.5)),
+               static_cast<LONG>(std::nearbyint(GetSystemMetrics(SM_CYSCREEN) * 0.5 - height * 0.5))};
+}
+
+std::optional<MessageBoxInfo> WaitForBoxBeforeAnyWindow(const std::wstring& title, const Process& process,
+                                                         bool* window_shown, std::chrono::milliseconds timeout) {
+  *window_shown = false;
+  const auto until = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < until) {
+    if (WaitForWindow(kSetupTitle, 0ms, process.Id(), kSetupFormClass) != nullptr) *window_shown = true;
+    if (auto box = WaitForMessageBox(title, 0ms, process.Id())) return box;
+    if (!process.Running()) return std::nullopt;
+    std::this_thread::sleep_for(10ms);
+  }
+  return std::nullopt;
+}
+
+}  // namespace hdgr::e2e
