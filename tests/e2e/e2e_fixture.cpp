@@ -47,6 +47,7 @@ void ResetProductState() {
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\HaldenGrid");
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(kWorkFolder), ignored);
+  std::filesystem::remove(std::filesystem::temp_directory_path(ignored) / HDGR_DEMO_INSTALLER_MARKER, ignored);
 }
 
 bool ProductSettingsExist() {

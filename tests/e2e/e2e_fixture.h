@@ -23,7 +23,8 @@ std::wstring SetupProgramPath();
 std::wstring CarrierPath();
 std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path);
 
-// Removes what the program may write: the product's settings and the work folder.
+// Removes what a run may leave: the product's settings, the work folder, a running demo
+// installer and its start marker.
 void ResetProductState();
 bool ProductSettingsExist();
 bool WorkFolderExists();
