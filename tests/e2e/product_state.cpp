@@ -38,7 +38,7 @@ class Key {
 std::vector<std::string> SplitList(const std::string& list) {
   std::vector<std::string> items;
   std::stringstream in(list);
-  for (std::string item; std::getline(in, item, ';');) items.push_back(item);
+  for (std::string item; std::getline(in, item, '|');) items.push_back(item);
   return items;
 }
 
