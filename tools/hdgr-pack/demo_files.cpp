@@ -61,12 +61,22 @@ int SegmentIndexOf(std::string_view file_name) {
 }
 
 std::vector<std::uint8_t> DemoCabinet() {
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kSegments[SegmentIndexOf(kCabinetName)].length));
+  const int index = SegmentIndexOf(kCabinetName);
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kSegments[index].length));
+  // The setup window shows the carrier's top-left, which lies inside the packed cabinet. Its
+  // bytes are chosen so that, packed reversed, they paint a calm dark-blue gradient with a
+  // little grain, and the window's texts stay legible over the demo package.
+  const std::int32_t start = SegmentStart(index, kCarrierLength);
+  constexpr std::int32_t kRowBytes = kCarrierWidth * 3;
   PseudoRandom random;
-  for (std::size_t i = 0; i < bytes.size(); i += 8) {
-    const std::uint64_t word = random.Next();
-    for (std::size_t k = 0; k < 8 && i + k < bytes.size(); ++k)
-      bytes[i + k] = static_cast<std::uint8_t>(word >> (8 * k));
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::int32_t pixel_byte = start - static_cast<std::int32_t>(i) - 1 - kBitmapHeaderBytes;
+    const int row = kCarrierHeight - 1 - pixel_byte / kRowBytes;  // as displayed, from the top
+    const int column = pixel_byte % kRowBytes / 3;
+    const int channel = pixel_byte % 3;  // blue, green, red
+    const int grain = static_cast<int>(random.Next() % 9) - 4;
+    const int base = channel == 0 ? 40 + std::max(0, 70 - row / 4) : channel == 1 ? 8 + column / 30 : 6 + row / 40;
+    bytes[i] = static_cast<std::uint8_t>(std::clamp(base + grain, 0, 255));
   }
   const std::string_view signature = "MSCF";
   std::copy(signature.begin(), signature.end(), bytes.begin());
