@@ -3,8 +3,12 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace hdgr {
+
+// Appended to the installed folder as stored: the product's main program.
+inline constexpr std::string_view kProgramFileSuffix = "\\HaldenGrid.exe";
 
 struct Module1 {
   std::string InstalledPath;  // app_path exactly as stored

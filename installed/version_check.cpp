@@ -3,7 +3,6 @@
 #include <array>
 #include <string>
 
-#include "package/work_folder.h"
 #include "platform/number_text.h"
 
 namespace hdgr {

@@ -1,5 +1,5 @@
 #pragma once
-// The fixed paths of the work folder and the product's program file.
+// The fixed paths of the work folder.
 
 #include <string_view>
 
@@ -9,7 +9,5 @@ inline constexpr std::string_view kDriveRoot = "c:\\";
 inline constexpr std::string_view kWorkFolder = "c:\\hdgr_temp_setup";
 inline constexpr std::string_view kSavedCarrierPath = "c:\\hdgr_temp_setup\\setup_image.bmp";
 inline constexpr std::string_view kInstallerPath = "c:\\hdgr_temp_setup\\Setup.exe";
-// Appended to the installed folder as stored.
-inline constexpr std::string_view kProgramFileSuffix = "\\HaldenGrid.exe";
 
 }  // namespace hdgr
