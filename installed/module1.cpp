@@ -1,1 +1,0 @@
-#include "installed/module1.h"
