@@ -37,6 +37,6 @@ hdgr_build() {
   echo "== Windows x86-64 build ($HDGR_WIN64)"
   cmake -S "$HDGR_ROOT" -B "$HDGR_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$HDGR_ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DHDGR_HOST_TOOLS_DIR="$HDGR_NATIVE/bin" >/dev/null
+    -DHDGR_HOST_TOOLS_DIR="$HDGR_NATIVE/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" >/dev/null
   cmake --build "$HDGR_WIN64" -j "$HDGR_JOBS"
 }
