@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/e2e_windows.h"
 #include "tests/e2e/e2e_fixture.h"
 
@@ -160,6 +161,34 @@ std::optional<MessageBoxInfo> WaitForBoxBeforeAnyWindow(const std::wstring& titl
     std::this_thread::sleep_for(10ms);
   }
   return std::nullopt;
+}
+
+void ProgramRunTest::Reset() {
+  setup_.Kill();
+  product_.Kill();
+  ResetProductState();
+  DeleteFileW(InstallerMarkerPath().c_str());
+}
+
+HWND ProgramRunTest::StartToWindow() {
+  setup_ = Start(SetupProgramPath());
+  HWND window = WaitForWindow(kSetupTitle, 60s, setup_.Id(), kSetupFormClass);
+  if (window == nullptr) return nullptr;
+  // The first paint has happened once the window answers and a moment has passed.
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10'000, nullptr);
+  std::this_thread::sleep_for(500ms);
+  return window;
+}
+
+void ProgramRunTest::StartThroughMessage(const std::wstring& title, const std::wstring& message, BoxIcon icon) {
+  setup_ = Start(SetupProgramPath());
+  bool window_shown = false;
+  const auto box = WaitForBoxBeforeAnyWindow(title, setup_, &window_shown);
+  ASSERT_TRUE(box.has_value()) << "no message titled " << win32::Utf8(title);
+  EXPECT_FALSE(window_shown) << "the window showed before the message";
+  EXPECT_EQ(box->text, message);
+  EXPECT_EQ(box->icon, icon);
+  PressOk(box->window);
 }
 
 }  // namespace hdgr::e2e

@@ -3,6 +3,7 @@
 // product's settings, an installed product folder, the demo product's running window and
 // the installer stand-in's start marker.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
@@ -69,5 +70,22 @@ POINT CentredOnScreen(const RECT& rect);
 std::optional<MessageBoxInfo> WaitForBoxBeforeAnyWindow(const std::wstring& title, const Process& process,
                                                          bool* window_shown,
                                                          std::chrono::milliseconds timeout = std::chrono::seconds(60));
+
+// A run of the setup program from a clean product state; the programs it started and
+// the demo product are ended afterwards.
+class ProgramRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Reset(); }
+  void TearDown() override { Reset(); }
+  void Reset();
+
+  // Starts the program and waits for its window, painted.
+  HWND StartToWindow();
+  // Starts the program, expects `message` in a box titled `title` before any window, presses OK.
+  void StartThroughMessage(const std::wstring& title, const std::wstring& message, BoxIcon icon);
+
+  Process setup_;
+  Process product_;
+};
 
 }  // namespace hdgr::e2e

@@ -35,44 +35,7 @@ int LetterPixels(const ScreenCapture& shown, const CarrierImage& carrier, const 
   return count;
 }
 
-class StartUpTest : public ::testing::Test {
- protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-
-  void Reset() {
-    setup_.Kill();
-    product_.Kill();
-    ResetProductState();
-    DeleteFileW(InstallerMarkerPath().c_str());
-  }
-
-  // Starts the program and waits for its window with no message box before it.
-  HWND StartToWindow() {
-    setup_ = Start(SetupProgramPath());
-    HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
-    if (window == nullptr) return nullptr;
-    // The first paint has happened once the window answers and a moment has passed.
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10'000, nullptr);
-    Sleep(500);
-    return window;
-  }
-
-  // Starts the program, expects `message` in a box titled `title` before any window, presses OK.
-  void StartThroughMessage(const std::wstring& title, const std::wstring& message, BoxIcon icon) {
-    setup_ = Start(SetupProgramPath());
-    bool window_shown = false;
-    const auto box = WaitForBoxBeforeAnyWindow(title, setup_, &window_shown);
-    ASSERT_TRUE(box.has_value()) << "no message titled " << win32::Utf8(title);
-    EXPECT_FALSE(window_shown) << "the window showed before the message";
-    EXPECT_EQ(box->text, message);
-    EXPECT_EQ(box->icon, icon);
-    PressOk(box->window);
-  }
-
-  Process setup_;
-  Process product_;
-};
+using StartUpTest = ProgramRunTest;
 
 TEST_F(StartUpTest, EmptyStoreOpensInInstallModeCentredAndTopmost) {
   HWND window = StartToWindow();

@@ -1,0 +1,199 @@
+// Accept on the real program under Wine: the install run hands over to the installer,
+// the upgrade run replaces the product's program whole, the guard at accept touches nothing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cwctype>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/wide_text.h"
+#include "tests/e2e/driver/e2e_input.h"
+#include "tests/e2e/driver/e2e_message_box.h"
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/product_state.h"
+
+namespace hdgr::e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kTimeout = 60s;
+constexpr wchar_t kGoneFolder[] = L"c:\\no such folder";
+constexpr wchar_t kRunningMessage[] =
+    L"The utility is running?\r\r[Please close any and all instances of hdGR before attempting to run this setup]";
+
+std::wstring InWorkFolder(const std::wstring& name) { return std::wstring(kWorkFolder) + L"\\" + name; }
+
+std::vector<std::wstring> Sorted(std::vector<std::wstring> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+// When `path` first exists, or nothing after `timeout`.
+std::optional<Clock::time_point> WaitForFile(const std::wstring& path, std::chrono::milliseconds timeout) {
+  const auto until = Clock::now() + timeout;
+  while (Clock::now() < until) {
+    if (Exists(path)) return Clock::now();
+    std::this_thread::sleep_for(5ms);
+  }
+  return std::nullopt;
+}
+
+double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
+
+using AcceptTest = ProgramRunTest;
+
+TEST_F(AcceptTest, InstallRunWritesExactlyTheThreeSetupFilesRecordsTheVersionAndHandsOver) {
+  StoreInstalledCopy(kGoneFolder, L"2", L"0", L"0");
+  StartThroughMessage(L"hdGR",
+                      L"HdGR settings were found in your registry, but the program had either been uninstalled or "
+                      L"its executable has been deleted.  You may install this copy.",
+                      BoxIcon::kInformation);
+  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of install");
+
+  const auto clicked = Clock::now();
+  Click(ControlOf(window, "Command1").window);
+  const auto started = WaitForFile(InstallerMarkerPath(), kTimeout);
+  ASSERT_TRUE(started.has_value()) << "the installer did not start";
+  const auto code = setup_.WaitForExit(10s);
+  const auto ended = Clock::now();
+  ASSERT_TRUE(code.has_value()) << "the setup program did not end after the installer started";
+  EXPECT_EQ(*code, 0u);
+  // The timer's one second runs from the installer's start; the marker is seen a little after it.
+  EXPECT_GE(Seconds(ended - clicked), 1.0);
+  EXPECT_LT(Seconds(ended - *started), 4.0);
+  std::printf("click to installer started %.2f s, to the setup's end %.2f s\n", Seconds(*started - clicked),
+              Seconds(ended - clicked));
+
+  EXPECT_EQ(FolderEntries(kWorkFolder), Sorted({L"Setup.exe", L"HaldenGrid.CAB", L"Setup.LST"}))
+      << "no setup_image.bmp, no file written beside its place";
+  for (int segment = 0; segment < 3; ++segment) {
+    SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
+    EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == PayloadBytes(segment));
+  }
+  EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{kGoneFolder, L"3", L"4", L"0"}));
+
+  // The installer runs on, started from the work folder.
+  EXPECT_NE(WaitForWindow(kDemoInstallerTitle, 10s), nullptr);
+  const std::vector<std::uint8_t> marker = ReadWholeFile(InstallerMarkerPath());
+  const std::wstring noted = Lower(win32::Wide(std::string(marker.begin(), marker.end())));
+  EXPECT_NE(noted.find(L"path=c:\\hdgr_temp_setup\\setup.exe\r\n"), std::wstring::npos) << win32::Utf8(noted);
+}
+
+// Leftovers at the setup paths are replaced whole, whatever their attributes and
+// lengths; files that are not the package's stay as they were.
+TEST_F(AcceptTest, InstallRunReplacesLeftoversWholeAndLeavesOtherFilesAlone) {
+  CreateDirectoryW(kWorkFolder, nullptr);
+  const std::vector<std::uint8_t> longer(PayloadBytes(1).size() + 100'000, 0x5A);
+  WriteWholeFile(InWorkFolder(L"HaldenGrid.CAB"), longer);
+  SetFileAttributesW(InWorkFolder(L"HaldenGrid.CAB").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  WriteWholeFile(InWorkFolder(L"Setup.exe"), std::vector<std::uint8_t>(10, 0x01));
+  WriteWholeFile(InWorkFolder(L"Setup.LST.new"), std::vector<std::uint8_t>(20, 0x02));
+  WriteWholeFile(InWorkFolder(L"setup_image.bmp"), std::vector<std::uint8_t>(30, 0x03));
+  const std::vector<std::uint8_t> notes{'k', 'e', 'e', 'p'};
+  WriteWholeFile(InWorkFolder(L"notes.txt"), notes);
+
+  HWND window = StartToWindow();
+  ASSERT_NE(window, nullptr);
+  Click(ControlOf(window, "Command1").window);
+  ASSERT_TRUE(WaitForFile(InstallerMarkerPath(), kTimeout).has_value());
+  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+
+  EXPECT_EQ(FolderEntries(kWorkFolder), Sorted({L"Setup.exe", L"HaldenGrid.CAB", L"Setup.LST", L"notes.txt"}));
+  for (int segment = 0; segment < 3; ++segment) {
+    SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
+    EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == PayloadBytes(segment));
+  }
+  EXPECT_EQ(ReadWholeFile(InWorkFolder(L"notes.txt")), notes);
+}
+
+// The old program is longer than the new one: overwriting it in place would leave its tail.
+TEST_F(AcceptTest, UpgradeRunReplacesTheProgramWholeAndChangesNothingElse) {
+  const ProductFolder folder;
+  WriteWholeFile(folder.ProgramPath(), std::vector<std::uint8_t>(PayloadBytes(3).size() + 200'000, 0x5A));
+  const std::vector<std::uint8_t> data{'d', 'a', 't', 'a'};
+  WriteWholeFile(folder.Path() + L"\\grid.dat", data);
+  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
+  HWND window = StartToWindow();
+  ASSERT_NE(window, nullptr);
+  ASSERT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of upgrade");
+
+  Click(ControlOf(window, "Command1").window);
+  const auto box = WaitForMessageBox(L"Halden Grid", kTimeout, setup_.Id());
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Upgrade complete");
+  EXPECT_EQ(box->icon, BoxIcon::kInformation);
+  // Before OK: the work is done and nothing else happened.
+  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(3));
+  EXPECT_EQ(FolderEntries(folder.Path()), Sorted({L"HaldenGrid.exe", L"grid.dat"}));
+  EXPECT_EQ(ReadWholeFile(folder.Path() + L"\\grid.dat"), data);
+  EXPECT_TRUE(WorkFolderExists());
+  EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{}) << "no setup file, no saved carrier";
+  EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{folder.Path(), L"3", L"3", L"9"}));
+  EXPECT_EQ(ControlOf(window, "Label1").caption, L"Progress");
+  EXPECT_FALSE(Exists(InstallerMarkerPath())) << "an upgrade starts no installer";
+
+  PressOk(box->window);
+  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+}
+
+// The product opens while the window waits: accept stops at the guard, with its status
+// line already changed, and writes nothing.
+TEST_F(AcceptTest, AcceptWhileTheProductRunsShowsTheRunningMessageAndTouchesNothing) {
+  const ProductFolder folder;
+  WriteWholeFile(folder.ProgramPath(), PayloadBytes(0));  // any old program
+  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
+  HWND window = StartToWindow();
+  ASSERT_NE(window, nullptr);
+  HWND product_window = nullptr;
+  product_ = StartDemoProduct(&product_window);
+  SetWindowPos(product_window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE);
+  std::this_thread::sleep_for(300ms);
+
+  Click(ControlOf(window, "Command1").window);
+  const auto box = WaitForMessageBox(L"Halden Grid", kTimeout, setup_.Id());
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, kRunningMessage);
+  EXPECT_EQ(box->icon, BoxIcon::kError);
+  EXPECT_EQ(ControlOf(window, "Label5").caption, L"Extracting...");
+  PressOk(box->window);
+  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+
+  EXPECT_FALSE(WorkFolderExists());
+  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(0));
+  EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"HaldenGrid.exe"});
+  EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{folder.Path(), L"3", L"3", L"9"}));
+  RECT rect{};
+  GetWindowRect(product_window, &rect);
+  const POINT centred = CentredOnScreen(rect);
+  EXPECT_EQ(rect.left, centred.x);
+  EXPECT_EQ(rect.top, centred.y);
+}
+
+TEST_F(AcceptTest, CancelInUpgradeModeWritesNothing) {
+  const ProductFolder folder;
+  WriteWholeFile(folder.ProgramPath(), PayloadBytes(0));
+  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
+  HWND window = StartToWindow();
+  ASSERT_NE(window, nullptr);
+  Click(ControlOf(window, "Command2").window);
+  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+  EXPECT_FALSE(WorkFolderExists());
+  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(0));
+  EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{folder.Path(), L"3", L"3", L"9"}));
+}
+
+}  // namespace
+}  // namespace hdgr::e2e
