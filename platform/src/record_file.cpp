@@ -81,6 +81,26 @@ void RecordFile::UpdateWriteLimit() {
   write_limit_ = limit;
 }
 
+// The cache always holds the newest bytes of its block (writes go through to it, and the
+// fast appends stop short of it), so it may be read while a run is pending.
+void RecordFile::PublishReads(RecordWindow& window) const {
+  window.read = {cache_.get(), cache_start_, cache_length_};
+  window.write = {};
+}
+
+void RecordFile::PublishAppends(RecordWindow& window) const {
+  window.read = {};
+  window.write = {pending_.get(), pending_start_, pending_end_, write_limit_};
+}
+
+void RecordFile::Withdraw(RecordWindow& window) {
+  if (window.write.bytes == pending_.get()) {
+    pending_end_ = window.write.next_offset;
+    UpdateWriteLimit();
+  }
+  window = {};
+}
+
 void RecordFile::Flush() {
   if (pending_end_ == pending_start_) return;
   try {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/record_window.h"
 #include "raw_file.h"
 
 namespace hdgr {
@@ -44,6 +45,14 @@ class RecordFile {
   // Length including pending writes.
   std::int64_t Size() const { return size_ > pending_end_ ? size_ : pending_end_; }
   const std::string& Path() const { return path_; }
+
+  // Lets callers past this object: `window` gets the cached block to read, or the pending
+  // run to append to, and the other half is emptied. Appends made through it must be taken
+  // back with Withdraw before anything else is asked of this file.
+  void PublishReads(RecordWindow& window) const;
+  void PublishAppends(RecordWindow& window) const;
+  // Takes back the appends made through `window`, then empties it.
+  void Withdraw(RecordWindow& window);
 
   // Writes the pending run; on failure the run is dropped and the error thrown.
   void Flush();

@@ -45,6 +45,14 @@ void Win32Services::ReadFileInChunks(std::string_view path,
 
 int Win32Services::FreeFileNumber() { return files_.FreeNumber(); }
 
+std::uint8_t Win32Services::ReadRecord(int file_number, std::int32_t record) {
+  return files_.Read(file_number, record);
+}
+
+void Win32Services::WriteRecord(int file_number, std::int32_t record, std::uint8_t value) {
+  files_.Write(file_number, record, value);
+}
+
 void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
   files_.Open(path, file_number);
 }

@@ -5,7 +5,8 @@
 
 #include "platform/application_services.h"
 #include "platform/win32/paced_event_pump.h"
-#include "platform/win32/record_file_table.h"
+#include "platform/src/record_file_table.h"
+#include "platform/win32/handle_raw_file.h"
 
 namespace hdgr::win32 {
 
@@ -37,13 +38,6 @@ class Win32Services final : public ApplicationServices {
                         const std::function<void(std::span<const std::uint8_t>)>& sink) override;
   int FreeFileNumber() override;
   void OpenRandomFile(std::string_view path, int file_number) override;
-  // Called once per byte of a copy: kept to the buffered record files' fast paths.
-  std::uint8_t ReadByte(int file_number, std::int32_t record) override {
-    return files_.Read(file_number, record);
-  }
-  void WriteByte(int file_number, std::int32_t record, std::uint8_t value) override {
-    files_.Write(file_number, record, value);
-  }
   void CloseFile(int file_number) override;
   void CloseAllFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
@@ -56,8 +50,15 @@ class Win32Services final : public ApplicationServices {
   [[noreturn]] void EndProgram() override;
 
  private:
+  // The record files publish their cached blocks and pending runs as the record windows,
+  // so these come about once a block; out of line, so the per-byte loops stay small.
+  [[gnu::noinline]] std::uint8_t ReadRecord(int file_number, std::int32_t record) override;
+  [[gnu::noinline]] void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) override;
+
   HWND owner_ = nullptr;
-  RecordFileTable files_;
+  RecordFileTable files_{RecordWindows(), [](std::string_view path) -> std::unique_ptr<RawFile> {
+                           return HandleRawFile::OpenForRecords(path);
+                         }};
   PacedEventPump pump_;
 };
 

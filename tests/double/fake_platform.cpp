@@ -264,7 +264,7 @@ FakeFile& FakePlatform::OpenFile(int file_number, std::string_view operation) {
   return files[it->second];
 }
 
-std::uint8_t FakePlatform::ReadByte(int file_number, std::int32_t record) {
+std::uint8_t FakePlatform::ReadRecord(int file_number, std::int32_t record) {
   FakeFile& file = OpenFile(file_number, "ReadByte");
   if (!failures_.empty()) MaybeFail("ReadByte", open_files_[file_number]);
   if (record > file.highest_record_read) file.highest_record_read = record;
@@ -273,7 +273,7 @@ std::uint8_t FakePlatform::ReadByte(int file_number, std::int32_t record) {
   return file.bytes[static_cast<std::size_t>(record) - 1];
 }
 
-void FakePlatform::WriteByte(int file_number, std::int32_t record, std::uint8_t value) {
+void FakePlatform::WriteRecord(int file_number, std::int32_t record, std::uint8_t value) {
   FakeFile& file = OpenFile(file_number, "WriteByte");
   if (!failures_.empty()) MaybeFail("WriteByte", open_files_[file_number]);
   if (record < 1) throw RunTimeError(ErrorNumber::kBadRecordNumber, open_files_[file_number]);

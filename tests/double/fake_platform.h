@@ -158,8 +158,6 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
                         const std::function<void(std::span<const std::uint8_t>)>& sink) override;
   int FreeFileNumber() override;
   void OpenRandomFile(std::string_view path, int file_number) override;
-  std::uint8_t ReadByte(int file_number, std::int32_t record) override;
-  void WriteByte(int file_number, std::int32_t record, std::uint8_t value) override;
   void CloseFile(int file_number) override;
   void CloseAllFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
@@ -177,6 +175,11 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   void FlashWindow(WindowHandle window, bool invert) override;
 
   void Record(std::string call) { calls.push_back(std::move(call)); }
+
+ protected:
+  // Every ReadByte and WriteByte: the fake publishes no record windows.
+  std::uint8_t ReadRecord(int file_number, std::int32_t record) override;
+  void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) override;
 
  private:
   struct Failure {

@@ -3,11 +3,14 @@
 // that fails throws RunTimeError; callers test results only where a contract below
 // says there is a result to test. Text is UTF-8 throughout.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "platform/record_window.h"
 
 namespace hdgr {
 
@@ -77,9 +80,31 @@ class ApplicationServices {
   // Read and write; a missing file is created, an existing one keeps its length and bytes.
   virtual void OpenRandomFile(std::string_view path, int file_number) = 0;
   // Record 0, a negative record or one past the end: kBadRecordNumber.
-  virtual std::uint8_t ReadByte(int file_number, std::int32_t record) = 0;
+  // Called once per byte of a copy, so a published window answers without a virtual call.
+  std::uint8_t ReadByte(int file_number, std::int32_t record) {
+    // One unsigned compare each: the file number's range, then both ends of the window.
+    const auto slot = static_cast<unsigned>(file_number) - 1u;
+    if (slot < static_cast<unsigned>(kHighestFileNumber)) {
+      const RecordReadWindow& window = record_windows_[slot].read;
+      const auto index = static_cast<std::uint64_t>(std::int64_t{record} - 1 - window.first_offset);
+      if (index < window.length) return window.bytes[index];
+    }
+    return ReadRecord(file_number, record);
+  }
   // Writing just past the end extends the file.
-  virtual void WriteByte(int file_number, std::int32_t record, std::uint8_t value) = 0;
+  void WriteByte(int file_number, std::int32_t record, std::uint8_t value) {
+    const auto slot = static_cast<unsigned>(file_number) - 1u;
+    if (slot < static_cast<unsigned>(kHighestFileNumber)) {
+      RecordWriteWindow& window = record_windows_[slot].write;
+      const std::int64_t offset = std::int64_t{record} - 1;
+      if (offset == window.next_offset && offset < window.limit) {
+        window.bytes[offset - window.base_offset] = value;
+        window.next_offset = offset + 1;
+        return;
+      }
+    }
+    WriteRecord(file_number, record, value);
+  }
   // Releases the file; buffered writes that cannot be flushed fail here.
   virtual void CloseFile(int file_number) = 0;
   virtual void CloseAllFiles() = 0;
@@ -94,6 +119,17 @@ class ApplicationServices {
   virtual OwnVersion GetOwnVersion() = 0;
   // Stops at once: no later step runs and no further event is handled.
   [[noreturn]] virtual void EndProgram() = 0;
+
+ protected:
+  // ReadByte and WriteByte whenever the file's window does not answer.
+  virtual std::uint8_t ReadRecord(int file_number, std::int32_t record) = 0;
+  virtual void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) = 0;
+
+  // [n - 1] for file number n; all empty unless the implementation publishes.
+  std::array<RecordWindow, kHighestFileNumber>& RecordWindows() { return record_windows_; }
+
+ private:
+  std::array<RecordWindow, kHighestFileNumber> record_windows_{};
 };
 
 }  // namespace hdgr
