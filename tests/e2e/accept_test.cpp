@@ -49,6 +49,14 @@ std::optional<Clock::time_point> WaitForFile(const std::wstring& path, std::chro
   return std::nullopt;
 }
 
+// The files packed into the second program, which the build made from other files of
+// the payload's lengths.
+std::vector<std::uint8_t> OtherPayloadBytes(int segment) {
+  std::string list = HDGR_OTHER_PAYLOAD_FILES;
+  for (int skip = 0; skip < segment; ++skip) list.erase(0, list.find('|') + 1);
+  return ReadWholeFile(HostPath(list.substr(0, list.find('|'))));
+}
+
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 using AcceptTest = ProgramRunTest;
@@ -180,6 +188,38 @@ TEST_F(AcceptTest, AcceptWhileTheProductRunsShowsTheRunningMessageAndTouchesNoth
   const POINT centred = CentredOnScreen(rect);
   EXPECT_EQ(rect.left, centred.x);
   EXPECT_EQ(rect.top, centred.y);
+}
+
+// What the program extracts is what its build packed: a package built from other files
+// of the same lengths writes those, verified against their own digests.
+TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
+  const std::wstring other_program = HostPath(HDGR_OTHER_SETUP_EXE);
+  ASSERT_FALSE(OtherPayloadBytes(1) == PayloadBytes(1)) << "the second package holds the demo payload";
+  setup_ = Start(other_program);
+  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
+  ASSERT_NE(window, nullptr);
+  Click(ControlOf(window, "Command1").window);
+  ASSERT_TRUE(WaitForFile(InstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
+  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+  for (int segment = 0; segment < 3; ++segment) {
+    SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
+    EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == OtherPayloadBytes(segment));
+  }
+
+  ResetProductState();  // the running installer holds its Setup.exe
+  const ProductFolder folder;
+  WriteWholeFile(folder.ProgramPath(), PayloadBytes(3));
+  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
+  setup_ = Start(other_program);
+  window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
+  ASSERT_NE(window, nullptr);
+  Click(ControlOf(window, "Command1").window);
+  const auto box = WaitForMessageBox(L"Halden Grid", kTimeout, setup_.Id());
+  ASSERT_TRUE(box.has_value());
+  EXPECT_EQ(box->text, L"Upgrade complete");
+  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == OtherPayloadBytes(3));
+  PressOk(box->window);
+  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
 }
 
 TEST_F(AcceptTest, CancelInUpgradeModeWritesNothing) {

@@ -1,0 +1,44 @@
+# A second setup program packed from four other files of the payload's lengths, as a
+# publisher's HDGR_PAYLOAD_DIR gives them: the same program sources and packer, another
+# carrier and other digests. Its Setup.exe is the installer stand-in with other padding
+# bytes, so it still starts; the others are random.
+set(other ${CMAKE_CURRENT_BINARY_DIR}/other_payload)
+set(other_files ${other}/Setup.exe ${other}/HaldenGrid.CAB ${other}/Setup.LST ${other}/HaldenGrid.exe)
+add_custom_command(OUTPUT ${other_files}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${other}
+                   COMMAND ${CMAKE_COMMAND} -E copy ${HDGR_DEMO_INSTALLER_EXE} ${other}/Setup.exe
+                   COMMAND sh -c "head -c 4096 /dev/urandom | dd of=${other}/Setup.exe bs=1 seek=144240 conv=notrunc status=none"
+                   COMMAND sh -c "head -c 2670171 /dev/urandom > ${other}/HaldenGrid.CAB"
+                   COMMAND sh -c "head -c 9266 /dev/urandom > ${other}/Setup.LST"
+                   COMMAND sh -c "head -c 1810432 /dev/urandom > ${other}/HaldenGrid.exe"
+                   DEPENDS ${HDGR_DEMO_INSTALLER_EXE} VERBATIM)
+set(other_carrier ${other}/carrier.bmp)
+set(other_digests ${other}/payload_digests.cpp)
+add_custom_command(OUTPUT ${other_carrier} ${other_digests}
+                   COMMAND ${HDGR_HOST_TOOLS_DIR}/hdgr-pack build --out ${other_carrier} ${other_files}
+                           --digests-source ${other_digests}
+                   DEPENDS ${other_files} VERBATIM)
+add_library(hdgr_other_payload_digests STATIC ${other_digests})
+target_link_libraries(hdgr_other_payload_digests PUBLIC hdgr_package)
+
+# The program's resources as app/ builds them, with the other carrier.
+set(HDGR_SETUP_NAME hdGR_${PROJECT_VERSION_MAJOR}_${PROJECT_VERSION_MINOR}_Setup)
+set(HDGR_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR})
+set(HDGR_ICON_FILE ${CMAKE_BINARY_DIR}/app/generated/setup.ico)
+set(HDGR_LOGO_FILE ${CMAKE_BINARY_DIR}/app/generated/logo.bmp)
+set(HDGR_MANIFEST_FILE ${CMAKE_BINARY_DIR}/app/generated/setup.manifest)
+set(HDGR_CARRIER_BMP ${other_carrier})
+configure_file(${CMAKE_SOURCE_DIR}/app/setup.rc.in ${other}/setup.rc @ONLY)
+set_source_files_properties(${other}/setup.rc PROPERTIES OBJECT_DEPENDS "${other_carrier}")
+add_executable(hdgr_setup_other_payload WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${CMAKE_SOURCE_DIR}/app/setup_program.cpp
+                                              ${other}/setup.rc)
+target_include_directories(hdgr_setup_other_payload PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(hdgr_setup_other_payload PRIVATE hdgr_setup_window hdgr_window_win32 hdgr_platform_win32
+                      hdgr_other_payload_digests comctl32)
+target_link_options(hdgr_setup_other_payload PRIVATE -municode)
+add_dependencies(hdgr_setup_other_payload hdgr_setup)  # its icon, logo and manifest
+
+string(REPLACE ";" "|" other_file_list "${other_files}")
+target_compile_definitions(hdgr_e2e_tests PRIVATE HDGR_OTHER_SETUP_EXE="$<TARGET_FILE:hdgr_setup_other_payload>"
+                                                  HDGR_OTHER_PAYLOAD_FILES="${other_file_list}")
+add_dependencies(hdgr_e2e_tests hdgr_setup_other_payload)
