@@ -3,14 +3,29 @@
 # carrier and other digests. Its Setup.exe is the installer stand-in with other padding
 # bytes, so it still starts; the others are random.
 set(other ${CMAKE_CURRENT_BINARY_DIR}/other_payload)
-set(other_files ${other}/Setup.exe ${other}/HaldenGrid.CAB ${other}/Setup.LST ${other}/HaldenGrid.exe)
+# Names and lengths from the segment table itself.
+file(STRINGS ${CMAKE_SOURCE_DIR}/package/segment_table.h segment_lines REGEX "^ *{\"[^\"]+\", [0-9']+},$")
+set(other_files "")
+set(make_other_files "")
+foreach(line IN LISTS segment_lines)
+  string(REGEX REPLACE "^ *{\"([^\"]+)\", ([0-9']+)},$" "\\1;\\2" entry "${line}")
+  list(GET entry 0 name)
+  list(GET entry 1 length)
+  string(REPLACE "'" "" length "${length}")
+  list(APPEND other_files ${other}/${name})
+  if(name STREQUAL "Setup.exe")
+    # Only the padding changes: the last 4 KiB lie far beyond the stand-in's own bytes.
+    math(EXPR padding_at "${length} - 4096")
+    list(APPEND make_other_files
+         COMMAND ${CMAKE_COMMAND} -E copy ${HDGR_DEMO_INSTALLER_EXE} ${other}/${name}
+         COMMAND sh -c "head -c 4096 /dev/urandom | dd of=${other}/${name} bs=1 seek=${padding_at} conv=notrunc status=none")
+  else()
+    list(APPEND make_other_files COMMAND sh -c "head -c ${length} /dev/urandom > ${other}/${name}")
+  endif()
+endforeach()
 add_custom_command(OUTPUT ${other_files}
                    COMMAND ${CMAKE_COMMAND} -E make_directory ${other}
-                   COMMAND ${CMAKE_COMMAND} -E copy ${HDGR_DEMO_INSTALLER_EXE} ${other}/Setup.exe
-                   COMMAND sh -c "head -c 4096 /dev/urandom | dd of=${other}/Setup.exe bs=1 seek=144240 conv=notrunc status=none"
-                   COMMAND sh -c "head -c 2670171 /dev/urandom > ${other}/HaldenGrid.CAB"
-                   COMMAND sh -c "head -c 9266 /dev/urandom > ${other}/Setup.LST"
-                   COMMAND sh -c "head -c 1810432 /dev/urandom > ${other}/HaldenGrid.exe"
+                   ${make_other_files}
                    DEPENDS ${HDGR_DEMO_INSTALLER_EXE} VERBATIM)
 set(other_carrier ${other}/carrier.bmp)
 set(other_digests ${other}/payload_digests.cpp)
@@ -20,6 +35,7 @@ add_custom_command(OUTPUT ${other_carrier} ${other_digests}
                    DEPENDS ${other_files} VERBATIM)
 add_library(hdgr_other_payload_digests STATIC ${other_digests})
 target_link_libraries(hdgr_other_payload_digests PUBLIC hdgr_package)
+add_dependencies(hdgr_other_payload_digests hdgr_demo_payload)
 
 # The program's resources as app/ builds them, with the other carrier.
 set(HDGR_SETUP_NAME hdGR_${PROJECT_VERSION_MAJOR}_${PROJECT_VERSION_MINOR}_Setup)
