@@ -4,6 +4,7 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/window/form_colours.h"
 #include "platform/win32/window/gdi_handles.h"
+#include "platform/win32/window/off_screen_paint.h"
 
 namespace hdgr::win32 {
 
@@ -86,17 +87,8 @@ void Win32Label::FitToCaption() {
 
 void Win32Label::Paint() {
   PaintDc paint(window_);
-  const int width = box_.right - box_.left;
-  const int height = box_.bottom - box_.top;
-  if (width <= 0 || height <= 0) return;
-  // Composed off screen and copied in one go: no flicker when the caption changes.
-  MemoryDc buffer(paint.Get());
-  Bitmap pixels(CreateCompatibleBitmap(paint.Get(), width, height));
-  Selection selected(buffer.Get(), pixels.Get());
-  SetViewportOrgEx(buffer.Get(), -box_.left, -box_.top, nullptr);
-  surface_.PaintSurface(buffer.Get(), box_);
-  SetViewportOrgEx(buffer.Get(), 0, 0, nullptr);
-  BitBlt(paint.Get(), 0, 0, width, height, buffer.Get(), 0, 0, SRCCOPY);
+  // Composed off screen: no flicker when the caption changes.
+  PaintOffScreen(paint.Get(), box_, POINT{0, 0}, [this](HDC dc) { surface_.PaintSurface(dc, box_); });
 }
 
 LRESULT Win32Label::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

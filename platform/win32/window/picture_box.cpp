@@ -1,6 +1,7 @@
 #include "platform/win32/window/picture_box.h"
 
 #include "platform/win32/window/form_colours.h"
+#include "platform/win32/window/off_screen_paint.h"
 
 namespace hdgr::win32 {
 
@@ -63,16 +64,7 @@ void PictureBox::Repaint(const RECT& area) {
 void PictureBox::Paint() {
   PaintDc paint(window_);
   const RECT& area = paint.Area();
-  const int width = area.right - area.left;
-  const int height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return;
-  MemoryDc buffer(paint.Get());
-  Bitmap pixels(CreateCompatibleBitmap(paint.Get(), width, height));
-  Selection selected(buffer.Get(), pixels.Get());
-  SetViewportOrgEx(buffer.Get(), -area.left, -area.top, nullptr);
-  PaintSurface(buffer.Get(), area);
-  SetViewportOrgEx(buffer.Get(), 0, 0, nullptr);
-  BitBlt(paint.Get(), area.left, area.top, width, height, buffer.Get(), 0, 0, SRCCOPY);
+  PaintOffScreen(paint.Get(), area, POINT{area.left, area.top}, [&](HDC dc) { PaintSurface(dc, area); });
 }
 
 LRESULT PictureBox::ColourChild(HDC dc, HWND child) {
