@@ -50,10 +50,11 @@ std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carr
       const std::uint8_t byte = app.ReadByte(carrier_file, start - count);
       ++count;
       ++total;
-      *running_total = total;
       app.WriteByte(output_file, count, byte);
       if (total % kRunningTotalStep == 0) ShowProgress(app, bar, total);
     }
+    // Kept in a local while copying: a failure ends the run, so nobody reads a partial total.
+    *running_total = total;
     app.CloseFile(output_file);
   } else {
     while (count < length) {
