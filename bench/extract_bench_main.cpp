@@ -61,7 +61,9 @@ double Milliseconds(Clock::duration duration) {
 double TimeExtractor(win32::Win32Services& app, ProgressBar& bar, const std::string& carrier,
                      const std::string& folder, const Run& run) {
   RemoveOutputs(folder, run);
-  bar.SetMax(0);  // an empty bar between rounds
+  // Empty, as the setup window's bar is before a run; untimed.
+  bar.SetValue(0);
+  bar.SetMax(0);
   const auto start_time = Clock::now();
   const int carrier_file = app.FreeFileNumber();
   app.OpenRandomFile(carrier, carrier_file);

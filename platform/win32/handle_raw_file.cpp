@@ -11,14 +11,6 @@ namespace hdgr::win32 {
 
 namespace {
 
-// A synchronous handle reads and writes at the OVERLAPPED offset: no separate seek.
-OVERLAPPED At(std::int64_t offset) {
-  OVERLAPPED overlapped{};
-  overlapped.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
-  overlapped.OffsetHigh = static_cast<DWORD>(offset >> 32);
-  return overlapped;
-}
-
 constexpr std::size_t kMostPerCall = 1u << 20;
 
 }  // namespace
@@ -38,28 +30,41 @@ std::int64_t HandleRawFile::Size() {
   return size.QuadPart;
 }
 
+// A read or write at an OVERLAPPED offset costs tens of microseconds more under Wine than
+// a seek and a plain call (measured: 28 writes of 64 KiB, about 2 ms against 0.5 ms), and
+// the record files mostly go on where they left off, so the seek is skipped then.
+void HandleRawFile::MoveTo(std::int64_t offset) {
+  if (offset == position_) return;
+  position_ = kUnknownPosition;  // stays unknown if the seek fails
+  LARGE_INTEGER to{};
+  to.QuadPart = offset;
+  if (!SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN)) throw FileError(GetLastError(), path_);
+  position_ = offset;
+}
+
 void HandleRawFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> into) {
+  MoveTo(offset);
   while (!into.empty()) {
-    OVERLAPPED at = At(offset);
     const auto part = static_cast<DWORD>(std::min(into.size(), kMostPerCall));
     DWORD read = 0;
-    if (!ReadFile(file_.Get(), into.data(), part, &read, &at)) throw FileError(GetLastError(), path_);
+    const BOOL done = ReadFile(file_.Get(), into.data(), part, &read, nullptr);
+    position_ = done ? position_ + read : kUnknownPosition;
+    if (!done) throw FileError(GetLastError(), path_);
     if (read == 0) throw FileError(ERROR_HANDLE_EOF, path_);
     into = into.subspan(read);
-    offset += read;
   }
 }
 
 void HandleRawFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
+  MoveTo(offset);
   while (!bytes.empty()) {
-    OVERLAPPED at = At(offset);
     const auto part = static_cast<DWORD>(std::min(bytes.size(), kMostPerCall));
     DWORD written = 0;
-    if (!WriteFile(file_.Get(), bytes.data(), part, &written, &at))
-      throw FileError(GetLastError(), path_);
+    const BOOL done = WriteFile(file_.Get(), bytes.data(), part, &written, nullptr);
+    position_ = done ? position_ + written : kUnknownPosition;
+    if (!done) throw FileError(GetLastError(), path_);
     if (written == 0) throw FileError(ERROR_DISK_FULL, path_);
     bytes = bytes.subspan(written);
-    offset += written;
   }
 }
 

@@ -21,9 +21,15 @@ class HandleRawFile : public RawFile {
   void WriteAt(std::int64_t offset, std::span<const std::uint8_t> bytes) override;
 
  private:
+  static constexpr std::int64_t kUnknownPosition = -1;
+
   HandleRawFile(FileHandle file, std::wstring path) : file_(std::move(file)), path_(std::move(path)) {}
+  // Puts the file pointer at `offset` unless it is there already.
+  void MoveTo(std::int64_t offset);
+
   FileHandle file_;
   std::wstring path_;
+  std::int64_t position_ = 0;  // the file pointer, as our own calls left it
 };
 
 }  // namespace hdgr::win32

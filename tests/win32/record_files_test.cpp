@@ -102,6 +102,32 @@ TEST_F(RecordFilesTest, AReversedCopyOfMegabytesComesOutExact) {
     ASSERT_EQ(written[j], carrier[start - 1 - j]) << "output byte " << j + 1;
 }
 
+// Reads and writes that jump between blocks: each raw call must land where it was meant,
+// whatever the last one left the file pointer at.
+TEST_F(RecordFilesTest, ScatteredReadsAndWritesMatchAPlainModel) {
+  std::vector<std::uint8_t> model = Bytes(200'000, 5);
+  PutFile(Path("scattered.bin"), model);
+  app.OpenRandomFile(Path("scattered.bin"), 1);
+  std::uint32_t seed = 12345;
+  for (int step = 0; step < 2'000; ++step) {
+    seed = seed * 1'103'515'245u + 12'345u;
+    const auto record = static_cast<std::int32_t>(seed >> 8) % static_cast<std::int32_t>(model.size()) + 1;
+    if (seed & 1) {
+      ASSERT_EQ(app.ReadByte(1, record), model[record - 1]) << "step " << step;
+    } else {
+      const auto length = static_cast<std::int32_t>(seed >> 24);  // short runs of appends too
+      for (std::int32_t r = record; r < record + length; ++r) {
+        const auto value = static_cast<std::uint8_t>(r + step);
+        app.WriteByte(1, r, value);
+        if (static_cast<std::size_t>(r) > model.size()) model.push_back(value);
+        else model[r - 1] = value;
+      }
+    }
+  }
+  app.CloseFile(1);
+  EXPECT_EQ(Contents(Path("scattered.bin")), model);
+}
+
 TEST_F(RecordFilesTest, CloseAllReleasesEveryFile) {
   app.OpenRandomFile(Path("a.bin"), 1);
   app.OpenRandomFile(Path("b.bin"), 7);
