@@ -29,13 +29,14 @@ BenchWindow::BenchWindow() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   if (RegisterOnce() == 0) throw std::runtime_error("RegisterClassW failed");
-  // The setup window's size at 96 dpi, with its progress bar's width.
+  // The setup window's size at 96 dpi.
   window_ = CreateWindowExW(0, kClassName, L"Halden Grid - Setup (benchmark)",
                             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 516, 319, nullptr,
                             nullptr, GetModuleHandleW(nullptr), nullptr);
   if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed");
-  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 12, 240, 486, 17,
-                             window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  // Where, how large and in which style the setup window has its bar.
+  HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | PBS_SMOOTH, 146,
+                             247, 317, 17, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (bar == nullptr) throw std::runtime_error("progress bar not created");
   bar_ = std::make_unique<win32::Win32ProgressBar>(bar);
   ShowWindow(window_, SW_SHOWNORMAL);

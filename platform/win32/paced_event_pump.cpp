@@ -18,15 +18,15 @@ void PumpAllMessages() {
 
 void PacedEventPump::Pump() {
   if (pumped_ && GetTickCount64() - last_ms_ < kIntervalMs) return;
-  ShowPending();
+  if (display_ != nullptr) display_->ShowPending();
   PumpAllMessages();
   // Taken after the work, so a slow repaint cannot make every call due.
   last_ms_ = GetTickCount64();
   pumped_ = true;
 }
 
-void PacedEventPump::ShowPending() {
-  if (display_ != nullptr) display_->ShowPending();
+void PacedEventPump::ShowExactly() {
+  if (display_ != nullptr) display_->ShowExactly();
 }
 
 }  // namespace hdgr::win32

@@ -19,8 +19,8 @@ class PacedEventPump {
   // Shows what is pending and handles every waiting message, unless the last time was
   // less than kIntervalMs ago.
   void Pump();
-  // Shows what is pending, without handling messages.
-  void ShowPending();
+  // Shows exactly what is pending, without handling messages.
+  void ShowExactly();
 
  private:
   PendingDisplay* display_ = nullptr;

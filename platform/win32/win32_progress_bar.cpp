@@ -3,12 +3,23 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <cstdint>
 
 namespace hdgr::win32 {
 
-Win32ProgressBar::Win32ProgressBar(HWND bar) : bar_(bar) {
+namespace {
+
+int ClientWidth(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return client.right - client.left;
+}
+
+}  // namespace
+
+Win32ProgressBar::Win32ProgressBar(HWND bar) : bar_(bar), width_(ClientWidth(bar)) {
   SendMessageW(bar_, PBM_SETRANGE32, 0, kPositions);
-  ShowPending();
+  ShowExactly();
 }
 
 int Win32ProgressBar::PositionOf(float value, float max) {
@@ -17,15 +28,27 @@ int Win32ProgressBar::PositionOf(float value, float max) {
   return static_cast<int>(std::lround(static_cast<double>(value) / max * kPositions));
 }
 
+int Win32ProgressBar::PixelsOf(int position, int width) {
+  return static_cast<int>(std::int64_t{position} * width / kPositions);
+}
+
 void Win32ProgressBar::SetMax(float max) {
   max_ = max;
-  ShowPending();
+  width_ = ClientWidth(bar_);
+  ShowExactly();
 }
 
 void Win32ProgressBar::SetValue(float value) { value_ = value; }
 
 void Win32ProgressBar::ShowPending() {
   const int position = PositionOf(value_, max_);
+  if (shown_ >= 0 && PixelsOf(position, width_) == PixelsOf(shown_, width_)) return;
+  Show(position);
+}
+
+void Win32ProgressBar::ShowExactly() { Show(PositionOf(value_, max_)); }
+
+void Win32ProgressBar::Show(int position) {
   if (position == shown_) return;
   shown_ = position;
   SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);

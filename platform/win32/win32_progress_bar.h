@@ -1,7 +1,7 @@
 #pragma once
 // ProgressBar over a common-controls progress bar window. Max and Value keep their
 // single-precision values; the window follows Value at the display's pace, when the
-// services pump events or close a file.
+// services pump events, and exactly when they close all files.
 
 #include <windows.h>
 
@@ -18,18 +18,27 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
   // `bar` is a msctls_progress32 window that outlives this object.
   explicit Win32ProgressBar(HWND bar);
 
+  // Shown at once, exactly.
   void SetMax(float max) override;
-  // Recorded only; shown with the next ShowPending.
+  // Recorded only; shown with the next ShowPending or ShowExactly.
   void SetValue(float value) override;
+  // Skips a new position that fills no more or fewer pixels than the shown one: under
+  // Wine the control repaints at every position set, about a millisecond each time.
   void ShowPending() override;
+  void ShowExactly() override;
 
   float Max() const { return max_; }
   float Value() const { return value_; }
   // The control position for a value: value / max of kPositions, within 0..kPositions.
   static int PositionOf(float value, float max);
+  // How many of `width` pixels a position fills.
+  static int PixelsOf(int position, int width);
 
  private:
+  void Show(int position);
+
   HWND bar_;
+  int width_ = 0;  // the client width, in pixels
   float max_ = 100;
   float value_ = 0;
   int shown_ = -1;

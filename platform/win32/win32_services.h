@@ -20,7 +20,7 @@ class Win32Services final : public ApplicationServices {
   // they are task-modal and come to the foreground.
   void SetOwnerWindow(HWND owner) { owner_ = owner; }
   HWND OwnerWindow() const { return owner_; }
-  // What the pump and every file close bring up to date (the progress bar); may be null.
+  // What the pump and close all bring up to date (the progress bar); may be null.
   void SetPendingDisplay(PendingDisplay* display) { pump_.SetDisplay(display); }
 
   void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) override;

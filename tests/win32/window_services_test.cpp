@@ -16,9 +16,10 @@ namespace hdgr::win32::testing {
 namespace {
 
 // A top-level window with a progress bar, destroyed with the test.
-class WindowTest : public ::testing::Test {
+class WindowTest : public TempFolderTest {
  protected:
   void SetUp() override {
+    TempFolderTest::SetUp();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     window = CreateWindowExW(0, L"STATIC", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
@@ -28,7 +29,11 @@ class WindowTest : public ::testing::Test {
                                  window, nullptr, nullptr, nullptr);
     ASSERT_NE(bar_window, nullptr);
   }
-  void TearDown() override { DestroyWindow(window); }
+  void TearDown() override {
+    app.CloseAllFiles();
+    DestroyWindow(window);
+    TempFolderTest::TearDown();
+  }
 
   int Shown() const { return static_cast<int>(SendMessageW(bar_window, PBM_GETPOS, 0, 0)); }
   bool Waiting() const {
@@ -64,8 +69,17 @@ TEST_F(WindowTest, ThePumpRunsAtTheDisplaysPaceAndShowsTheLastValue) {
   EXPECT_FALSE(Waiting());
   EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(1484, 28'277.73f));
 
+  bar.SetValue(1500);  // a sixth of a pixel on
+  Sleep(40);
+  app.PumpEvents();
+  EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(1484, 28'277.73f)) << "no repaint that changes no pixel";
+  bar.SetValue(28'000);
+  app.OpenRandomFile(Path("segment.bin"), 1);
+  app.CloseFile(1);
+  EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(1484, 28'277.73f)) << "a file's close keeps the pace";
+
   bar.SetValue(28'277);
-  app.CloseAllFiles();  // a copy ends with a close: its last Value is on screen
+  app.CloseAllFiles();  // every run ends so: its last Value is on screen
   EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(28'277, 28'277.73f));
   EXPECT_LT(Shown(), Win32ProgressBar::kPositions) << "the bar stops just short of full";
   EXPECT_GT(Shown(), Win32ProgressBar::kPositions / 10000 * 9999);
@@ -95,6 +109,11 @@ TEST(ProgressBarPosition, IsValueOverMaxOfTheRangeWithinItsEnds) {
   EXPECT_EQ(Win32ProgressBar::PositionOf(200, 100), kAll);
   EXPECT_EQ(Win32ProgressBar::PositionOf(-5, 100), 0);
   EXPECT_EQ(Win32ProgressBar::PositionOf(5, 0), 0);
+  // The setup window's bar is 317 pixels wide: both runs end a pixel short of full.
+  EXPECT_EQ(Win32ProgressBar::PixelsOf(99'997'417, 317), 316);
+  EXPECT_EQ(Win32ProgressBar::PixelsOf(99'999'892, 317), 316);
+  EXPECT_EQ(Win32ProgressBar::PixelsOf(kAll, 317), 317);
+  EXPECT_EQ(Win32ProgressBar::PixelsOf(315'457, 317), 0) << "a first point fills nothing";
 }
 
 struct AnsweredBox {
