@@ -31,6 +31,7 @@ void RecordFileTable::Open(std::string_view path, int number) {
     throw RunTimeError(ErrorNumber::kFileAlreadyOpen,
                        "File number " + std::to_string(number) + " holds " + slot->Path());
   slot = std::make_unique<RecordFile>(open_raw_(path), std::string(path));
+  ++open_count_;
   slot->PublishAppends(windows_[Index(number)]);
 }
 
@@ -61,6 +62,7 @@ void RecordFileTable::Close(int number) {
   if (number < 1 || number > kHighestFileNumber || !files_[Index(number)]) return;
   Withdrawn(number);
   const std::unique_ptr<RecordFile> file = std::move(files_[Index(number)]);
+  --open_count_;
   file->Close();
 }
 

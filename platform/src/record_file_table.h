@@ -35,6 +35,7 @@ class RecordFileTable {
   void Close(int number);
   // Releases every file, then throws the first failure.
   void CloseAll();
+  bool AnyOpen() const { return open_count_ > 0; }
 
  private:
   static std::size_t Index(int number) { return static_cast<std::size_t>(number - 1); }
@@ -45,6 +46,7 @@ class RecordFileTable {
   Windows& windows_;
   RawOpener open_raw_;
   std::array<std::unique_ptr<RecordFile>, kHighestFileNumber> files_;  // [n - 1] holds number n
+  int open_count_ = 0;
 };
 
 }  // namespace hdgr

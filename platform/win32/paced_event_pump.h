@@ -14,6 +14,9 @@ namespace hdgr::win32 {
 class PacedEventPump {
  public:
   static constexpr std::uint64_t kIntervalMs = 15;
+  // While a copy runs the services ask this pump once per so many PumpEvents calls: a few
+  // microseconds of copying apart, far below the interval.
+  static constexpr std::uint32_t kCallsPerClockRead = 16;
 
   void SetDisplay(PendingDisplay* display) { display_ = display; }
   // Shows what is pending and handles every waiting message, unless the last time was

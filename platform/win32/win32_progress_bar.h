@@ -16,19 +16,17 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
   static constexpr int kPositions = 100'000'000;
 
   // `bar` is a msctls_progress32 window that outlives this object.
+  // Value is only kept, and shown with the next ShowPending or ShowExactly.
   explicit Win32ProgressBar(HWND bar);
 
   // Shown at once, exactly.
   void SetMax(float max) override;
-  // Recorded only; shown with the next ShowPending or ShowExactly.
-  void SetValue(float value) override;
   // Skips a new position that fills no more or fewer pixels than the shown one: under
   // Wine the control repaints at every position set, about a millisecond each time.
   void ShowPending() override;
   void ShowExactly() override;
 
   float Max() const { return max_; }
-  float Value() const { return value_; }
   // The control position for a value: value / max of kPositions, within 0..kPositions.
   static int PositionOf(float value, float max);
   // How many of `width` pixels a position fills.
@@ -40,7 +38,6 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
   HWND bar_;
   int width_ = 0;  // the client width, in pixels
   float max_ = 100;
-  float value_ = 0;
   int shown_ = -1;
 };
 

@@ -42,8 +42,6 @@ class Win32Services final : public ApplicationServices {
   void CloseAllFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
   std::uint32_t StartProgram(std::string_view path, int show_state) override;
-  // At most once per PacedEventPump::kIntervalMs; returns at once in between.
-  void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override;
   // Ends the process with exit code 0; files still open are not flushed.
@@ -54,6 +52,8 @@ class Win32Services final : public ApplicationServices {
   // so these come about once a block; out of line, so the per-byte loops stay small.
   [[gnu::noinline]] std::uint8_t ReadRecord(int file_number, std::int32_t record) override;
   [[gnu::noinline]] void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) override;
+  // At most once per PacedEventPump::kIntervalMs; returns at once in between.
+  void PumpEventsNow() override;
 
   HWND owner_ = nullptr;
   RecordFileTable files_{RecordWindows(), [](std::string_view path) -> std::unique_ptr<RawFile> {

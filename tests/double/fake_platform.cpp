@@ -69,7 +69,8 @@ void FakeProgressBar::SetMax(float new_max) {
   max = new_max;
   owner_.Record("ProgressBar1.Max=" + Text(new_max));
 }
-void FakeProgressBar::SetValue(float new_value) {
+void FakeProgressBar::ValueSet() {
+  const float new_value = Value();
   value = new_value;
   values.push_back(new_value);
   owner_.Record("ProgressBar1.Value=" + Text(new_value));
@@ -314,7 +315,7 @@ std::uint32_t FakePlatform::StartProgram(std::string_view path, int show_state) 
   return task_number;
 }
 
-void FakePlatform::PumpEvents() { Record("PumpEvents"); }
+void FakePlatform::PumpEventsNow() { Record("PumpEvents"); }
 
 ScreenMetrics FakePlatform::GetScreenMetrics() {
   Record("GetScreenMetrics");

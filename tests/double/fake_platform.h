@@ -64,7 +64,7 @@ class FakeProgressBar : public ProgressBar {
  public:
   explicit FakeProgressBar(FakePlatform& owner) : owner_(owner) {}
   void SetMax(float max) override;
-  void SetValue(float value) override;
+  void ValueSet() override;
   float max = 100;
   float value = 0;
   std::vector<float> values;  // every Value set, in order
@@ -162,7 +162,7 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   void CloseAllFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
   std::uint32_t StartProgram(std::string_view path, int show_state) override;
-  void PumpEvents() override;
+  void PumpEventsNow() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override { return {3, 4, 0}; }
   [[noreturn]] void EndProgram() override;

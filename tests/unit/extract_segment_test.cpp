@@ -43,14 +43,14 @@ class WatchingBar : public ProgressBar {
   WatchingBar(FakePlatform& fake, std::vector<std::string> outputs)
       : fake_(fake), outputs_(std::move(outputs)) {}
   void SetMax(float max) override { fake_.progress_bar1.SetMax(max); }
-  void SetValue(float value) override {
+  void ValueSet() override {
     std::vector<std::int64_t> sizes;
     for (const auto& path : outputs_) {
       const FakeFile* file = fake_.File(path);
       sizes.push_back(file == nullptr ? 0 : static_cast<std::int64_t>(file->bytes.size()));
     }
     sizes_at_point.push_back(std::move(sizes));
-    fake_.progress_bar1.SetValue(value);
+    fake_.progress_bar1.SetValue(Value());
   }
   const std::vector<float>& values() const { return fake_.progress_bar1.values; }
   std::vector<std::vector<std::int64_t>> sizes_at_point;

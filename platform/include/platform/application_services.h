@@ -113,14 +113,27 @@ class ApplicationServices {
   virtual void SavePicture(const Picture& picture, std::string_view path) = 0;
   // Returns at once: the task number, 0 when the program did not start.
   virtual std::uint32_t StartProgram(std::string_view path, int show_state) = 0;
-  // Handles pending window messages (repaint, input), then returns.
-  virtual void PumpEvents() = 0;
+  // Handles pending window messages (repaint, input), then returns. Called at every
+  // progress point of a copy: an implementation that pumps at the display's pace lets the
+  // calls in between return here, with no virtual call (PassPumps).
+  void PumpEvents() {
+    if (pumps_to_pass_ > 0) {
+      --pumps_to_pass_;
+      return;
+    }
+    PumpEventsNow();
+  }
   virtual ScreenMetrics GetScreenMetrics() = 0;
   virtual OwnVersion GetOwnVersion() = 0;
   // Stops at once: no later step runs and no further event is handled.
   [[noreturn]] virtual void EndProgram() = 0;
 
  protected:
+  // PumpEvents whenever it does not return at once.
+  virtual void PumpEventsNow() = 0;
+  // The next `count` calls of PumpEvents return at once.
+  void PassPumps(std::uint32_t count) { pumps_to_pass_ = count; }
+
   // ReadByte and WriteByte whenever the file's window does not answer.
   virtual std::uint8_t ReadRecord(int file_number, std::int32_t record) = 0;
   virtual void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) = 0;
@@ -130,6 +143,7 @@ class ApplicationServices {
 
  private:
   std::array<RecordWindow, kHighestFileNumber> record_windows_{};
+  std::uint32_t pumps_to_pass_ = 0;
 };
 
 }  // namespace hdgr
