@@ -30,6 +30,7 @@ class WindowTest : public TempFolderTest {
     ASSERT_NE(bar_window, nullptr);
   }
   void TearDown() override {
+    app.SetPendingDisplay(nullptr);  // the tests' bars are gone by now
     app.CloseAllFiles();
     DestroyWindow(window);
     TempFolderTest::TearDown();

@@ -87,7 +87,7 @@ class ApplicationServices {
     if (slot < static_cast<unsigned>(kHighestFileNumber)) {
       const RecordReadWindow& window = record_windows_[slot].read;
       const auto index = static_cast<std::uint64_t>(std::int64_t{record} - 1 - window.first_offset);
-      if (index < window.length) return window.bytes[index];
+      if (index < window.length) [[likely]] return window.bytes[index];
     }
     return ReadRecord(file_number, record);
   }
@@ -97,7 +97,7 @@ class ApplicationServices {
     if (slot < static_cast<unsigned>(kHighestFileNumber)) {
       RecordWriteWindow& window = record_windows_[slot].write;
       const std::int64_t offset = std::int64_t{record} - 1;
-      if (offset == window.next_offset && offset < window.limit) {
+      if (offset == window.next_offset && offset < window.limit) [[likely]] {
         window.bytes[offset - window.base_offset] = value;
         window.next_offset = offset + 1;
         return;
@@ -117,7 +117,7 @@ class ApplicationServices {
   // progress point of a copy: an implementation that pumps at the display's pace lets the
   // calls in between return here, with no virtual call (PassPumps).
   void PumpEvents() {
-    if (pumps_to_pass_ > 0) {
+    if (pumps_to_pass_ > 0) [[likely]] {
       --pumps_to_pass_;
       return;
     }

@@ -47,7 +47,7 @@ class ProgressBar {
   // display's pace only keeps it, with no virtual call.
   void SetValue(float value) {
     value_ = value;
-    if (!keeps_value_) ValueSet();
+    if (!keeps_value_) [[unlikely]] ValueSet();
   }
   float Value() const { return value_; }
 
