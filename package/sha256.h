@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+#include "package/sha256_blocks.h"
+
 namespace hdgr {
 
 using Sha256Digest = std::array<std::uint8_t, 32>;
@@ -17,8 +19,7 @@ class Sha256 {
   Sha256Digest Finish();
 
  private:
-  void Compress(const std::uint8_t* block);
-  std::array<std::uint32_t, 8> state_;
+  Sha256State state_;
   std::array<std::uint8_t, 64> block_{};
   std::size_t block_used_ = 0;
   std::uint64_t total_bytes_ = 0;
