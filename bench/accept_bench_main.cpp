@@ -199,13 +199,12 @@ Times UpgradeRound() {
   const auto opened = WaitUntil([] { return FileSize(SavedCarrier()) == kCarrierLength; }, "the saved carrier");
   // The old program is the installer's file, of another length: the rename shows.
   const auto placed = WaitUntil([&] { return FileSize(program) == new_length; }, "HaldenGrid.exe in place");
-  std::optional<MessageBoxInfo> box;
+  // Timed at the box's window: reading its text waits for it to paint.
   const auto done = WaitUntil(
-      [&] {
-        box = WaitForMessageBox(L"Halden Grid", 0ms, setup.process.Id());
-        return box.has_value();
-      },
+      [&] { return WaitForWindow(L"Halden Grid", 0ms, setup.process.Id(), L"#32770") != nullptr; },
       "Upgrade complete");
+  const std::optional<MessageBoxInfo> box = WaitForMessageBox(L"Halden Grid", kTimeout, setup.process.Id());
+  if (!box || box->text != L"Upgrade complete") throw std::runtime_error("the upgrade run did not say it was complete");
   PressOk(box->window);
   if (setup.process.WaitForExit(kTimeout) != 0u) throw std::runtime_error("the upgrade run did not end cleanly");
   Times times;
