@@ -97,7 +97,7 @@ class ApplicationServices {
     if (slot < static_cast<unsigned>(kHighestFileNumber)) {
       RecordWriteWindow& window = record_windows_[slot].write;
       const std::int64_t offset = std::int64_t{record} - 1;
-      if (offset == window.next_offset && offset < window.limit) [[likely]] {
+      if ((offset == window.next_offset) & (offset < window.limit)) [[likely]] {
         window.bytes[offset - window.base_offset] = value;
         window.next_offset = offset + 1;
         return;
