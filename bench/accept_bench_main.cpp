@@ -25,6 +25,7 @@
 
 #include "package/sha256.h"
 #include "platform/win32/unique_handle.h"
+#include "tests/e2e/driver/e2e_demo_installer.h"
 #include "tests/e2e/driver/e2e_input.h"
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/driver/e2e_process.h"
@@ -41,7 +42,6 @@ constexpr int kRounds = 3;  // the best of each: the machine is shared
 constexpr auto kTimeout = 60s;
 constexpr wchar_t kSetupTitle[] = L"Halden Grid - Setup";
 constexpr wchar_t kFormClass[] = L"HdgrForm";
-constexpr wchar_t kInstallerTitle[] = L"Halden Grid Installer (demo)";
 constexpr wchar_t kWorkFolder[] = L"c:\\hdgr_temp_setup";
 constexpr wchar_t kProductFolder[] = L"c:\\hdgr bench product";
 constexpr wchar_t kPlainFolder[] = L"c:\\hdgr bench plain copy";
@@ -62,29 +62,13 @@ std::vector<std::wstring> PayloadFiles() {
 
 std::wstring SavedCarrier() { return std::wstring(kWorkFolder) + L"\\setup_image.bmp"; }
 
-std::wstring MarkerPath() {
-  wchar_t temp[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-  return std::wstring(temp, length) + L"hdgr_demo_installer_started.txt";
-}
-
-void CloseInstallers() {
-  while (HWND installer = FindWindowW(nullptr, kInstallerTitle)) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(installer, &id);
-    Process process = Attach(id);
-    PostMessageW(installer, WM_CLOSE, 0, 0);
-    if (!process.WaitForExit(10s)) process.Kill();
-  }
-}
-
 void ResetState() {
-  CloseInstallers();
+  CloseDemoInstallers();
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\HaldenGrid");
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(kWorkFolder), ignored);
   std::filesystem::remove_all(std::filesystem::path(kProductFolder), ignored);
-  std::filesystem::remove(std::filesystem::path(MarkerPath()), ignored);
+  std::filesystem::remove(std::filesystem::path(DemoInstallerMarkerPath()), ignored);
 }
 
 void StoreSetting(const wchar_t* name, const std::wstring& value) {
@@ -176,7 +160,7 @@ Times InstallRound() {
   const auto clicked = ClickNow(setup.accept);
   const auto opened = WaitUntil([] { return FileSize(SavedCarrier()) == kCarrierLength; }, "the saved carrier");
   const auto placed = WaitUntil([&] { return Exists(last); }, "Setup.LST");
-  const auto launched = WaitUntil([&] { return Exists(MarkerPath()); }, "the installer's start");
+  const auto launched = WaitUntil([&] { return Exists(DemoInstallerMarkerPath()); }, "the installer's start");
   if (setup.process.WaitForExit(kTimeout) != 0u) throw std::runtime_error("the install run did not end cleanly");
   Times times;
   times.whole = Milliseconds(launched - clicked);

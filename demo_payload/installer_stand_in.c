@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#define MARKER_NAME L"hdgr_demo_installer_started.txt"
 #define CLOSE_BUTTON_ID 1
 
 static const wchar_t kTitle[] = L"Halden Grid Installer (demo)";

@@ -73,7 +73,7 @@ TEST_F(AcceptTest, InstallRunWritesExactlyTheThreeSetupFilesRecordsTheVersionAnd
 
   const auto clicked = Clock::now();
   Click(ControlOf(window, "Command1").window);
-  const auto started = WaitForFile(InstallerMarkerPath(), kTimeout);
+  const auto started = WaitForFile(DemoInstallerMarkerPath(), kTimeout);
   ASSERT_TRUE(started.has_value()) << "the installer did not start";
   const auto code = setup_.WaitForExit(10s);
   const auto ended = Clock::now();
@@ -95,7 +95,7 @@ TEST_F(AcceptTest, InstallRunWritesExactlyTheThreeSetupFilesRecordsTheVersionAnd
 
   // The installer runs on, started from the work folder.
   EXPECT_NE(WaitForWindow(kDemoInstallerTitle, 10s), nullptr);
-  const std::vector<std::uint8_t> marker = ReadWholeFile(InstallerMarkerPath());
+  const std::vector<std::uint8_t> marker = ReadWholeFile(DemoInstallerMarkerPath());
   const std::wstring noted = Lower(win32::Wide(std::string(marker.begin(), marker.end())));
   EXPECT_NE(noted.find(L"path=c:\\hdgr_temp_setup\\setup.exe\r\n"), std::wstring::npos) << win32::Utf8(noted);
 }
@@ -116,7 +116,7 @@ TEST_F(AcceptTest, InstallRunReplacesLeftoversWholeAndLeavesOtherFilesAlone) {
   HWND window = StartToWindow();
   ASSERT_NE(window, nullptr);
   Click(ControlOf(window, "Command1").window);
-  ASSERT_TRUE(WaitForFile(InstallerMarkerPath(), kTimeout).has_value());
+  ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value());
   EXPECT_EQ(setup_.WaitForExit(10s), 0u);
 
   EXPECT_EQ(FolderEntries(kWorkFolder), Sorted({L"Setup.exe", L"HaldenGrid.CAB", L"Setup.LST", L"notes.txt"}));
@@ -151,7 +151,7 @@ TEST_F(AcceptTest, UpgradeRunReplacesTheProgramWholeAndChangesNothingElse) {
   EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{}) << "no setup file, no saved carrier";
   EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{folder.Path(), L"3", L"3", L"9"}));
   EXPECT_EQ(ControlOf(window, "Label1").caption, L"Progress");
-  EXPECT_FALSE(Exists(InstallerMarkerPath())) << "an upgrade starts no installer";
+  EXPECT_FALSE(Exists(DemoInstallerMarkerPath())) << "an upgrade starts no installer";
 
   PressOk(box->window);
   EXPECT_EQ(setup_.WaitForExit(10s), 0u);
@@ -199,7 +199,7 @@ TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
   HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
   ASSERT_NE(window, nullptr);
   Click(ControlOf(window, "Command1").window);
-  ASSERT_TRUE(WaitForFile(InstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
+  ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
   EXPECT_EQ(setup_.WaitForExit(10s), 0u);
   for (int segment = 0; segment < 3; ++segment) {
     SCOPED_TRACE(win32::Utf8(PayloadName(segment)));

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "setup_window/design.h"
+#include "tests/e2e/driver/e2e_demo_installer.h"
 
 namespace hdgr::e2e {
 
@@ -16,20 +17,6 @@ constexpr auto kStartTimeout = 60s;
 constexpr int kCarrierWidth = 1000;
 constexpr int kCarrierHeight = 2000;
 constexpr std::size_t kPixelsAt = 54;
-// The demo payload's installer stand-in, which an install run starts.
-constexpr wchar_t kDemoInstallerTitle[] = L"Halden Grid Installer (demo)";
-
-// A running installer keeps its program file, and so the work folder, from being removed.
-void CloseDemoInstallers() {
-  while (HWND installer = FindWindowW(nullptr, kDemoInstallerTitle)) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(installer, &id);
-    Process process = Attach(id);
-    PostMessageW(installer, WM_CLOSE, 0, 0);
-    if (!process.WaitForExit(10s)) process.Kill();
-  }
-}
-
 }  // namespace
 
 std::wstring SetupProgramPath() { return HostPath(HDGR_SETUP_EXE); }
@@ -47,7 +34,7 @@ void ResetProductState() {
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\HaldenGrid");
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(kWorkFolder), ignored);
-  std::filesystem::remove(std::filesystem::temp_directory_path(ignored) / HDGR_DEMO_INSTALLER_MARKER, ignored);
+  std::filesystem::remove(std::filesystem::path(DemoInstallerMarkerPath()), ignored);
 }
 
 bool ProductSettingsExist() {

@@ -20,7 +20,6 @@ namespace {
 constexpr wchar_t kSettingsKey[] = L"Software\\HaldenGrid\\applicationSettings";
 // A blank and a letter outside ASCII: the stored folder travels as wide text.
 constexpr wchar_t kProductFolder[] = L"c:\\hdgr e2e product \u00e9";
-constexpr wchar_t kMarkerName[] = L"hdgr_demo_installer_started.txt";
 
 class Key {
  public:
@@ -129,12 +128,6 @@ ProductFolder::~ProductFolder() {
   std::filesystem::remove_all(std::filesystem::path(path_), ignored);
 }
 
-std::wstring InstallerMarkerPath() {
-  std::array<wchar_t, MAX_PATH + 1> temp{};
-  const DWORD length = GetTempPathW(static_cast<DWORD>(temp.size()), temp.data());
-  return std::wstring(temp.data(), length) + kMarkerName;
-}
-
 Process StartDemoProduct(HWND* window) {
   Process product = Start(HostPath(HDGR_DEMO_PRODUCT_EXE));
   *window = WaitForWindow(kProductWindowTitle, 60s, product.Id());
@@ -167,7 +160,7 @@ void ProgramRunTest::Reset() {
   setup_.Kill();
   product_.Kill();
   ResetProductState();
-  DeleteFileW(InstallerMarkerPath().c_str());
+  DeleteFileW(DemoInstallerMarkerPath().c_str());
 }
 
 HWND ProgramRunTest::StartToWindow() {

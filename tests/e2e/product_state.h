@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/driver/e2e_demo_installer.h"
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/driver/e2e_process.h"
 
 namespace hdgr::e2e {
 
 inline constexpr wchar_t kProductWindowTitle[] = L"Halden Grid - Main Window";
-inline constexpr wchar_t kDemoInstallerTitle[] = L"Halden Grid Installer (demo)";
 inline constexpr wchar_t kSetupFormClass[] = L"HdgrForm";
 
 void StoreSetting(const wchar_t* name, const std::wstring& value);
@@ -55,8 +55,6 @@ class ProductFolder {
   std::wstring path_;
 };
 
-// The demo installer writes this file when it starts.
-std::wstring InstallerMarkerPath();
 
 // The demo product, started and shown; Kill ends it.
 Process StartDemoProduct(HWND* window);
