@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/number_text.h"
+#include "platform/path_text.h"
 
 namespace hdgr {
 
@@ -17,6 +18,9 @@ std::string VersionText(const Module1& module1) {
 }
 
 bool ProgramFileFound(ApplicationServices& app, const Module1& module1) {
+  // A relative folder would be looked up in, and later written to, whatever folder the
+  // program is in: it names no installed copy.
+  if (!IsFullPath(module1.InstalledPath)) return false;
   // The stored folder as it is: a closing separator or blanks go to find entry unchanged.
   const std::string program = module1.InstalledPath + std::string(kProgramFileSuffix);
   return !TrimBlanks(app.FindEntry(program, kFindFiles)).empty();

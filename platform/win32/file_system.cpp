@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/application_services.h"
+#include "platform/path_text.h"
 #include "platform/run_time_error.h"
 #include "platform/win32/file_error.h"
 #include "platform/win32/unique_handle.h"
@@ -38,7 +39,7 @@ bool MeansNothingThere(DWORD code) {
 }  // namespace
 
 std::string FindEntry(std::string_view path, int mask) {
-  if (path.find_first_of("*?") != std::string_view::npos)
+  if (HasWildcard(path))
     throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, "Wildcards are not allowed: " + std::string(path));
   if (path.empty()) return {};
   WIN32_FIND_DATAW found{};

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <sstream>
 
+#include "platform/path_text.h"
+
 namespace hdgr::testing {
 
 std::string Lower(std::string_view text) {
@@ -25,6 +27,8 @@ std::string NameOf(std::string_view path) {
 }
 
 std::string Key(std::string_view path) {
+  constexpr std::string_view kLongPathPrefix = "\\\\?\\";
+  if (path.substr(0, kLongPathPrefix.size()) == kLongPathPrefix) path.remove_prefix(kLongPathPrefix.size());
   std::string key = Lower(path);
   while (key.size() > 3 && key.back() == '\\') key.pop_back();
   if (key == "c:\\") key = "c:";
@@ -167,8 +171,7 @@ void FakePlatform::SaveSetting(std::string_view application, std::string_view se
 std::string FakePlatform::FindEntry(std::string_view path, int mask) {
   Record("FindEntry(" + std::string(path) + "," + std::to_string(mask) + ")");
   MaybeFail("FindEntry", path);
-  if (path.find_first_of("*?") != std::string_view::npos)
-    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(path));
+  if (HasWildcard(path)) throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(path));
   const std::string key = Key(path);
   if (const auto it = files.find(key); it != files.end()) {
     const bool plain = !it->second.hidden && !it->second.system;

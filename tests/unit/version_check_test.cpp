@@ -43,13 +43,35 @@ TEST_F(VersionCheckTest, ProgramFileMissingShowsTheSettingsMessageFirst) {
   fake.files["c:\\hidden\\haldengrid.exe"].hidden = true;  // find entry with mask 0 skips it
   fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
   // The path goes to find entry exactly as stored plus the suffix: blanks, separators and all.
-  for (const std::string folder : {"C:\\Gone", "   ", "C:\\HG\\", " C:\\HG", "C:\\Hidden"}) {
+  for (const std::string folder : {"C:\\Gone", "C:\\HG\\", "C:\\Hidden"}) {
     SCOPED_TRACE("folder \"" + folder + "\"");
     EXPECT_EQ(Check(Installed(folder, 3, 3, 9)),
               (Calls{"FindEntry(" + folder + "\\HaldenGrid.exe,0)", kSettingsFound,
                      "Label5.Caption=Ready to install!"}));
     EXPECT_TRUE(fake.command1.Enabled());
   }
+}
+
+// A folder that is not a full path would be looked up in, and written to, whatever folder
+// the program runs in: it counts as no installed copy, and nothing is looked up.
+TEST_F(VersionCheckTest, AFolderThatIsNotAFullPathIsNoInstalledCopy) {
+  fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
+  fake.current_folder = "C:\\HG";
+  for (const std::string folder : {".", "HG", "..\\HG", "\\HG", "C:HG", "   ", " C:\\HG"}) {
+    SCOPED_TRACE("folder \"" + folder + "\"");
+    EXPECT_EQ(Check(Installed(folder, 3, 3, 9)), (Calls{kSettingsFound, "Label5.Caption=Ready to install!"}));
+    EXPECT_EQ(fake.command1.Caption(), "Accept terms of install");
+    EXPECT_TRUE(fake.command1.Enabled());
+  }
+}
+
+TEST_F(VersionCheckTest, LongPathAndShareFormsAreLookedUpAsTheyAre) {
+  fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
+  const Calls calls = Check(Installed("\\\\?\\C:\\HG", 3, 3, 9));
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "FindEntry(\\\\?\\C:\\HG\\HaldenGrid.exe,0)");
+  EXPECT_EQ(calls[1], "Label5.Caption=Your version: 3.3.9");
+  EXPECT_EQ(Check(Installed("\\\\server\\share", 3, 3, 9)).at(0), "FindEntry(\\\\server\\share\\HaldenGrid.exe,0)");
 }
 
 TEST_F(VersionCheckTest, ComparesTheInstalledVersionInOrder) {

@@ -50,6 +50,8 @@ TEST_F(FileSystemTest, FindEntryTakesNoWildcards) {
               ErrorNumber::kBadFileNameOrNumber)
         << pattern;
   }
+  // The long-path prefix's '?' is a path form, not a pattern.
+  EXPECT_EQ(app.FindEntry("\\\\?\\" + Path("plain.txt"), kFindFiles), "plain.txt");
 }
 
 TEST_F(FileSystemTest, FoldersAndFilesAreMadeRemovedAndMeasured) {

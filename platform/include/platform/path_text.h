@@ -1,0 +1,16 @@
+#pragma once
+// Which texts the platform takes as paths, and in what form. Paths are taken literally:
+// no service expands a wildcard, and a path that is not full is never resolved against
+// whatever folder the program happens to be in.
+
+#include <string_view>
+
+namespace hdgr {
+
+// A drive letter, a colon and a separator ("C:\..."), a UNC share ("\\server\share..."),
+// or either behind the long-path prefix "\\?\" ("\\?\C:\...", "\\?\UNC\server\share...").
+bool IsFullPath(std::string_view path);
+// A '*' or '?' outside the long-path prefix.
+bool HasWildcard(std::string_view path);
+
+}  // namespace hdgr

@@ -1,0 +1,65 @@
+#include "platform/path_text.h"
+
+namespace hdgr {
+
+namespace {
+
+constexpr std::string_view kLongPathPrefix = "\\\\?\\";
+constexpr std::string_view kLongUncPrefix = "UNC\\";
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
+  if (text.size() < start.size()) return false;
+  for (std::size_t i = 0; i < start.size(); ++i) {
+    const char a = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
+    if (a != start[i]) return false;
+  }
+  return true;
+}
+
+bool IsDrivePath(std::string_view path) {
+  return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]);
+}
+
+// "server\share" followed by the end or a separator: both names present.
+bool IsServerShare(std::string_view rest) {
+  std::size_t at = 0;
+  for (int part = 0; part < 2; ++part) {
+    const std::size_t begin = at;
+    while (at < rest.size() && !IsSeparator(rest[at])) ++at;
+    if (at == begin) return false;
+    if (part == 0) {
+      if (at == rest.size()) return false;
+      ++at;
+    }
+  }
+  return true;
+}
+
+bool IsUncPath(std::string_view path) {
+  return path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]) && IsServerShare(path.substr(2));
+}
+
+}  // namespace
+
+bool IsFullPath(std::string_view path) {
+  if (path.substr(0, kLongPathPrefix.size()) == kLongPathPrefix) {
+    const std::string_view rest = path.substr(kLongPathPrefix.size());
+    if (StartsWithIgnoringCase(rest, kLongUncPrefix)) return IsServerShare(rest.substr(kLongUncPrefix.size()));
+    return IsDrivePath(rest);
+  }
+  // "\\?" or "\\." without the whole prefix is a device path, not a share.
+  if (path.size() > 2 && (path[2] == '?' || path[2] == '.') && IsSeparator(path[0]) && IsSeparator(path[1]))
+    return false;
+  return IsDrivePath(path) || IsUncPath(path);
+}
+
+bool HasWildcard(std::string_view path) {
+  if (path.substr(0, kLongPathPrefix.size()) == kLongPathPrefix) path.remove_prefix(kLongPathPrefix.size());
+  return path.find_first_of("*?") != std::string_view::npos;
+}
+
+}  // namespace hdgr

@@ -1,0 +1,37 @@
+#include "platform/path_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace hdgr {
+namespace {
+
+TEST(PathTextTest, FullPathsAreDriveRootsSharesAndTheirLongForms) {
+  struct Row {
+    std::string path;
+    bool full;
+  };
+  const std::vector<Row> rows = {
+      {"C:\\Program Files\\Halden Grid", true}, {"c:\\", true}, {"D:/HG", true},
+      {"\\\\server\\share", true}, {"\\\\server\\share\\HG", true}, {"//server/share/HG", true},
+      {"\\\\?\\C:\\HG", true}, {"\\\\?\\UNC\\server\\share\\HG", true}, {"\\\\?\\unc\\server\\share", true},
+      {"", false}, {".", false}, {"..\\HG", false}, {"HG", false}, {"C:", false}, {"C:HG", false},
+      {"\\HG", false}, {" C:\\HG", false}, {"   ", false}, {"\\\\server", false}, {"\\\\server\\", false},
+      {"\\\\\\share", false}, {"\\\\.\\C:\\HG", false}, {"\\\\?\\HG", false}, {"\\\\?\\UNC\\server", false},
+      {"1:\\HG", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(IsFullPath(row.path), row.full) << "\"" << row.path << "\"";
+}
+
+TEST(PathTextTest, TheLongPathPrefixIsNoWildcard) {
+  EXPECT_FALSE(HasWildcard("\\\\?\\C:\\HG\\HaldenGrid.exe"));
+  EXPECT_FALSE(HasWildcard("C:\\HG\\HaldenGrid.exe"));
+  EXPECT_TRUE(HasWildcard("\\\\?\\C:\\HG\\*.exe"));
+  EXPECT_TRUE(HasWildcard("C:\\HG\\Halden?rid.exe"));
+  EXPECT_TRUE(HasWildcard("\\\\?C:\\HG"));  // not the whole prefix
+}
+
+}  // namespace
+}  // namespace hdgr
