@@ -8,6 +8,7 @@
 #include "installed/module1.h"
 #include "package/payload_digests.h"
 #include "platform/run_time_error.h"
+#include "platform/win32/common_controls.h"
 #include "platform/win32/run_time_error_box.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_user32.h"
@@ -74,6 +75,7 @@ class SetupProgram {
 int RunSetupProgram() {
   std::optional<SetupProgram> program;
   try {
+    win32::LoadCommonControls();
     program.emplace();
   } catch (const RunTimeError& error) {
     win32::EndWithRunTimeError(error, nullptr);

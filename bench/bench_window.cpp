@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "platform/win32/common_controls.h"
+
 namespace hdgr::bench {
 
 namespace {
@@ -26,8 +28,7 @@ ATOM RegisterOnce() {
 }  // namespace
 
 BenchWindow::BenchWindow() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  win32::LoadCommonControls();
   if (RegisterOnce() == 0) throw std::runtime_error("RegisterClassW failed");
   // The setup window's size at 96 dpi.
   window_ = CreateWindowExW(0, kClassName, L"Halden Grid - Setup (benchmark)",

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <vector>
 
 #include "platform/run_time_error.h"
@@ -24,23 +25,36 @@ ScreenMetrics ReadScreenMetrics() {
                        per_pixel_x, per_pixel_y};
 }
 
-OwnVersion ReadFileVersion(const std::wstring& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) {
-    const DWORD code = GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) throw FileError(code, path);
-    throw RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " carries no version information");
-  }
-  std::vector<std::uint8_t> data(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) throw FileError(GetLastError(), path);
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) ||
-      fixed == nullptr || length < sizeof(VS_FIXEDFILEINFO))
-    throw RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " carries no fixed version information");
-  return OwnVersion{HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
-                    HIWORD(fixed->dwFileVersionLS)};
+namespace {
+
+// VS_VERSIONINFO's head: three WORDs, the key L"VS_VERSION_INFO" with its terminator,
+// padding to 32 bits, then the fixed information.
+constexpr wchar_t kVersionKey[] = L"VS_VERSION_INFO";
+constexpr std::size_t kFixedInfoOffset = (3 * sizeof(WORD) + sizeof kVersionKey + 3) & ~std::size_t{3};
+
+[[noreturn]] void ThrowNoVersion() {
+  throw RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(OwnProgramPath()) + " carries no version information");
+}
+
+}  // namespace
+
+OwnVersion ReadOwnVersion() {
+  // Read straight from the program's own resource: the version functions live in a DLL
+  // that is not always taken from System32.
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  if (found == nullptr) ThrowNoVersion();
+  const HGLOBAL loaded = LoadResource(nullptr, found);
+  const auto* block = static_cast<const std::uint8_t*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+  const DWORD size = SizeofResource(nullptr, found);
+  if (block == nullptr || size < kFixedInfoOffset + sizeof(VS_FIXEDFILEINFO)) ThrowNoVersion();
+  WORD value_length = 0;
+  std::memcpy(&value_length, block + sizeof(WORD), sizeof value_length);
+  VS_FIXEDFILEINFO fixed{};
+  std::memcpy(&fixed, block + kFixedInfoOffset, sizeof fixed);
+  if (std::memcmp(block + 3 * sizeof(WORD), kVersionKey, sizeof kVersionKey) != 0 ||
+      value_length < sizeof fixed || fixed.dwSignature != VS_FFI_SIGNATURE)
+    ThrowNoVersion();
+  return OwnVersion{HIWORD(fixed.dwFileVersionMS), LOWORD(fixed.dwFileVersionMS), HIWORD(fixed.dwFileVersionLS)};
 }
 
 std::wstring OwnProgramPath() {

@@ -8,9 +8,9 @@ namespace hdgr::win32 {
 
 // The primary screen in twips; twips per pixel = 1440 / the screen's dots per inch.
 ScreenMetrics ReadScreenMetrics();
-// Major, minor and revision of a program file's fixed version information; a file
+// Major, minor and revision of the running program's fixed version information; a program
 // without version information is a path/file access error naming it.
-OwnVersion ReadFileVersion(const std::wstring& path);
+OwnVersion ReadOwnVersion();
 // The running program's own file.
 std::wstring OwnProgramPath();
 

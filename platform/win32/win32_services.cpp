@@ -87,7 +87,7 @@ void Win32Services::PumpEventsNow() {
 
 ScreenMetrics Win32Services::GetScreenMetrics() { return ReadScreenMetrics(); }
 
-OwnVersion Win32Services::GetOwnVersion() { return ReadFileVersion(OwnProgramPath()); }
+OwnVersion Win32Services::GetOwnVersion() { return ReadOwnVersion(); }
 
 void Win32Services::EndProgram() { ExitProcess(0); }
 

@@ -50,7 +50,7 @@ add_executable(hdgr_setup_other_payload WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp $
                                               ${other}/setup.rc)
 target_include_directories(hdgr_setup_other_payload PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(hdgr_setup_other_payload PRIVATE hdgr_setup_window hdgr_window_win32 hdgr_platform_win32
-                      hdgr_other_payload_digests comctl32)
+                      hdgr_other_payload_digests)
 target_link_options(hdgr_setup_other_payload PRIVATE -municode)
 add_dependencies(hdgr_setup_other_payload hdgr_setup)  # its icon, logo and manifest
 

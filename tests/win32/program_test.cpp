@@ -31,11 +31,20 @@ TEST(StartProgram, AProgramThatIsNotThereGivesZero) {
   EXPECT_EQ(app.StartProgram(ProgramFolder() + "NoSuchSetup.exe", kShowNormalFocus), 0u);
 }
 
+// The fixture carries version 3.4.7 and reports what its services read as its exit code.
 TEST(OwnVersion, ComesFromTheFixedVersionInformation) {
-  const OwnVersion version = ReadFileVersion(Wide(FixturePath()));
-  EXPECT_EQ(version.major, 3);
-  EXPECT_EQ(version.minor, 4);
-  EXPECT_EQ(version.revision, 7);
+  std::wstring command = L"\"" + Wide(FixturePath()) + L"\" version";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &started));
+  const ProcessHandle process(started.hProcess);
+  const ProcessHandle thread(started.hThread);
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 10'000), WAIT_OBJECT_0);
+  DWORD exit_code = 0;
+  GetExitCodeProcess(process.Get(), &exit_code);
+  EXPECT_EQ(exit_code, 30407u);
 }
 
 TEST(OwnVersion, AProgramWithoutVersionInformationIsAnError) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/win32/common_controls.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_progress_bar.h"
@@ -20,8 +21,7 @@ class WindowTest : public TempFolderTest {
  protected:
   void SetUp() override {
     TempFolderTest::SetUp();
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    LoadCommonControls();
     window = CreateWindowExW(0, L"STATIC", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
                              10, 400, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);

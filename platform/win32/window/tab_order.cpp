@@ -1,7 +1,5 @@
 #include "platform/win32/window/tab_order.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cwchar>
 
@@ -9,7 +7,9 @@ namespace hdgr::win32 {
 
 namespace {
 
-constexpr UINT_PTR kKeyFilterId = 1;
+// Window properties of a subclassed control: its tab order and its own procedure.
+constexpr wchar_t kOrderProperty[] = L"HdgrTabOrder";
+constexpr wchar_t kPreviousProperty[] = L"HdgrTabOrderPrevious";
 
 bool CanTakeFocus(HWND control) { return IsWindowEnabled(control) && IsWindowVisible(control); }
 
@@ -22,13 +22,22 @@ bool IsPushButton(HWND control) {
 }  // namespace
 
 TabOrder::~TabOrder() {
-  for (HWND control : controls_)
-    if (IsWindow(control)) RemoveWindowSubclass(control, KeyFilter, kKeyFilterId);
+  for (const Subclassed& item : subclassed_) {
+    if (!IsWindow(item.control)) continue;
+    SetWindowLongPtrW(item.control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(item.previous));
+    RemovePropW(item.control, kOrderProperty);
+    RemovePropW(item.control, kPreviousProperty);
+  }
 }
 
 void TabOrder::Add(HWND control) {
   controls_.push_back(control);
-  SetWindowSubclass(control, KeyFilter, kKeyFilterId, reinterpret_cast<DWORD_PTR>(this));
+  // The properties first: the filter may see a message as soon as it is in place.
+  const auto previous = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC));
+  SetPropW(control, kOrderProperty, this);
+  SetPropW(control, kPreviousProperty, reinterpret_cast<HANDLE>(previous));
+  SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&KeyFilter));
+  subclassed_.push_back(Subclassed{control, previous});
 }
 
 HWND TabOrder::First() const {
@@ -48,9 +57,9 @@ HWND TabOrder::Next(HWND from, bool backwards) const {
   return from;
 }
 
-LRESULT CALLBACK TabOrder::KeyFilter(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                     DWORD_PTR order) {
-  const auto& tab_order = *reinterpret_cast<const TabOrder*>(order);
+LRESULT CALLBACK TabOrder::KeyFilter(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  const auto& tab_order = *static_cast<const TabOrder*>(GetPropW(window, kOrderProperty));
+  const auto previous = reinterpret_cast<WNDPROC>(GetPropW(window, kPreviousProperty));
   if (message == WM_KEYDOWN) {
     switch (wparam) {
       case VK_TAB:
@@ -67,7 +76,7 @@ LRESULT CALLBACK TabOrder::KeyFilter(HWND window, UINT message, WPARAM wparam, L
   }
   // The characters TranslateMessage makes of those keys go nowhere either.
   if (message == WM_CHAR && (wparam == L'\t' || wparam == L'\r' || wparam == 0x1b)) return 0;
-  return DefSubclassProc(window, message, wparam, lparam);
+  return CallWindowProcW(previous, window, message, wparam, lparam);
 }
 
 }  // namespace hdgr::win32

@@ -2,7 +2,8 @@
 // Keyboard handling of a window without a dialog manager: Tab and Shift+Tab move the
 // focus through the controls in tab order, Enter presses only a focused button, and
 // Escape does nothing. It works in any message loop, the services' pump included,
-// because each control is subclassed.
+// because each control is subclassed (through user32 alone: the common controls'
+// subclassing helpers would be one more DLL to import).
 
 #include <windows.h>
 
@@ -25,9 +26,13 @@ class TabOrder {
   HWND Next(HWND from, bool backwards) const;
 
  private:
-  static LRESULT CALLBACK KeyFilter(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
-                                    DWORD_PTR order);
+  struct Subclassed {
+    HWND control;
+    WNDPROC previous;
+  };
+  static LRESULT CALLBACK KeyFilter(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   std::vector<HWND> controls_;
+  std::vector<Subclassed> subclassed_;
 };
 
 }  // namespace hdgr::win32
