@@ -1,17 +1,19 @@
 #pragma once
-// The yardstick: the same reversed copy done the plain way, 64 KiB at a time through
-// ReadFile and WriteFile.
+// The yardstick: the same bytes copied the plain way, forwards, 64 KiB at a time through
+// ReadFile and WriteFile, optionally through SHA-256 as they pass.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
+#include "package/sha256.h"
+
 namespace hdgr::bench {
 
-// Copies carrier positions `start` down to start - length + 1 (1-based) into `output`,
-// reversed, and returns start - length.
-std::int32_t PlainReversedCopy(HANDLE carrier, std::int32_t start, std::int32_t length,
-                               const std::wstring& output);
+// Copies `length` bytes of `carrier` from 0-based `offset` on into a new `output`;
+// `digest`, when given, is fed every byte.
+void PlainCopy(HANDLE carrier, std::int64_t offset, std::int32_t length, const std::wstring& output,
+               Sha256* digest);
 
 }  // namespace hdgr::bench

@@ -1,7 +1,10 @@
 #include "package/extract_segment.h"
 
+#include <algorithm>
 #include <limits>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "platform/run_time_error.h"
 
@@ -28,51 +31,53 @@ void CheckArguments(std::int32_t length, std::string_view output_path, ProgressR
     throw RunTimeError(ErrorNumber::kOverflow, "Running total past " + std::string(output_path));
 }
 
-// Inline: tens of thousands of calls a run, most of them answered inline by the services.
-[[gnu::always_inline]] inline void ShowProgress(ApplicationServices& app, ProgressBar& bar, std::int32_t counter) {
-  bar.SetValue(static_cast<float>(counter / kValueScale));
-  app.PumpEvents();
-}
+// The points a copy passes: the counter (running total or per-file count) at each one.
+class ProgressPoints {
+ public:
+  ProgressPoints(std::int32_t counter, std::int32_t step)
+      : step_(step), next_(std::int64_t{counter} / step * step + step) {}
+
+  // Every point up to and including `counter`, in order: Value, then the pump.
+  void ShowUpTo(std::int32_t counter, ApplicationServices& app, ProgressBar& bar) {
+    for (; next_ <= counter; next_ += step_) {
+      bar.SetValue(static_cast<float>(static_cast<double>(next_) / kValueScale));
+      app.PumpEvents();
+    }
+  }
+
+ private:
+  std::int32_t step_;
+  std::int64_t next_;
+};
 
 }  // namespace
 
 std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carrier_file,
                             std::int32_t start, std::int32_t length, std::string_view output_path,
-                            ProgressRule rule, std::int32_t* running_total) {
+                            ProgressRule rule, std::int32_t* running_total, Sha256* digest) {
   CheckArguments(length, output_path, rule, running_total);
+  const bool by_total = rule == ProgressRule::kRunningTotal;
   const int output_file = app.FreeFileNumber();
-  std::int32_t count = 0;
-  app.OpenRandomFile(output_path, output_file);
+  app.OpenNewFile(output_path, output_file);
 
-  // The hot path: one record read and one record written per byte, and a countdown to the
-  // next progress point (a division per byte costs about a millisecond per megabyte).
-  if (rule == ProgressRule::kRunningTotal) {
-    std::int32_t total = *running_total;
-    std::int32_t to_next_point = kRunningTotalStep - total % kRunningTotalStep;
-    while (count < length) {
-      const std::uint8_t byte = app.ReadByte(carrier_file, start - count);
-      ++count;
-      ++total;
-      app.WriteByte(output_file, count, byte);
-      if (--to_next_point == 0) {
-        to_next_point = kRunningTotalStep;
-        ShowProgress(app, bar, total);
-      }
-    }
-    // Kept in a local while copying: a failure ends the run, so nobody reads a partial total.
-    *running_total = total;
+  const std::int32_t total_before = by_total ? *running_total : 0;
+  ProgressPoints points(total_before, by_total ? kRunningTotalStep : kPerFileStep);
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min(length, kExtractBlockBytes)));
+  for (std::int32_t count = 0; count < length;) {
+    const std::int32_t size = std::min(kExtractBlockBytes, length - count);
+    const std::span<std::uint8_t> bytes(block.data(), static_cast<std::size_t>(size));
+    // Output records count + 1 .. count + size are carrier records start - count down to
+    // start - count - size + 1: the lowest first in one read, then turned round.
+    app.ReadRecords(carrier_file, start - count - size + 1, bytes);
+    std::reverse(bytes.begin(), bytes.end());
+    app.WriteRecords(output_file, count + 1, bytes);
+    if (digest != nullptr) digest->Update(bytes);
+    count += size;
+    points.ShowUpTo(by_total ? total_before + count : count, app, bar);
+  }
+  if (by_total) {
+    *running_total = total_before + length;
     app.CloseFile(output_file);
-  } else {
-    std::int32_t to_next_point = kPerFileStep;
-    while (count < length) {
-      const std::uint8_t byte = app.ReadByte(carrier_file, start - count);
-      ++count;
-      app.WriteByte(output_file, count, byte);
-      if (--to_next_point == 0) {
-        to_next_point = kPerFileStep;
-        ShowProgress(app, bar, count);
-      }
-    }
   }
   return start - length;
 }

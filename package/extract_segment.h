@@ -1,10 +1,11 @@
 #pragma once
-// Copies one packed file out of the open carrier file, un-reversing it, one byte per
-// record, and moves the progress bar at the run's progress points.
+// Copies one packed file out of the open carrier file, un-reversing it, and moves the
+// progress bar at the run's progress points.
 
 #include <cstdint>
 #include <string_view>
 
+#include "package/sha256.h"
 #include "platform/controls.h"
 
 namespace hdgr {
@@ -14,12 +15,19 @@ enum class ProgressRule {
   kPerFile,       // upgrade run: every 10th byte of the file, Value = count / 100
 };
 
-// Copies `length` bytes from carrier positions `start` down to start - length + 1 into
-// `output_path` (output record j = carrier record start - (j - 1)). Under kRunningTotal
-// `running_total` is advanced and the output file is closed afterwards; under kPerFile
-// the output stays open for the caller's close-all. Returns start - length.
+// Bytes moved per read and write: a multiple of 100, so in the install run each block
+// holds the same number of progress points.
+inline constexpr std::int32_t kExtractBlockBytes = 64'000;
+
+// Copies `length` bytes from carrier positions `start` down to start - length + 1 into a
+// new file for `output_path` (output record j = carrier record start - (j - 1)), put in
+// place by the caller. Block by block: one read of the carrier, reversed in memory, one
+// write, the bytes fed to `digest` (when given), then every progress point in the block in
+// order, Value first, then the pump. Under kRunningTotal `running_total` is advanced and the
+// output file is closed afterwards; under kPerFile it stays open for the caller's close-all.
+// Returns start - length.
 std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carrier_file,
                             std::int32_t start, std::int32_t length, std::string_view output_path,
-                            ProgressRule rule, std::int32_t* running_total);
+                            ProgressRule rule, std::int32_t* running_total, Sha256* digest);
 
 }  // namespace hdgr

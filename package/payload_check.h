@@ -1,6 +1,7 @@
 #pragma once
-// Verifies a written file against the digest the build recorded for it.
+// Checks what a run wrote against the digests the build recorded.
 
+#include <cstdint>
 #include <string_view>
 
 #include "package/sha256.h"
@@ -8,7 +9,15 @@
 
 namespace hdgr {
 
-// A mismatch is a RunTimeError naming `path`.
-void VerifyWrittenFile(ApplicationServices& app, std::string_view path, const Sha256Digest& expected);
+// The new file for `final_path`, its writes done and its number closed, is the packed
+// file: its length, read through the file itself, is `length`, and `written` (the digest of
+// the bytes handed to its writes) is `expected`. Otherwise a path/file access error naming
+// `final_path`.
+void VerifyNewFile(ApplicationServices& app, std::string_view final_path, std::int32_t length,
+                   const Sha256Digest& written, const Sha256Digest& expected);
+// The held file at `path`, read back whole through its hold, is the packed file: for the
+// one file a run starts, once nobody else can change it any more.
+void VerifyHeldFile(ApplicationServices& app, std::string_view path, std::int32_t length,
+                    const Sha256Digest& expected);
 
 }  // namespace hdgr

@@ -27,8 +27,11 @@ void RemoveOldSetupFiles(ApplicationServices& app) {
 
 int StageCarrier(ApplicationServices& app, const Picture& carrier) {
   app.ChangeFolder(kDriveRoot);
-  // A plain file of the folder's name counts as present here; the save below then fails.
+  // Every user may write to the drive's root: a folder found there is held only when it is
+  // ours (not a link, not someone else's), and one made there is open to us alone. A plain
+  // file of the folder's name counts as present here, and holding it fails.
   if (Exists(app, kWorkFolder, kFindFolders)) {
+    app.HoldFolder(kWorkFolder);
     RemoveOldSetupFiles(app);
   } else {
     app.MakeFolder(kWorkFolder);

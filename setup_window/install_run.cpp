@@ -4,10 +4,11 @@
 
 #include "installed/product_settings.h"
 #include "package/extract_segment.h"
+#include "package/payload_check.h"
 #include "package/segment_table.h"
 #include "package/stage_carrier.h"
 #include "package/work_folder.h"
-#include "setup_window/temporary_file.h"
+#include "setup_window/new_file.h"
 #include "setup_window/texts.h"
 
 namespace hdgr {
@@ -18,18 +19,27 @@ std::string SetupFilePath(int segment) {
   return std::string(kWorkFolder) + "\\" + std::string(kSegments[segment].file_name);
 }
 
-// A leftover at a setup path that find entry does not report (hidden, system) would be
-// overwritten only in part; writing beside it and replacing it whole avoids that.
+// Each file is written beside its place and replaces whatever is there whole, so a
+// leftover that find entry does not report (hidden, system) is never overwritten in part.
+// The files stay held until the installer has started.
 void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& digests) {
   std::int32_t running_total = 0;
   std::int32_t start = SegmentStart(0, platform.app.FileLength(kSavedCarrierPath));
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
-    TemporaryFile output(platform.app, SetupFilePath(segment));
+    NewFile output(platform.app, SetupFilePath(segment));
     start = ExtractSegment(platform.app, platform.form.ProgressBar1(), carrier_file, start,
-                           kSegments[segment].length, output.Path(), ProgressRule::kRunningTotal,
-                           &running_total);
-    output.PutInPlace(digests[segment]);
+                           kSegments[segment].length, output.FinalPath(), ProgressRule::kRunningTotal,
+                           &running_total, output.Digest());
+    output.PutInPlace(kSegments[segment].length, digests[segment]);
   }
+}
+
+// The one file the run starts is held read-only from here on and checked once more
+// through that hold: what was checked is what starts, whatever anybody else does.
+std::uint32_t StartInstaller(ApplicationServices& app, const PayloadDigests& digests) {
+  app.SealFile(kInstallerPath);
+  VerifyHeldFile(app, kInstallerPath, kSegments[0].length, digests[0]);
+  return app.StartProgram(kInstallerPath, kShowNormalFocus);
 }
 
 }  // namespace
@@ -42,10 +52,11 @@ void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigest
   RecordInstalledVersion(app);
   app.CloseAllFiles();
   RemoveSavedCarrier(app);
-  if (app.StartProgram(kInstallerPath, kShowNormalFocus) == 0) {
+  if (StartInstaller(app, digests) == 0) {
     app.ShowMessage(kLaunchFailedMessage, MessageIcon::kError, kLaunchFailedTitle);
     app.EndProgram();
   }
+  app.ReleaseFiles();
   platform.form.Timer1().SetEnabled(true);
 }
 

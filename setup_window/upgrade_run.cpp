@@ -7,7 +7,7 @@
 #include "package/stage_carrier.h"
 #include "package/work_folder.h"
 #include "platform/number_text.h"
-#include "setup_window/temporary_file.h"
+#include "setup_window/new_file.h"
 #include "setup_window/texts.h"
 
 namespace hdgr {
@@ -21,14 +21,15 @@ void PerformUpgradeRun(Platform& platform, int carrier_file, const Module1& modu
   {
     // The old program stays until the new one is complete and verified, then one rename
     // replaces it, hidden or system too: a failure never leaves the product without one.
-    TemporaryFile output(app, target);
+    NewFile output(app, target);
     ExtractSegment(app, platform.form.ProgressBar1(), carrier_file,
                    SegmentStart(kUpgradeSegment, app.FileLength(kSavedCarrierPath)), program.length,
-                   output.Path(), ProgressRule::kPerFile, nullptr);
+                   output.FinalPath(), ProgressRule::kPerFile, nullptr, output.Digest());
     app.CloseAllFiles();
-    output.PutInPlace(digests[kUpgradeSegment]);
+    output.PutInPlace(program.length, digests[kUpgradeSegment]);
   }
   RemoveSavedCarrier(app);
+  app.ReleaseFiles();
   app.ShowMessage(kUpgradeCompleteMessage, MessageIcon::kInformation, kProductMessageTitle);
   app.EndProgram();
 }

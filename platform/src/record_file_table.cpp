@@ -1,6 +1,5 @@
 #include "record_file_table.h"
 
-#include <exception>
 #include <string>
 #include <utility>
 
@@ -8,74 +7,47 @@
 
 namespace hdgr {
 
-RecordFileTable::RecordFileTable(Windows& windows, RawOpener open_raw)
-    : windows_(windows), open_raw_(std::move(open_raw)) {}
-
-void RecordFileTable::ThrowNotOpen(int number) {
-  throw RunTimeError(ErrorNumber::kBadFileNameOrNumber,
-                     "File number " + std::to_string(number) + " is not open");
-}
-
 int RecordFileTable::FreeNumber() const {
   for (int number = 1; number <= kHighestFileNumber; ++number)
     if (!files_[Index(number)]) return number;
   throw RunTimeError(ErrorNumber::kTooManyFiles, "All 255 file numbers are in use");
 }
 
-void RecordFileTable::Open(std::string_view path, int number) {
+void RecordFileTable::CheckOpenable(int number, std::string_view name) const {
   if (number < 1 || number > kHighestFileNumber)
     throw RunTimeError(ErrorNumber::kBadFileNameOrNumber,
-                       "File number " + std::to_string(number) + " for " + std::string(path));
-  auto& slot = files_[Index(number)];
-  if (slot)
+                       "File number " + std::to_string(number) + " for " + std::string(name));
+  if (const auto& slot = files_[Index(number)])
     throw RunTimeError(ErrorNumber::kFileAlreadyOpen,
-                       "File number " + std::to_string(number) + " holds " + slot->Path());
-  slot = std::make_unique<RecordFile>(open_raw_(path), std::string(path));
-  ++open_count_;
-  slot->PublishAppends(windows_[Index(number)]);
+                       "File number " + std::to_string(number) + " holds " + slot->Name());
 }
 
-// Everything below withdraws first: a failing call leaves the window empty, and an empty
-// window only costs the next call its speed.
-RecordFile& RecordFileTable::Withdrawn(int number) {
-  // One unsigned compare for both ends of 1..255.
-  const auto index = static_cast<std::size_t>(static_cast<unsigned>(number) - 1u);
-  if (index >= files_.size() || !files_[index]) ThrowNotOpen(number);
-  files_[index]->Withdraw(windows_[index]);
-  return *files_[index];
+void RecordFileTable::Open(int number, std::unique_ptr<RawFile> raw, std::string name) {
+  CheckOpenable(number, name);
+  files_[Index(number)] = std::make_unique<RecordFile>(std::move(raw), std::move(name));
 }
 
-std::uint8_t RecordFileTable::Read(int number, std::int32_t record) {
-  RecordFile& file = Withdrawn(number);
-  const std::uint8_t value = file.ReadByte(record);
-  file.PublishReads(windows_[Index(number)]);
-  return value;
+RecordFile& RecordFileTable::Opened(int number) {
+  if (number < 1 || number > kHighestFileNumber || !files_[Index(number)])
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, "File number " + std::to_string(number) + " is not open");
+  return *files_[Index(number)];
 }
 
-void RecordFileTable::Write(int number, std::int32_t record, std::uint8_t value) {
-  RecordFile& file = Withdrawn(number);
-  file.WriteByte(record, value);
-  file.PublishAppends(windows_[Index(number)]);
+void RecordFileTable::Read(int number, std::int32_t first, std::span<std::uint8_t> into) {
+  Opened(number).Read(first, into);
+}
+
+void RecordFileTable::Write(int number, std::int32_t first, std::span<const std::uint8_t> bytes) {
+  Opened(number).Write(first, bytes);
 }
 
 void RecordFileTable::Close(int number) {
-  if (number < 1 || number > kHighestFileNumber || !files_[Index(number)]) return;
-  Withdrawn(number);
-  const std::unique_ptr<RecordFile> file = std::move(files_[Index(number)]);
-  --open_count_;
-  file->Close();
+  if (number < 1 || number > kHighestFileNumber) return;
+  files_[Index(number)].reset();
 }
 
 void RecordFileTable::CloseAll() {
-  std::exception_ptr first;
-  for (int number = 1; number <= kHighestFileNumber; ++number) {
-    try {
-      Close(number);
-    } catch (...) {
-      if (!first) first = std::current_exception();
-    }
-  }
-  if (first) std::rethrow_exception(first);
+  for (auto& file : files_) file.reset();
 }
 
 }  // namespace hdgr

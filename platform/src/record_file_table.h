@@ -1,52 +1,42 @@
 #pragma once
-// The open random files by file number (1 to 255), each a buffered RecordFile, published
-// to the services' record windows so that a call per byte rarely reaches this table.
+// The open random files by file number (1 to 255).
 
 #include <array>
-#include <functional>
+#include <cstdint>
 #include <memory>
-#include <string_view>
+#include <span>
+#include <string>
 
-#include "platform/record_window.h"
+#include "platform/application_services.h"
 #include "record_file.h"
 
 namespace hdgr {
 
 class RecordFileTable {
  public:
-  using Windows = std::array<RecordWindow, kHighestFileNumber>;
-  // Opens the medium under a record file: read and write, creating a missing file.
-  using RawOpener = std::function<std::unique_ptr<RawFile>(std::string_view path)>;
-
-  // `windows` ([n - 1] for number n) must outlive the table; only the table writes them.
-  RecordFileTable(Windows& windows, RawOpener open_raw);
+  RecordFileTable() = default;
   RecordFileTable(const RecordFileTable&) = delete;
   RecordFileTable& operator=(const RecordFileTable&) = delete;
 
   // The lowest number not in use; none left: too many files.
   int FreeNumber() const;
-  // A number outside 1..255: bad file number; one in use: file already open.
-  void Open(std::string_view path, int number);
-  // What the windows did not answer. An unopened number: bad file name or number.
-  std::uint8_t Read(int number, std::int32_t record);
-  void Write(int number, std::int32_t record, std::uint8_t value);
-  // Closing a number that is not open does nothing. The file is released even when its
-  // last writes fail; the failure is thrown after.
+  // Takes `raw` under `number`, named `name` in errors. A number outside 1..255: bad file
+  // number; one in use: file already open.
+  void Open(int number, std::unique_ptr<RawFile> raw, std::string name);
+  // An unopened number: bad file name or number.
+  void Read(int number, std::int32_t first, std::span<std::uint8_t> into);
+  void Write(int number, std::int32_t first, std::span<const std::uint8_t> bytes);
+  // Closing a number that is not open does nothing.
   void Close(int number);
-  // Releases every file, then throws the first failure.
   void CloseAll();
-  bool AnyOpen() const { return open_count_ > 0; }
+  // A number outside 1..255 or in use fails as Open would, before anything is created.
+  void CheckOpenable(int number, std::string_view name) const;
 
  private:
   static std::size_t Index(int number) { return static_cast<std::size_t>(number - 1); }
-  // The file, its window emptied and the appends made through it taken back.
-  RecordFile& Withdrawn(int number);
-  [[noreturn]] static void ThrowNotOpen(int number);
+  RecordFile& Opened(int number);
 
-  Windows& windows_;
-  RawOpener open_raw_;
   std::array<std::unique_ptr<RecordFile>, kHighestFileNumber> files_;  // [n - 1] holds number n
-  int open_count_ = 0;
 };
 
 }  // namespace hdgr

@@ -10,14 +10,13 @@
 #include "platform/path_text.h"
 #include "platform/run_time_error.h"
 #include "platform/win32/file_error.h"
+#include "platform/win32/file_handles.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace hdgr::win32 {
 
 namespace {
-
-constexpr DWORD kChunkBytes = 64 * 1024;
 
 bool MeansNothingThere(DWORD code) {
   switch (code) {
@@ -59,14 +58,25 @@ std::string FindEntry(std::string_view path, int mask) {
   return Utf8(found.cFileName);
 }
 
+// Under Wine a symbolic link to a file looks like a plain file, and deleting it, even
+// opened as the link, deletes what it points to. Renaming a file of our own over the
+// entry replaces the link itself, and ours is then removed through its handle.
 void RemoveFile(std::string_view path) {
   const std::wstring wide = Wide(path);
-  if (!DeleteFileW(wide.c_str())) throw FileError(GetLastError(), wide);
-}
-
-void MakeFolder(std::string_view path) {
-  const std::wstring wide = Wide(path);
-  if (!CreateDirectoryW(wide.c_str(), nullptr)) throw FileError(GetLastError(), wide);
+  const DWORD attributes = AttributesOf(wide);
+  if (attributes == INVALID_FILE_ATTRIBUTES) throw FileError(GetLastError(), wide);
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is a folder");
+  RefuseReadOnly(wide);
+  std::wstring ours;
+  DWORD code = 0;
+  const FileHandle stand_in = CreateFreshFile(wide, &ours, &code);
+  if (!stand_in) throw Win32Error(code, std::string(path));
+  MarkForRemoval(stand_in.Get(), false);  // a file marked for removal cannot be renamed
+  const bool replaced = RenameOpenFile(stand_in.Get(), wide);
+  code = GetLastError();
+  MarkForRemoval(stand_in.Get(), true);
+  if (!replaced) throw FileError(code, wide);
 }
 
 void ChangeFolder(std::string_view path) {
@@ -89,67 +99,6 @@ std::int32_t FileLength(std::string_view path) {
   if (length > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
     throw RunTimeError(ErrorNumber::kOverflow, std::string(path) + " is longer than 2 GiB - 1");
   return static_cast<std::int32_t>(length);
-}
-
-void ReplaceFile(std::string_view from, std::string_view to) {
-  const std::wstring source = Wide(from);
-  const std::wstring target = Wide(to);
-  const DWORD before = AttributesOf(target);
-  if (before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_READONLY))
-    throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(to) + " is read-only");
-  UnhideForReplacing(target);
-  if (!MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD code = GetLastError();
-    if (before != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(target.c_str(), before);
-    throw Win32Error(code, "Replacing " + std::string(to) + " with " + std::string(from));
-  }
-}
-
-void ReadFileInChunks(std::string_view path,
-                      const std::function<void(std::span<const std::uint8_t>)>& sink) {
-  const std::wstring wide = Wide(path);
-  const FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) throw FileError(GetLastError(), wide);
-  std::vector<std::uint8_t> chunk(kChunkBytes);
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), chunk.data(), kChunkBytes, &read, nullptr))
-      throw FileError(GetLastError(), wide);
-    if (read == 0) return;
-    sink(std::span<const std::uint8_t>(chunk.data(), read));
-  }
-}
-
-namespace {
-// Returns 0 or the code of the failing write.
-DWORD WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
-  while (!bytes.empty()) {
-    const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), part, &written, nullptr)) return GetLastError();
-    if (written == 0) return ERROR_DISK_FULL;
-    bytes = bytes.subspan(written);
-  }
-  return 0;
-}
-}  // namespace
-
-void WriteWholeFile(std::string_view path, std::span<const std::uint8_t> bytes) {
-  const std::wstring wide = Wide(path);
-  RefuseReadOnly(wide);
-  UnhideForReplacing(wide);
-  DWORD code = 0;
-  {
-    const FileHandle file(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw FileError(GetLastError(), wide);
-    code = WriteAll(file.Get(), bytes);
-  }
-  if (code != 0) {
-    DeleteFileW(wide.c_str());
-    throw FileError(code, wide);
-  }
 }
 
 }  // namespace hdgr::win32

@@ -21,7 +21,12 @@ std::unique_ptr<HandleRawFile> HandleRawFile::OpenForRecords(std::string_view pa
   FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw FileError(GetLastError(), wide);
-  return std::unique_ptr<HandleRawFile>(new HandleRawFile(std::move(file), std::move(wide)));
+  return std::unique_ptr<HandleRawFile>(new HandleRawFile(std::move(file), std::move(wide), 0));
+}
+
+// A second handle shares the file pointer with the first, wherever that left it.
+std::unique_ptr<HandleRawFile> HandleRawFile::Over(FileHandle file, std::wstring name) {
+  return std::unique_ptr<HandleRawFile>(new HandleRawFile(std::move(file), std::move(name), kUnknownPosition));
 }
 
 std::int64_t HandleRawFile::Size() {

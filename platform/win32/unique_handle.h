@@ -30,13 +30,20 @@ class UniqueHandle {
   Handle Get() const { return handle_; }
   bool Valid() const { return handle_ != Traits::Invalid(); }
   explicit operator bool() const { return Valid(); }
-  // For the out-parameter of an opening call; the wrapper must be empty.
-  Handle* Receive() { return &handle_; }
+  // For the out-parameter of an opening call: closes what it holds first.
+  Handle* Receive() {
+    Reset();
+    return &handle_;
+  }
+  // Closes the handle now (or takes `handle` in its place).
+  void Reset(Handle handle = Traits::Invalid()) {
+    if (Valid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+  // Hands the handle over; the caller closes it.
+  [[nodiscard]] Handle Release() { return std::exchange(handle_, Traits::Invalid()); }
 
  private:
-  void Reset() {
-    if (Valid()) Traits::Close(std::exchange(handle_, Traits::Invalid()));
-  }
   Handle handle_ = Traits::Invalid();
 };
 

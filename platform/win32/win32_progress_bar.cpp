@@ -17,7 +17,7 @@ int ClientWidth(HWND window) {
 
 }  // namespace
 
-Win32ProgressBar::Win32ProgressBar(HWND bar) : ProgressBar(true), bar_(bar), width_(ClientWidth(bar)) {
+Win32ProgressBar::Win32ProgressBar(HWND bar) : bar_(bar), width_(ClientWidth(bar)) {
   SendMessageW(bar_, PBM_SETRANGE32, 0, kPositions);
   ShowExactly();
 }
@@ -39,12 +39,12 @@ void Win32ProgressBar::SetMax(float max) {
 }
 
 void Win32ProgressBar::ShowPending() {
-  const int position = PositionOf(Value(), max_);
+  const int position = PositionOf(value_, max_);
   if (shown_ >= 0 && PixelsOf(position, width_) == PixelsOf(shown_, width_)) return;
   Show(position);
 }
 
-void Win32ProgressBar::ShowExactly() { Show(PositionOf(Value(), max_)); }
+void Win32ProgressBar::ShowExactly() { Show(PositionOf(value_, max_)); }
 
 void Win32ProgressBar::Show(int position) {
   if (position == shown_) return;

@@ -21,6 +21,8 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
 
   // Shown at once, exactly.
   void SetMax(float max) override;
+  // Only kept: shown with the next ShowPending or ShowExactly.
+  void SetValue(float value) override { value_ = value; }
   // Skips a new position that fills no more or fewer pixels than the shown one: under
   // Wine the control repaints at every position set, about a millisecond each time.
   void ShowPending() override;
@@ -38,6 +40,7 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
   HWND bar_;
   int width_ = 0;  // the client width, in pixels
   float max_ = 100;
+  float value_ = 0;
   int shown_ = -1;
 };
 

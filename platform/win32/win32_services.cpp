@@ -1,6 +1,13 @@
 #include "platform/win32/win32_services.h"
 
+#include <limits>
+#include <memory>
+
+#include "platform/win32/file_error.h"
+#include "platform/win32/file_handles.h"
 #include "platform/win32/file_system.h"
+#include "platform/win32/handle_raw_file.h"
+#include "platform/win32/held_folder.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/start_program.h"
 #include "platform/win32/system_info.h"
@@ -32,58 +39,84 @@ void Win32Services::SaveSetting(std::string_view application, std::string_view s
 }
 
 std::string Win32Services::FindEntry(std::string_view path, int mask) { return win32::FindEntry(path, mask); }
-void Win32Services::RemoveFile(std::string_view path) { win32::RemoveFile(path); }
-void Win32Services::MakeFolder(std::string_view path) { win32::MakeFolder(path); }
-void Win32Services::ChangeFolder(std::string_view path) { win32::ChangeFolder(path); }
-std::int32_t Win32Services::FileLength(std::string_view path) { return win32::FileLength(path); }
-void Win32Services::ReplaceFile(std::string_view from, std::string_view to) { win32::ReplaceFile(from, to); }
 
-void Win32Services::ReadFileInChunks(std::string_view path,
-                                     const std::function<void(std::span<const std::uint8_t>)>& sink) {
-  win32::ReadFileInChunks(path, sink);
+void Win32Services::RemoveFile(std::string_view path) {
+  if (held_.Holds(path)) held_.Remove(path);
+  else win32::RemoveFile(path);
+}
+
+void Win32Services::MakeFolder(std::string_view path) { held_folders_.push_back(MakePrivateFolder(Wide(path))); }
+void Win32Services::HoldFolder(std::string_view path) { held_folders_.push_back(HoldOwnFolder(Wide(path))); }
+void Win32Services::ChangeFolder(std::string_view path) { win32::ChangeFolder(path); }
+
+std::int32_t Win32Services::FileLength(std::string_view path) {
+  if (!held_.Holds(path)) return win32::FileLength(path);
+  const std::int64_t length = held_.Length(path);
+  if (length > std::numeric_limits<std::int32_t>::max())
+    throw RunTimeError(ErrorNumber::kOverflow, std::string(path) + " is longer than 2 GiB - 1");
+  return static_cast<std::int32_t>(length);
 }
 
 int Win32Services::FreeFileNumber() { return files_.FreeNumber(); }
 
-std::uint8_t Win32Services::ReadRecord(int file_number, std::int32_t record) {
-  return files_.Read(file_number, record);
-}
-
-void Win32Services::WriteRecord(int file_number, std::int32_t record, std::uint8_t value) {
-  files_.Write(file_number, record, value);
-}
-
 void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
-  files_.Open(path, file_number);
+  files_.CheckOpenable(file_number, path);
+  std::unique_ptr<RawFile> raw;
+  if (held_.Holds(path)) raw = HandleRawFile::Over(held_.OpenForRecords(path), Wide(path));
+  else raw = HandleRawFile::OpenForRecords(path);
+  files_.Open(file_number, std::move(raw), std::string(path));
 }
 
-// Between the files of a run the bar keeps the display's pace (a repaint costs about a
-// millisecond under Wine); every run ends with close all, and then it shows the last Value.
-void Win32Services::CloseFile(int file_number) {
-  PassPumps(0);
-  files_.Close(file_number);
+void Win32Services::OpenNewFile(std::string_view final_path, int file_number) {
+  files_.CheckOpenable(file_number, final_path);
+  FileHandle records = held_.CreateNew(final_path);
+  files_.Open(file_number, HandleRawFile::Over(std::move(records), Wide(final_path)), std::string(final_path));
 }
 
+void Win32Services::ReadRecords(int file_number, std::int32_t first, std::span<std::uint8_t> into) {
+  files_.Read(file_number, first, into);
+}
+
+void Win32Services::WriteRecords(int file_number, std::int32_t first, std::span<const std::uint8_t> bytes) {
+  files_.Write(file_number, first, bytes);
+}
+
+void Win32Services::CloseFile(int file_number) { files_.Close(file_number); }
+
+// Every run ends its copies with close all: the bar shows the run's last Value exactly.
 void Win32Services::CloseAllFiles() {
-  PassPumps(0);
   pump_.ShowExactly();
   files_.CloseAll();
 }
 
+std::int64_t Win32Services::NewFileLength(std::string_view final_path) { return held_.Length(final_path); }
+void Win32Services::PutInPlace(std::string_view final_path) { held_.PutInPlace(final_path); }
+void Win32Services::DiscardNewFile(std::string_view final_path) { held_.Discard(final_path); }
+void Win32Services::SealFile(std::string_view path) { held_.Seal(path); }
+void Win32Services::ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) { held_.Read(path, into); }
+void Win32Services::ReleaseFiles() { held_.ReleaseAll(); }
+
 void Win32Services::SavePicture(const Picture& picture, std::string_view path) {
-  WriteWholeFile(path, picture.Bytes());
+  held_.Discard(path);
+  FileHandle writer = held_.CreateNew(path);
+  if (const DWORD code = WriteWhole(writer.Get(), picture.Bytes()); code != 0) {
+    held_.Discard(path);
+    throw FileError(code, Wide(path));
+  }
+  writer.Reset();
+  try {
+    held_.PutInPlace(path);
+  } catch (...) {
+    held_.Discard(path);
+    throw;
+  }
 }
 
 std::uint32_t Win32Services::StartProgram(std::string_view path, int show_state) {
   return win32::StartProgram(path, show_state);
 }
 
-// Only a copy pumps densely enough for passed calls to stay microseconds apart; a lone
-// call at any other time is asked of the pump.
-void Win32Services::PumpEventsNow() {
-  pump_.Pump();
-  if (files_.AnyOpen()) PassPumps(PacedEventPump::kCallsPerClockRead - 1);
-}
+void Win32Services::PumpEvents() { pump_.Pump(); }
 
 ScreenMetrics Win32Services::GetScreenMetrics() { return ReadScreenMetrics(); }
 

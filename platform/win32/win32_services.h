@@ -3,10 +3,13 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/application_services.h"
-#include "platform/win32/paced_event_pump.h"
 #include "platform/src/record_file_table.h"
-#include "platform/win32/handle_raw_file.h"
+#include "platform/win32/held_files.h"
+#include "platform/win32/paced_event_pump.h"
+#include "platform/win32/unique_handle.h"
 
 namespace hdgr::win32 {
 
@@ -31,34 +34,36 @@ class Win32Services final : public ApplicationServices {
   std::string FindEntry(std::string_view path, int mask) override;
   void RemoveFile(std::string_view path) override;
   void MakeFolder(std::string_view path) override;
+  void HoldFolder(std::string_view path) override;
   void ChangeFolder(std::string_view path) override;
   std::int32_t FileLength(std::string_view path) override;
-  void ReplaceFile(std::string_view from, std::string_view to) override;
-  void ReadFileInChunks(std::string_view path,
-                        const std::function<void(std::span<const std::uint8_t>)>& sink) override;
   int FreeFileNumber() override;
   void OpenRandomFile(std::string_view path, int file_number) override;
+  void OpenNewFile(std::string_view final_path, int file_number) override;
+  void ReadRecords(int file_number, std::int32_t first, std::span<std::uint8_t> into) override;
+  void WriteRecords(int file_number, std::int32_t first, std::span<const std::uint8_t> bytes) override;
   void CloseFile(int file_number) override;
   void CloseAllFiles() override;
+  std::int64_t NewFileLength(std::string_view final_path) override;
+  void PutInPlace(std::string_view final_path) override;
+  void DiscardNewFile(std::string_view final_path) override;
+  void SealFile(std::string_view path) override;
+  void ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) override;
+  void ReleaseFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
   std::uint32_t StartProgram(std::string_view path, int show_state) override;
+  // At most once per PacedEventPump::kIntervalMs; returns at once in between.
+  void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override;
   // Ends the process with exit code 0; files still open are not flushed.
   [[noreturn]] void EndProgram() override;
 
  private:
-  // The record files publish their cached blocks and pending runs as the record windows,
-  // so these come about once a block; out of line, so the per-byte loops stay small.
-  [[gnu::noinline]] std::uint8_t ReadRecord(int file_number, std::int32_t record) override;
-  [[gnu::noinline]] void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) override;
-  // At most once per PacedEventPump::kIntervalMs; returns at once in between.
-  void PumpEventsNow() override;
-
   HWND owner_ = nullptr;
-  RecordFileTable files_{RecordWindows(), [](std::string_view path) -> std::unique_ptr<RawFile> {
-                           return HandleRawFile::OpenForRecords(path);
-                         }};
+  RecordFileTable files_;
+  HeldFiles held_;
+  std::vector<FileHandle> held_folders_;
   PacedEventPump pump_;
 };
 

@@ -73,8 +73,7 @@ void FakeProgressBar::SetMax(float new_max) {
   max = new_max;
   owner_.Record("ProgressBar1.Max=" + Text(new_max));
 }
-void FakeProgressBar::ValueSet() {
-  const float new_value = Value();
+void FakeProgressBar::SetValue(float new_value) {
   value = new_value;
   values.push_back(new_value);
   owner_.Record("ProgressBar1.Value=" + Text(new_value));
@@ -121,6 +120,11 @@ void FakePlatform::PutFile(const std::string& path, std::vector<std::uint8_t> by
 const FakeFile* FakePlatform::File(const std::string& path) const {
   const auto it = files.find(Key(path));
   return it == files.end() ? nullptr : &it->second;
+}
+
+const FakeFile* FakePlatform::WrittenFile(const std::string& final_path) const {
+  const auto it = new_files_.find(Key(final_path));
+  return it == new_files_.end() ? nullptr : File(it->second.key);
 }
 
 bool FakePlatform::HasFolder(const std::string& path) const { return folders.count(Key(path)) > 0; }
@@ -188,8 +192,9 @@ void FakePlatform::RemoveFile(std::string_view path) {
   if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
   if (it->second.read_only)
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
-  for (const auto& [number, open_path] : open_files_)
-    if (open_path == it->first) throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(path));
+  for (const auto& [number, open] : open_files_)
+    if (open.key == it->first) throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(path));
+  held_files.erase(it->first);
   files.erase(it);
 }
 
@@ -201,6 +206,16 @@ void FakePlatform::MakeFolder(std::string_view path) {
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
   if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
   folders.insert(key);
+  held_folders.insert(key);
+}
+
+void FakePlatform::HoldFolder(std::string_view path) {
+  Record("HoldFolder(" + std::string(path) + ")");
+  MaybeFail("HoldFolder", path);
+  const std::string key = Key(path);
+  if (!folders.count(key) || untrusted_folders.count(key))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  held_folders.insert(key);
 }
 
 void FakePlatform::ChangeFolder(std::string_view path) {
@@ -218,88 +233,154 @@ std::int32_t FakePlatform::FileLength(std::string_view path) {
   return static_cast<std::int32_t>(it->second.bytes.size());
 }
 
-void FakePlatform::ReplaceFile(std::string_view from, std::string_view to) {
-  Record("ReplaceFile(" + std::string(from) + "," + std::string(to) + ")");
-  MaybeFail("ReplaceFile", from);
-  const auto source = files.find(Key(from));
-  if (source == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(from));
-  if (const auto target = files.find(Key(to)); target != files.end() && target->second.read_only)
-    throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(to));
-  FakeFile moved = std::move(source->second);
-  files.erase(source);
-  files[Key(to)] = std::move(moved);
-}
-
-void FakePlatform::ReadFileInChunks(std::string_view path,
-                                    const std::function<void(std::span<const std::uint8_t>)>& sink) {
-  Record("ReadFileInChunks(" + std::string(path) + ")");
-  MaybeFail("ReadFileInChunks", path);
-  const auto it = files.find(Key(path));
-  if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
-  const std::span<const std::uint8_t> all(it->second.bytes);
-  for (std::size_t at = 0; at < all.size(); at += 65536)
-    sink(all.subspan(at, std::min<std::size_t>(65536, all.size() - at)));
-}
-
 int FakePlatform::FreeFileNumber() {
   int number = 1;
   while (open_files_.count(number)) ++number;
   return number;
 }
 
+void FakePlatform::CheckNumberFree(int file_number, std::string_view path) const {
+  if (open_files_.count(file_number)) throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(path));
+}
+
 void FakePlatform::OpenRandomFile(std::string_view path, int file_number) {
   Record("OpenRandomFile(" + std::string(path) + ",#" + std::to_string(file_number) + ")");
   MaybeFail("OpenRandomFile", path);
   const std::string key = Key(path);
-  if (open_files_.count(file_number))
-    throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(path));
+  CheckNumberFree(file_number, path);
   if (folders.count(key)) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
   if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
   if (const auto it = files.find(key); it != files.end() && it->second.read_only)
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
   files[key];  // created when missing, kept as it is otherwise
-  open_files_[file_number] = key;
+  open_files_[file_number] = OpenFileEntry{key, std::string(path)};
 }
 
-FakeFile& FakePlatform::OpenFile(int file_number, std::string_view operation) {
+void FakePlatform::OpenNewFile(std::string_view final_path, int file_number) {
+  Record("OpenNewFile(" + std::string(final_path) + ",#" + std::to_string(file_number) + ")");
+  MaybeFail("OpenNewFile", final_path);
+  const std::string key = Key(final_path);
+  CheckNumberFree(file_number, final_path);
+  if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(final_path));
+  if (new_files_.count(key)) throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(final_path));
+  const std::string fresh = key + "." + std::to_string(++new_file_count_) + ".new";
+  files[fresh];
+  new_files_[key] = NewFileEntry{fresh, false};
+  open_files_[file_number] = OpenFileEntry{fresh, std::string(final_path)};
+}
+
+FakePlatform::OpenFileEntry& FakePlatform::OpenFile(int file_number) {
   const auto it = open_files_.find(file_number);
   if (it == open_files_.end())
-    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(operation));
-  return files[it->second];
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, "File number " + std::to_string(file_number));
+  return it->second;
 }
 
-std::uint8_t FakePlatform::ReadRecord(int file_number, std::int32_t record) {
-  FakeFile& file = OpenFile(file_number, "ReadByte");
-  if (!failures_.empty()) MaybeFail("ReadByte", open_files_[file_number]);
-  if (record > file.highest_record_read) file.highest_record_read = record;
-  if (record < 1 || static_cast<std::size_t>(record) > file.bytes.size())
-    throw RunTimeError(ErrorNumber::kBadRecordNumber, open_files_[file_number]);
-  return file.bytes[static_cast<std::size_t>(record) - 1];
+void FakePlatform::ReadRecords(int file_number, std::int32_t first, std::span<std::uint8_t> into) {
+  const OpenFileEntry& open = OpenFile(file_number);
+  MaybeFail("ReadRecords", open.name);
+  FakeFile& file = files[open.key];
+  if (into.empty()) return;
+  const std::int64_t last = std::int64_t{first} + static_cast<std::int64_t>(into.size()) - 1;
+  if (last > file.highest_record_read) file.highest_record_read = static_cast<std::int32_t>(last);
+  if (first < 1 || last > static_cast<std::int64_t>(file.bytes.size()))
+    throw RunTimeError(ErrorNumber::kBadRecordNumber, open.name);
+  std::copy_n(file.bytes.begin() + (first - 1), into.size(), into.begin());
 }
 
-void FakePlatform::WriteRecord(int file_number, std::int32_t record, std::uint8_t value) {
-  FakeFile& file = OpenFile(file_number, "WriteByte");
-  if (!failures_.empty()) MaybeFail("WriteByte", open_files_[file_number]);
-  if (record < 1) throw RunTimeError(ErrorNumber::kBadRecordNumber, open_files_[file_number]);
-  const auto index = static_cast<std::size_t>(record) - 1;
-  if (index >= file.bytes.size()) file.bytes.resize(index + 1);
-  file.bytes[index] = value;
+void FakePlatform::WriteRecords(int file_number, std::int32_t first, std::span<const std::uint8_t> bytes) {
+  const OpenFileEntry& open = OpenFile(file_number);
+  MaybeFail("WriteRecords", open.name);
+  if (first < 1) throw RunTimeError(ErrorNumber::kBadRecordNumber, open.name);
+  FakeFile& file = files[open.key];
+  const std::size_t end = static_cast<std::size_t>(first) - 1 + bytes.size();
+  if (end > file.bytes.size()) file.bytes.resize(end);
+  std::copy(bytes.begin(), bytes.end(), file.bytes.begin() + (first - 1));
 }
 
 void FakePlatform::CloseFile(int file_number) {
   Record("CloseFile(#" + std::to_string(file_number) + ")");
   const auto it = open_files_.find(file_number);
-  const std::string path = it == open_files_.end() ? std::string() : it->second;
+  const std::string name = it == open_files_.end() ? std::string() : it->second.name;
   open_files_.erase(file_number);
-  MaybeFail("CloseFile", path);
+  MaybeFail("CloseFile", name);
 }
 
 void FakePlatform::CloseAllFiles() {
   Record("CloseAllFiles");
-  std::string paths;
-  for (const auto& [number, path] : open_files_) paths += path + ";";
+  std::string names;
+  for (const auto& [number, open] : open_files_) names += open.name + ";";
   open_files_.clear();
-  MaybeFail("CloseAllFiles", paths);
+  MaybeFail("CloseAllFiles", names);
+}
+
+FakePlatform::NewFileEntry& FakePlatform::NewFileFor(std::string_view final_path, std::string_view operation) {
+  const auto it = new_files_.find(Key(final_path));
+  if (it == new_files_.end())
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber,
+                       std::string(operation) + ": no new file for " + std::string(final_path));
+  return it->second;
+}
+
+std::int64_t FakePlatform::NewFileLength(std::string_view final_path) {
+  Record("NewFileLength(" + std::string(final_path) + ")");
+  MaybeFail("NewFileLength", final_path);
+  return static_cast<std::int64_t>(files[NewFileFor(final_path, "NewFileLength").key].bytes.size());
+}
+
+void FakePlatform::PutInPlace(std::string_view final_path) {
+  Record("PutInPlace(" + std::string(final_path) + ")");
+  MaybeFail("PutInPlace", final_path);
+  NewFileEntry& entry = NewFileFor(final_path, "PutInPlace");
+  const std::string key = Key(final_path);
+  for (const auto& [number, open] : open_files_)
+    if (open.key == entry.key) throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(final_path));
+  if (const auto target = files.find(key); target != files.end() && target->second.read_only)
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path));
+  if (folders.count(key)) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path));
+  FakeFile moved = std::move(files[entry.key]);
+  files.erase(entry.key);
+  files[key] = std::move(moved);
+  entry = NewFileEntry{key, true};
+  held_files.insert(key);
+}
+
+void FakePlatform::DiscardNewFile(std::string_view final_path) {
+  Record("DiscardNewFile(" + std::string(final_path) + ")");
+  const auto it = new_files_.find(Key(final_path));
+  if (it == new_files_.end()) return;
+  if (!it->second.in_place) {
+    for (auto open = open_files_.begin(); open != open_files_.end();)
+      open = open->second.key == it->second.key ? open_files_.erase(open) : std::next(open);
+    files.erase(it->second.key);
+  }
+  new_files_.erase(it);
+}
+
+void FakePlatform::SealFile(std::string_view path) {
+  Record("SealFile(" + std::string(path) + ")");
+  MaybeFail("SealFile", path);
+  if (!held_files.count(Key(path)) || !files.count(Key(path)))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is not held");
+}
+
+void FakePlatform::ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) {
+  Record("ReadHeldFile(" + std::string(path) + ")");
+  MaybeFail("ReadHeldFile", path);
+  const auto it = files.find(Key(path));
+  if (!held_files.count(Key(path)) || it == files.end())
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is not held");
+  if (it->second.bytes.size() < into.size())
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is shorter");
+  std::copy_n(it->second.bytes.begin(), into.size(), into.begin());
+}
+
+void FakePlatform::ReleaseFiles() {
+  Record("ReleaseFiles");
+  for (const auto& [final_key, entry] : new_files_)
+    if (!entry.in_place) files.erase(entry.key);
+  new_files_.clear();
+  held_files.clear();
 }
 
 void FakePlatform::SavePicture(const Picture& saved, std::string_view path) {
@@ -308,8 +389,11 @@ void FakePlatform::SavePicture(const Picture& saved, std::string_view path) {
   const std::string key = Key(path);
   if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
   if (folders.count(key)) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  if (const auto it = files.find(key); it != files.end() && it->second.read_only)
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
   const auto bytes = saved.Bytes();
   files[key] = FakeFile{{bytes.begin(), bytes.end()}};
+  held_files.insert(key);
 }
 
 std::uint32_t FakePlatform::StartProgram(std::string_view path, int show_state) {
@@ -318,7 +402,7 @@ std::uint32_t FakePlatform::StartProgram(std::string_view path, int show_state) 
   return task_number;
 }
 
-void FakePlatform::PumpEventsNow() { Record("PumpEvents"); }
+void FakePlatform::PumpEvents() { Record("PumpEvents"); }
 
 ScreenMetrics FakePlatform::GetScreenMetrics() {
   Record("GetScreenMetrics");

@@ -1,9 +1,10 @@
 #pragma once
 // A test double of the whole platform: an in-memory drive, settings store, desktop and
-// setup window. It records every call in order (except the per-byte record reads and
-// writes) and can make any service fail with a given run-time error.
+// setup window. It records every call in order (except the record reads and writes,
+// which come once per block) and can make any service fail with a given run-time error.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -22,7 +23,7 @@ struct FakeFile {
   bool hidden = false;
   bool system = false;
   bool read_only = false;
-  std::int32_t highest_record_read = 0;  // the highest record ReadByte was asked for; 0: none
+  std::int32_t highest_record_read = 0;  // the highest record ReadRecords was asked for; 0: none
 };
 
 class FakePlatform;
@@ -64,7 +65,7 @@ class FakeProgressBar : public ProgressBar {
  public:
   explicit FakeProgressBar(FakePlatform& owner) : owner_(owner) {}
   void SetMax(float max) override;
-  void ValueSet() override;
+  void SetValue(float value) override;
   float max = 100;
   float value = 0;
   std::vector<float> values;  // every Value set, in order
@@ -99,11 +100,19 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
 
   // The `skip`+1-th call of `operation` whose first argument contains `target`
   // (case-insensitive; "" matches all) throws `number`. Operation names are the
-  // method names, e.g. "WriteByte", "SaveSetting", "ReplaceFile".
+  // method names, e.g. "WriteRecords", "SaveSetting", "PutInPlace". Record operations
+  // match the name the file was opened under (a new file's final path).
   void Fail(std::string operation, std::string target, ErrorNumber number, int skip = 0);
+  // Called with each call as it is recorded, before the call does its work: a test can
+  // change the drive at exactly that moment, as another program might.
+  std::function<void(const std::string& call)> on_call;
 
   std::map<std::string, FakeFile> files;  // by lower-cased full path
   std::set<std::string> folders;          // lower-cased full paths, "c:" is the drive
+  // Folders HoldFolder refuses, as it refuses a link or a folder someone else owns.
+  std::set<std::string> untrusted_folders;
+  std::set<std::string> held_folders;
+  std::set<std::string> held_files;
   std::map<std::string, std::string> settings;  // "application\section\key" -> text
   std::map<std::string, WindowHandle> windows;  // top-level windows by exact title
   std::map<WindowHandle, WindowRect> window_rects;
@@ -116,6 +125,9 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   // Helpers for tests.
   void PutFile(const std::string& path, std::vector<std::uint8_t> bytes);
   const FakeFile* File(const std::string& path) const;
+  // The new file for `final_path`, wherever it lies now (under its fresh name or in place);
+  // nullptr when there is none.
+  const FakeFile* WrittenFile(const std::string& final_path) const;
   bool HasFolder(const std::string& path) const;
   std::string Setting(const std::string& key) const;  // under HaldenGrid\applicationSettings
   bool HasCall(const std::string& call) const;
@@ -152,17 +164,24 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   void RemoveFile(std::string_view path) override;
   void MakeFolder(std::string_view path) override;
   void ChangeFolder(std::string_view path) override;
+  void HoldFolder(std::string_view path) override;
   std::int32_t FileLength(std::string_view path) override;
-  void ReplaceFile(std::string_view from, std::string_view to) override;
-  void ReadFileInChunks(std::string_view path,
-                        const std::function<void(std::span<const std::uint8_t>)>& sink) override;
   int FreeFileNumber() override;
   void OpenRandomFile(std::string_view path, int file_number) override;
+  void OpenNewFile(std::string_view final_path, int file_number) override;
+  void ReadRecords(int file_number, std::int32_t first, std::span<std::uint8_t> into) override;
+  void WriteRecords(int file_number, std::int32_t first, std::span<const std::uint8_t> bytes) override;
   void CloseFile(int file_number) override;
   void CloseAllFiles() override;
+  std::int64_t NewFileLength(std::string_view final_path) override;
+  void PutInPlace(std::string_view final_path) override;
+  void DiscardNewFile(std::string_view final_path) override;
+  void SealFile(std::string_view path) override;
+  void ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) override;
+  void ReleaseFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
   std::uint32_t StartProgram(std::string_view path, int show_state) override;
-  void PumpEventsNow() override;
+  void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override { return {3, 4, 0}; }
   [[noreturn]] void EndProgram() override;
@@ -174,12 +193,10 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
                     std::int32_t width, std::int32_t height, std::uint32_t flags) override;
   void FlashWindow(WindowHandle window, bool invert) override;
 
-  void Record(std::string call) { calls.push_back(std::move(call)); }
-
- protected:
-  // Every ReadByte and WriteByte: the fake publishes no record windows.
-  std::uint8_t ReadRecord(int file_number, std::int32_t record) override;
-  void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) override;
+  void Record(std::string call) {
+    if (on_call) on_call(call);
+    calls.push_back(std::move(call));
+  }
 
  private:
   struct Failure {
@@ -188,11 +205,23 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
     ErrorNumber number;
     int skip;
   };
+  struct OpenFileEntry {
+    std::string key;   // where the file lies, lower-cased
+    std::string name;  // what errors name: the path, or a new file's final path
+  };
+  struct NewFileEntry {
+    std::string key;  // where it lies now: its fresh name, or its final path once in place
+    bool in_place = false;
+  };
   void MaybeFail(std::string_view operation, std::string_view target);
-  FakeFile& OpenFile(int file_number, std::string_view operation);
+  OpenFileEntry& OpenFile(int file_number);
+  NewFileEntry& NewFileFor(std::string_view final_path, std::string_view operation);
+  void CheckNumberFree(int file_number, std::string_view path) const;
 
   std::vector<Failure> failures_;
-  std::map<int, std::string> open_files_;  // file number -> lower-cased path
+  std::map<int, OpenFileEntry> open_files_;
+  std::map<std::string, NewFileEntry> new_files_;  // by lower-cased final path
+  int new_file_count_ = 0;
 };
 
 std::string Lower(std::string_view text);

@@ -101,7 +101,8 @@ TEST_F(AcceptTest, InstallRunWritesExactlyTheThreeSetupFilesRecordsTheVersionAnd
 }
 
 // Leftovers at the setup paths are replaced whole, whatever their attributes and
-// lengths; files that are not the package's stay as they were.
+// lengths; files that are not the package's stay as they were, a name that only looks
+// like one of ours included.
 TEST_F(AcceptTest, InstallRunReplacesLeftoversWholeAndLeavesOtherFilesAlone) {
   CreateDirectoryW(kWorkFolder, nullptr);
   const std::vector<std::uint8_t> longer(PayloadBytes(1).size() + 100'000, 0x5A);
@@ -119,12 +120,14 @@ TEST_F(AcceptTest, InstallRunReplacesLeftoversWholeAndLeavesOtherFilesAlone) {
   ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value());
   EXPECT_EQ(setup_.WaitForExit(10s), 0u);
 
-  EXPECT_EQ(FolderEntries(kWorkFolder), Sorted({L"Setup.exe", L"HaldenGrid.CAB", L"Setup.LST", L"notes.txt"}));
+  EXPECT_EQ(FolderEntries(kWorkFolder),
+            Sorted({L"Setup.exe", L"HaldenGrid.CAB", L"Setup.LST", L"Setup.LST.new", L"notes.txt"}));
   for (int segment = 0; segment < 3; ++segment) {
     SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
     EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == PayloadBytes(segment));
   }
   EXPECT_EQ(ReadWholeFile(InWorkFolder(L"notes.txt")), notes);
+  EXPECT_EQ(ReadWholeFile(InWorkFolder(L"Setup.LST.new")), std::vector<std::uint8_t>(20, 0x02));
 }
 
 // The old program is longer than the new one: overwriting it in place would leave its tail.

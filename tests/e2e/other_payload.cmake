@@ -47,12 +47,15 @@ set(HDGR_CARRIER_BMP ${other_carrier})
 configure_file(${CMAKE_SOURCE_DIR}/app/setup.rc.in ${other}/setup.rc @ONLY)
 set_source_files_properties(${other}/setup.rc PROPERTIES OBJECT_DEPENDS "${other_carrier}")
 add_executable(hdgr_setup_other_payload WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${CMAKE_SOURCE_DIR}/app/setup_program.cpp
-                                              ${other}/setup.rc)
+                                              ${CMAKE_SOURCE_DIR}/app/load_config.cpp ${other}/setup.rc)
 target_include_directories(hdgr_setup_other_payload PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(hdgr_setup_other_payload PRIVATE hdgr_setup_window hdgr_window_win32 hdgr_platform_win32
                       hdgr_other_payload_digests)
 target_link_options(hdgr_setup_other_payload PRIVATE -municode)
 add_dependencies(hdgr_setup_other_payload hdgr_setup)  # its icon, logo and manifest
+add_custom_command(TARGET hdgr_setup_other_payload POST_BUILD
+                   COMMAND ${HDGR_HOST_TOOLS_DIR}/hdgr-pe attach-load-config $<TARGET_FILE:hdgr_setup_other_payload>
+                   VERBATIM)
 
 string(REPLACE ";" "|" other_file_list "${other_files}")
 target_compile_definitions(hdgr_e2e_tests PRIVATE HDGR_OTHER_SETUP_EXE="$<TARGET_FILE:hdgr_setup_other_payload>"

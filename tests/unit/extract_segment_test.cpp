@@ -11,6 +11,7 @@
 #include "fake_platform.h"
 #include "package/segment_table.h"
 #include "package/work_folder.h"
+#include "setup_window/new_file.h"
 
 namespace hdgr::testing {
 namespace {
@@ -36,24 +37,24 @@ std::string OutputPath(int segment) {
   return std::string(kWorkFolder) + "\\" + std::string(kSegments[segment].file_name);
 }
 
-// The bar of the window, watched: at each progress point it notes how many bytes each
-// output file holds, so a test sees exactly at which byte the point came.
+// The bar of the window, watched: at each progress point it notes how many bytes the
+// output files hold, so a test sees in which block the point came.
 class WatchingBar : public ProgressBar {
  public:
   WatchingBar(FakePlatform& fake, std::vector<std::string> outputs)
       : fake_(fake), outputs_(std::move(outputs)) {}
   void SetMax(float max) override { fake_.progress_bar1.SetMax(max); }
-  void ValueSet() override {
-    std::vector<std::int64_t> sizes;
+  void SetValue(float value) override {
+    std::int64_t written = 0;
     for (const auto& path : outputs_) {
-      const FakeFile* file = fake_.File(path);
-      sizes.push_back(file == nullptr ? 0 : static_cast<std::int64_t>(file->bytes.size()));
+      const FakeFile* file = fake_.WrittenFile(path);
+      written += file == nullptr ? 0 : static_cast<std::int64_t>(file->bytes.size());
     }
-    sizes_at_point.push_back(std::move(sizes));
-    fake_.progress_bar1.SetValue(Value());
+    written_at_point.push_back(written);
+    fake_.progress_bar1.SetValue(value);
   }
   const std::vector<float>& values() const { return fake_.progress_bar1.values; }
-  std::vector<std::vector<std::int64_t>> sizes_at_point;
+  std::vector<std::int64_t> written_at_point;  // bytes in all outputs together
 
  private:
   FakePlatform& fake_;
@@ -72,12 +73,13 @@ class ExtractSegmentTest : public ::testing::Test {
   }
   void Reset() {
     fake.CloseAllFiles();
+    fake.ReleaseFiles();
     fake.files.clear();
     fake.calls.clear();
     fake.progress_bar1.values.clear();
   }
   const FakeFile& Carrier() const { return *fake.File(std::string(kSavedCarrierPath)); }
-  const Bytes& Output(int segment) const { return fake.File(OutputPath(segment))->bytes; }
+  const Bytes& Output(int segment) const { return fake.WrittenFile(OutputPath(segment))->bytes; }
 
   // Every Value is followed by one pump, and there are no other pumps.
   void ExpectPumpAfterEachValue() const {
@@ -92,6 +94,17 @@ class ExtractSegmentTest : public ::testing::Test {
     }
     EXPECT_EQ(pumps, values);
   }
+  // Point i (from 0) is the counter `step * (i + 1)`: its Value is the counter / 100, and it
+  // comes once the block holding that byte is written, before the next block is.
+  static void ExpectPointsInTheirBlocks(const WatchingBar& bar, std::int64_t step, std::int64_t written_before) {
+    for (std::size_t i = 0; i < bar.values().size(); ++i) {
+      const std::int64_t counter = step * static_cast<std::int64_t>(i + 1);
+      ASSERT_EQ(bar.values()[i], static_cast<float>(static_cast<double>(counter) / 100.0)) << "point " << i;
+      const std::int64_t written = bar.written_at_point[i] + written_before;
+      ASSERT_GE(written, counter) << "point " << i;
+      ASSERT_LT(written - counter, kExtractBlockBytes) << "point " << i;
+    }
+  }
 
   FakePlatform fake;
 };
@@ -102,17 +115,22 @@ TEST_F(ExtractSegmentTest, CopiesTheSegmentReversedAndReturnsTheNextStart) {
     Reset();
     const int carrier_file = OpenCarrier(carrier);
     std::int32_t total = 0;
+    Sha256 digest;
     const std::int32_t next =
-        ExtractSegment(fake, fake.progress_bar1, carrier_file, 50, 7, OutputPath(0), rule, &total);
+        ExtractSegment(fake, fake.progress_bar1, carrier_file, 50, 7, OutputPath(0), rule, &total, &digest);
     EXPECT_EQ(next, 43);
     EXPECT_EQ(Output(0), Reversed(carrier, 50, 7));
     EXPECT_EQ(Output(0).front(), carrier[49]);  // output byte 1 is carrier position 50
+    EXPECT_EQ(digest.Finish(), Sha256Of(Reversed(carrier, 50, 7)));
     EXPECT_EQ(Carrier().highest_record_read, 50);
+    EXPECT_EQ(fake.File(OutputPath(0)), nullptr) << "a new file, not yet in place";
     // Only the install run's copies close their own output; the carrier stays open.
     const bool closed = fake.HasCall("CloseFile(#2)");
     EXPECT_EQ(closed, rule == ProgressRule::kRunningTotal);
     EXPECT_EQ(fake.FreeFileNumber(), closed ? 2 : 3);
-    EXPECT_EQ(fake.ReadByte(carrier_file, 1), carrier[0]);
+    std::array<std::uint8_t, 1> first{};
+    fake.ReadRecords(carrier_file, 1, first);
+    EXPECT_EQ(first[0], carrier[0]);
   }
 }
 
@@ -120,9 +138,9 @@ TEST_F(ExtractSegmentTest, EmptySegmentMakesAnEmptyFile) {
   const int carrier_file = OpenCarrier(RandomBytes(20, 2));
   std::int32_t total = 0;
   EXPECT_EQ(ExtractSegment(fake, fake.progress_bar1, carrier_file, 10, 0, OutputPath(2),
-                           ProgressRule::kRunningTotal, &total),
+                           ProgressRule::kRunningTotal, &total, nullptr),
             10);
-  ASSERT_NE(fake.File(OutputPath(2)), nullptr);
+  ASSERT_NE(fake.WrittenFile(OutputPath(2)), nullptr);
   EXPECT_TRUE(Output(2).empty());
   EXPECT_EQ(Carrier().highest_record_read, 0);
 }
@@ -132,15 +150,69 @@ TEST_F(ExtractSegmentTest, RunningTotalCarriesOverBetweenFiles) {
   std::int32_t total = 0;
   // Totals 1 to 99 bring no point.
   ExtractSegment(fake, fake.progress_bar1, carrier_file, 390, 99, OutputPath(0),
-                 ProgressRule::kRunningTotal, &total);
+                 ProgressRule::kRunningTotal, &total, nullptr);
   EXPECT_TRUE(fake.progress_bar1.values.empty());
   EXPECT_EQ(total, 99);
   // The next file's first byte is the run's 100th.
   ExtractSegment(fake, fake.progress_bar1, carrier_file, 291, 150, OutputPath(1),
-                 ProgressRule::kRunningTotal, &total);
+                 ProgressRule::kRunningTotal, &total, nullptr);
   EXPECT_EQ(total, 249);
   EXPECT_EQ(fake.progress_bar1.values, (std::vector<float>{1.0f, 2.0f}));
   ExpectPumpAfterEachValue();
+}
+
+// Where blocks begin and end: a segment within one block, of exactly one, one byte over;
+// a running total that starts between two points; a last partial block with and without
+// a point in it.
+TEST_F(ExtractSegmentTest, BlockBoundariesChangeNeitherBytesNorPoints) {
+  constexpr std::int32_t kBlock = kExtractBlockBytes;
+  struct Case {
+    const char* name;
+    std::int32_t length;
+    ProgressRule rule;
+    std::int32_t total_before;
+  };
+  const Case cases[] = {
+      {"shorter than a block", kBlock - 1, ProgressRule::kPerFile, 0},
+      {"exactly a block", kBlock, ProgressRule::kRunningTotal, 0},
+      {"a byte over a block", kBlock + 1, ProgressRule::kRunningTotal, 0},
+      {"total starts between points", 2 * kBlock, ProgressRule::kRunningTotal, 1'234'567},
+      {"last partial block with a point", kBlock + 150, ProgressRule::kRunningTotal, 0},
+      {"last partial block without a point", kBlock + 99, ProgressRule::kRunningTotal, 0},
+      {"per-file, last block with points", 2 * kBlock + 25, ProgressRule::kPerFile, 0},
+      {"per-file, last block without a point", 2 * kBlock + 9, ProgressRule::kPerFile, 0},
+  };
+  const Bytes carrier = RandomBytes(3 * kBlock, 9);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    const int carrier_file = OpenCarrier(carrier);
+    WatchingBar bar(fake, {OutputPath(0)});
+    std::int32_t total = c.total_before;
+    const std::int32_t start = 3 * kBlock - 5;
+    Sha256 digest;
+    EXPECT_EQ(ExtractSegment(fake, bar, carrier_file, start, c.length, OutputPath(0), c.rule, &total, &digest),
+              start - c.length);
+    EXPECT_EQ(Output(0), Reversed(carrier, start, c.length));
+    EXPECT_EQ(digest.Finish(), Sha256Of(Reversed(carrier, start, c.length)));
+
+    const bool by_total = c.rule == ProgressRule::kRunningTotal;
+    const std::int64_t step = by_total ? 100 : 10;
+    const std::int64_t before = by_total ? c.total_before : 0;
+    const std::int64_t after = before + c.length;
+    // Every multiple of the step in (before, after], in order.
+    std::vector<float> expected;
+    for (std::int64_t point = (before / step + 1) * step; point <= after; point += step)
+      expected.push_back(static_cast<float>(static_cast<double>(point) / 100.0));
+    EXPECT_EQ(bar.values(), expected);
+    for (std::size_t i = 0; i < bar.written_at_point.size(); ++i) {
+      const std::int64_t counter = (before / step + 1 + static_cast<std::int64_t>(i)) * step - before;
+      ASSERT_GE(bar.written_at_point[i], counter) << "point " << i;
+      ASSERT_LT(bar.written_at_point[i] - counter, kBlock) << "point " << i;
+    }
+    if (by_total) EXPECT_EQ(total, after);
+    ExpectPumpAfterEachValue();
+  }
 }
 
 TEST_F(ExtractSegmentTest, RefusesArgumentsItCannotHonour) {
@@ -157,13 +229,14 @@ TEST_F(ExtractSegmentTest, RefusesArgumentsItCannotHonour) {
                         Case{5, ProgressRule::kRunningTotal, nullptr, ErrorNumber::kInvalidProcedureCall},
                         Case{1000, ProgressRule::kRunningTotal, &nearly_full, ErrorNumber::kOverflow}}) {
     try {
-      ExtractSegment(fake, fake.progress_bar1, carrier_file, 10, c.length, OutputPath(0), c.rule, c.total);
+      ExtractSegment(fake, fake.progress_bar1, carrier_file, 10, c.length, OutputPath(0), c.rule, c.total,
+                     nullptr);
       ADD_FAILURE() << "copied length " << c.length;
     } catch (const RunTimeError& error) {
       EXPECT_EQ(error.Number(), c.error);
     }
   }
-  EXPECT_EQ(fake.File(OutputPath(0)), nullptr);  // nothing opened, nothing read
+  EXPECT_EQ(fake.WrittenFile(OutputPath(0)), nullptr);  // nothing opened, nothing read
   EXPECT_EQ(Carrier().highest_record_read, 0);
   EXPECT_EQ(total, 0);
 }
@@ -197,7 +270,7 @@ TEST_F(FullSizeCarrierTest, InstallRunWithRunningTotalProgress) {
   std::int32_t start = kCarrierLength - 10;
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
     const std::int32_t next = ExtractSegment(fake, bar, carrier_file, start, kSegments[segment].length,
-                                             OutputPath(segment), ProgressRule::kRunningTotal, &total);
+                                             OutputPath(segment), ProgressRule::kRunningTotal, &total, nullptr);
     EXPECT_EQ(next, start - kSegments[segment].length);
     EXPECT_EQ(Output(segment), Expected(segment)) << kSegments[segment].file_name;
     if (segment == 0) {
@@ -212,15 +285,10 @@ TEST_F(FullSizeCarrierTest, InstallRunWithRunningTotalProgress) {
   // A point at every 100th byte of the run and nowhere else, Value = total / 100.
   const auto& values = bar.values();
   ASSERT_EQ(values.size(), 28'277u);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const auto& sizes = bar.sizes_at_point[i];
-    ASSERT_EQ(sizes[0] + sizes[1] + sizes[2], 100 * static_cast<std::int64_t>(i + 1)) << "point " << i;
-    ASSERT_EQ(values[i], static_cast<float>(i + 1));
-  }
+  ExpectPointsInTheirBlocks(bar, 100, 0);
   EXPECT_EQ(values.front(), 1.0f);
-  EXPECT_EQ(bar.sizes_at_point.front(), (std::vector<std::int64_t>{100, 0, 0}));
   EXPECT_EQ(values[1483], 1484.0f);  // the first point inside HaldenGrid.CAB, at its 64th byte
-  EXPECT_EQ(bar.sizes_at_point[1483], (std::vector<std::int64_t>{148'336, 64, 0}));
+  EXPECT_GE(bar.written_at_point[1483], 148'336 + 64);
   EXPECT_EQ(values.back(), 28'277.0f);
   EXPECT_LT(values.back(), max);
   ExpectPumpAfterEachValue();
@@ -238,7 +306,7 @@ TEST_F(FullSizeCarrierTest, UpgradeRunWithPerFileProgress) {
   const std::int32_t start = kCarrierLength - 2'827'783;
   EXPECT_EQ(start, SegmentStart(kUpgradeSegment, kCarrierLength));
   EXPECT_EQ(ExtractSegment(fake, bar, carrier_file, start, kSegments[kUpgradeSegment].length,
-                           OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr),
+                           OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr, nullptr),
             start - 1'810'432);
   EXPECT_EQ(Output(kUpgradeSegment), Expected(kUpgradeSegment));
   EXPECT_EQ(Output(kUpgradeSegment).front(), ShippedCarrier()[kCarrierLength - 2'827'783 - 1]);
@@ -246,11 +314,7 @@ TEST_F(FullSizeCarrierTest, UpgradeRunWithPerFileProgress) {
   // A point at every 10th byte of the file, Value = count / 100.
   const auto& values = bar.values();
   ASSERT_EQ(values.size(), 181'043u);
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    const std::int64_t count = 10 * static_cast<std::int64_t>(i + 1);
-    ASSERT_EQ(bar.sizes_at_point[i][0], count) << "point " << i;
-    ASSERT_EQ(values[i], static_cast<float>(static_cast<double>(count) / 100.0)) << "point " << i;
-  }
+  ExpectPointsInTheirBlocks(bar, 10, 0);
   EXPECT_EQ(values.front(), 0.1f);
   EXPECT_EQ(values.back(), 18'104.3f);
   EXPECT_LT(values.back(), max);
@@ -272,16 +336,19 @@ TEST_F(FullSizeCarrierTest, LayoutIsAnchoredToTheCarriersEnd) {
   std::int32_t start = length - 10;
   for (int segment = 0; segment < kInstallSegmentCount; ++segment)
     start = ExtractSegment(fake, fake.progress_bar1, carrier_file, start, kSegments[segment].length,
-                           OutputPath(segment), ProgressRule::kRunningTotal, &total);
+                           OutputPath(segment), ProgressRule::kRunningTotal, &total, nullptr);
   ExtractSegment(fake, fake.progress_bar1, carrier_file, length - 2'827'783,
                  kSegments[kUpgradeSegment].length, OutputPath(kUpgradeSegment), ProgressRule::kPerFile,
-                 nullptr);
+                 nullptr, nullptr);
   for (int segment = 0; segment < static_cast<int>(kSegments.size()); ++segment)
     EXPECT_EQ(Output(segment), Expected(segment)) << kSegments[segment].file_name;
   EXPECT_EQ(Carrier().highest_record_read, length - 10);
 }
 
-TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumber) {
+// As a run copies: a carrier one byte too short fails with a bad record number when the
+// last block would read position 0, and its new file goes, so nothing is left and nothing
+// takes the program's place.
+TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumberAndLeavesNoFile) {
   // The shortest conforming carrier holds the payload and the unused tail, nothing below.
   const std::int32_t shortest = PayloadLength() + 10;
   for (const std::int32_t length : {shortest, shortest - 1}) {
@@ -290,24 +357,30 @@ TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumber) {
     const Bytes carrier(ShippedCarrier().end() - length, ShippedCarrier().end());
     const int carrier_file = OpenCarrier(carrier);
     const std::int32_t start = length - 2'827'783;
-    if (length == shortest) {
-      EXPECT_EQ(ExtractSegment(fake, fake.progress_bar1, carrier_file, start,
-                               kSegments[kUpgradeSegment].length, OutputPath(kUpgradeSegment),
-                               ProgressRule::kPerFile, nullptr),
-                0);
-      EXPECT_EQ(Output(kUpgradeSegment), Expected(kUpgradeSegment));
-    } else {
+    const std::string target = "c:\\" + std::string(kSegments[kUpgradeSegment].file_name);
+    fake.PutFile(target, {1, 2, 3});
+    {
+      NewFile output(fake, target);
       try {
-        ExtractSegment(fake, fake.progress_bar1, carrier_file, start, kSegments[kUpgradeSegment].length,
-                       OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr);
-        ADD_FAILURE() << "copied from a carrier too short";
+        EXPECT_EQ(ExtractSegment(fake, fake.progress_bar1, carrier_file, start, kSegments[kUpgradeSegment].length,
+                                 target, ProgressRule::kPerFile, nullptr, output.Digest()),
+                  0);
+        EXPECT_EQ(length, shortest) << "copied from a carrier too short";
+        fake.CloseAllFiles();
+        output.PutInPlace(kSegments[kUpgradeSegment].length, Sha256Of(Expected(kUpgradeSegment)));
       } catch (const RunTimeError& error) {
+        EXPECT_EQ(length, shortest - 1);
         EXPECT_EQ(error.Number(), ErrorNumber::kBadRecordNumber);
       }
-      // Everything down to position 1 was copied before position 0 failed.
-      EXPECT_EQ(Output(kUpgradeSegment).size(), static_cast<std::size_t>(start));
     }
-    EXPECT_EQ(Carrier().highest_record_read, start);
+    if (length == shortest) {
+      EXPECT_EQ(fake.File(target)->bytes, Expected(kUpgradeSegment));
+    } else {
+      EXPECT_EQ(fake.WrittenFile(target), nullptr);
+      EXPECT_EQ(fake.File(target)->bytes, (Bytes{1, 2, 3}));
+      EXPECT_FALSE(fake.HasCall("PutInPlace(" + target + ")"));
+      for (const auto& [path, file] : fake.files) EXPECT_EQ(path.find(".new"), std::string::npos) << path;
+    }
     EXPECT_LE(Carrier().highest_record_read, length - 10);
   }
 }

@@ -107,10 +107,10 @@ class HandlersTest : public ::testing::Test {
     const FakeFile* file = fake.File(path);
     return file == nullptr ? nullptr : &file->bytes;
   }
-  // No temporary file left anywhere on the drive.
-  void ExpectNoTemporaryFile() const {
-    for (const auto& [path, file] : fake.files)
-      EXPECT_EQ(path.find(".new"), std::string::npos) << path;
+  // No new file left under its fresh name anywhere on the drive.
+  void ExpectNoTemporaryFile() const { ExpectNoTemporaryFileIn(fake); }
+  static void ExpectNoTemporaryFileIn(const FakePlatform& platform) {
+    for (const auto& [path, file] : platform.files) EXPECT_EQ(path.find(".new"), std::string::npos) << path;
   }
 
   FakePlatform fake;
@@ -230,11 +230,11 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
     SCOPED_TRACE(segment);
     ASSERT_NE(Content(SetupFile(segment)), nullptr);
     EXPECT_TRUE(*Content(SetupFile(segment)) == SharedPackage().files[segment]);
-    // Written beside its place, and put there only after it was read back.
-    const std::string temporary = SetupFile(segment) + ".new";
-    EXPECT_LT(Last("ReadFileInChunks(" + temporary + ")"),
-              First("ReplaceFile(" + temporary + "," + SetupFile(segment) + ")"));
+    // Written as a new file beside its place, and put there only after it was checked.
+    EXPECT_LT(First("OpenNewFile(" + SetupFile(segment) + ","), First("NewFileLength(" + SetupFile(segment) + ")"));
+    EXPECT_LT(First("NewFileLength(" + SetupFile(segment) + ")"), First("PutInPlace(" + SetupFile(segment) + ")"));
   }
+  EXPECT_FALSE(Called("ReadHeldFile(" + kCab + ")")) << "the files are checked as they are written";
   ExpectNoTemporaryFile();
   EXPECT_EQ(Content(kSavedCarrier), nullptr);
 
@@ -243,14 +243,20 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
   EXPECT_EQ(fake.Setting("app_Revision"), "0");
   EXPECT_EQ(fake.Setting("app_path"), "<missing>");
 
-  // Settings after the copies, close before the carrier's removal, start after it, timer last.
-  EXPECT_LT(Last("ReplaceFile("), First("SaveSetting("));
+  // Settings after the copies, close before the carrier's removal; the installer sealed and
+  // read back through its hold before it starts; the files let go of once it runs; timer last.
+  EXPECT_LT(Last("PutInPlace("), First("SaveSetting("));
   EXPECT_LT(Last("SaveSetting("), Last("CloseAllFiles"));
   EXPECT_LT(Last("CloseAllFiles"), First("RemoveFile(" + kSavedCarrier + ")"));
-  EXPECT_LT(First("RemoveFile(" + kSavedCarrier + ")"), First("StartProgram("));
+  EXPECT_LT(First("RemoveFile(" + kSavedCarrier + ")"), First("SealFile(" + kSetupExe + ")"));
+  EXPECT_LT(First("SealFile(" + kSetupExe + ")"), First("ReadHeldFile(" + kSetupExe + ")"));
+  EXPECT_LT(First("ReadHeldFile(" + kSetupExe + ")"), First("StartProgram("));
   EXPECT_EQ(fake.CallsStartingWith("StartProgram("),
             std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)"});
-  EXPECT_EQ(fake.calls.back(), "Timer1.Enabled=true");
+  const std::vector<std::string> ending(fake.calls.end() - 3, fake.calls.end());
+  EXPECT_EQ(ending, (std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)", "ReleaseFiles",
+                                              "Timer1.Enabled=true"}));
+  EXPECT_TRUE(fake.held_files.empty());
 
   EXPECT_EQ(fake.label5.Caption(), "Extracting...");
   EXPECT_EQ(fake.label1.Caption(), "Extracting setup files");
@@ -264,8 +270,8 @@ TEST_F(HandlersTest, InstallRunReplacesHiddenLeftoversWhole) {
   fake.folders.insert(Lower(kWorkFolder));
   fake.PutFile(kSetupExe, Bytes(400'000, 0xEE));
   fake.files[Lower(kSetupExe)].hidden = true;
-  fake.PutFile(kLst + ".new", Bytes(20'000, 0xDD));
-  fake.files[Lower(kLst + ".new")].system = true;
+  fake.PutFile(kLst, Bytes(20'000, 0xDD));
+  fake.files[Lower(kLst)].system = true;
   fake.PutFile(kCab, Bytes(3'000'000, 0xCC));  // a plain one, which staging removes
 
   EXPECT_FALSE(Accept());
@@ -288,7 +294,8 @@ TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
 }
 
 // A failure leaves files already in place, the leftover it would have replaced, and no
-// temporary file; settings are not written and nothing is started.
+// temporary file; settings are not written and nothing is started. The message names the
+// file the user knows.
 TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
   const struct {
     const char* name;
@@ -296,37 +303,57 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     const char* target;
     int skip;
     int corrupt_digest;  // -1: none
+    bool tamper_before_seal;
     int files_in_place;
+    const char* named;
   } cases[] = {
-      {"write fails inside the cabinet", "WriteByte", "haldengrid.cab.new", 1'000'000, -1, 1},
-      {"replacing Setup.exe fails", "ReplaceFile", "setup.exe.new", 0, -1, 0},
-      {"Setup.exe does not match its digest", "", "", 0, 0, 0},
+      {"write fails inside the cabinet", "WriteRecords", "haldengrid.cab", 15, -1, false, 1, "HaldenGrid.CAB"},
+      {"closing the cabinet fails", "CloseFile", "haldengrid.cab", 0, -1, false, 1, "HaldenGrid.CAB"},
+      {"putting Setup.exe in place fails", "PutInPlace", "setup.exe", 0, -1, false, 0, "Setup.exe"},
+      {"Setup.exe does not match its digest", "", "", 0, 0, false, 0, "Setup.exe"},
+      {"the list does not match its digest", "", "", 0, 2, false, 2, "Setup.LST"},
+      {"Setup.exe changed before it was sealed", "", "", 0, -1, true, 3, "Setup.exe"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakePlatform local;
     local.picture.bytes = SharedPackage().carrier;
     local.folders.insert(Lower(kWorkFolder));
-    local.PutFile(kSetupExe, Bytes(5, 0xEE));
-    local.files[Lower(kSetupExe)].hidden = true;
+    if (c.files_in_place == 0) {
+      local.PutFile(kSetupExe, Bytes(5, 0xEE));
+      local.files[Lower(kSetupExe)].hidden = true;
+    }
     if (*c.operation) local.Fail(c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
+    if (c.tamper_before_seal) {
+      local.on_call = [&local](const std::string& call) {
+        if (call == "SealFile(" + kSetupExe + ")") local.files[Lower(kSetupExe)].bytes[1000] ^= 1;
+      };
+    }
     PayloadDigests local_digests = digests;
     if (c.corrupt_digest >= 0) local_digests[c.corrupt_digest][0] ^= 1;
     Platform local_platform = local.platform();
     SetupHandlers local_handlers(local_platform, module1, local_digests);
 
-    EXPECT_THROW(local_handlers.Command1_Click(), RunTimeError);
+    try {
+      local_handlers.Command1_Click();
+      ADD_FAILURE() << "no failure";
+    } catch (const RunTimeError& error) {
+      EXPECT_NE(error.Detail().find(std::string(kWorkFolder) + "\\" + c.named), std::string::npos) << error.Detail();
+      EXPECT_EQ(error.Detail().find(".new"), std::string::npos) << error.Detail();
+    }
     for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
       const FakeFile* file = local.File(SetupFile(segment));
-      if (segment < c.files_in_place)
+      if (segment < c.files_in_place && !(c.tamper_before_seal && segment == 0))
         EXPECT_TRUE(file != nullptr && file->bytes == SharedPackage().files[segment]) << segment;
-      else if (segment == 0)
+      else if (segment == 0 && c.files_in_place == 0)
         EXPECT_TRUE(file != nullptr && file->bytes == Bytes(5, 0xEE));
-      else
+      else if (segment >= c.files_in_place)
         EXPECT_EQ(file, nullptr) << segment;
     }
-    for (const auto& [path, file] : local.files) EXPECT_EQ(path.find(".new"), std::string::npos) << path;
-    EXPECT_TRUE(local.CallsStartingWith("SaveSetting").empty());
+    if (std::string(c.operation) == "CloseFile")
+      EXPECT_FALSE(local.HasCall("NewFileLength(" + kCab + ")")) << "a file whose close failed is never checked";
+    ExpectNoTemporaryFileIn(local);
+    EXPECT_EQ(local.CallsStartingWith("SaveSetting").empty(), !c.tamper_before_seal);
     EXPECT_TRUE(local.CallsStartingWith("StartProgram").empty());
     EXPECT_FALSE(local.timer1.enabled);
   }
@@ -352,15 +379,16 @@ TEST_F(HandlersTest, UpgradeRunReplacesTheProgramWholeThenReportsAndEnds) {
   EXPECT_EQ(fake.progress_bar1.values.back(), 18'104.3f);
   EXPECT_FALSE(Called("Label1.Caption="));
 
-  const std::string temporary = kProgram + ".new";
-  const auto replaced = First("ReplaceFile(" + temporary + "," + kProgram + ")");
+  const auto replaced = First("PutInPlace(" + kProgram + ")");
   ASSERT_GE(replaced, 0);
+  EXPECT_LT(First("OpenNewFile(" + kProgram + ","), First("ProgressBar1.Value="));
   EXPECT_LT(Last("ProgressBar1.Value="), Last("CloseAllFiles"));
-  EXPECT_LT(Last("CloseAllFiles"), Last("ReadFileInChunks(" + temporary + ")"));
-  EXPECT_LT(Last("ReadFileInChunks(" + temporary + ")"), replaced);
+  EXPECT_LT(Last("CloseAllFiles"), Last("NewFileLength(" + kProgram + ")"));
+  EXPECT_LT(Last("NewFileLength(" + kProgram + ")"), replaced);
   EXPECT_LT(replaced, First("RemoveFile(" + kSavedCarrier + ")"));
-  const std::vector<std::string> ending(fake.calls.end() - 2, fake.calls.end());
-  EXPECT_EQ(ending, (std::vector<std::string>{"ShowMessage(64,Halden Grid,Upgrade complete)", "EndProgram"}));
+  const std::vector<std::string> ending(fake.calls.end() - 3, fake.calls.end());
+  EXPECT_EQ(ending, (std::vector<std::string>{"ReleaseFiles", "ShowMessage(64,Halden Grid,Upgrade complete)",
+                                              "EndProgram"}));
   EXPECT_EQ(fake.CallsStartingWith("ShowMessage").size(), 1u);
 
   EXPECT_FALSE(Called("SaveSetting"));
@@ -389,9 +417,9 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
     bool corrupt_digest;
     std::optional<ErrorNumber> number;
   } cases[] = {
-      {"write fails mid-copy", "WriteByte", "haldengrid.exe.new", 1'000'000, false, ErrorNumber::kDiskFull},
-      {"flush at close fails", "CloseAllFiles", "haldengrid.exe.new", 0, false, ErrorNumber::kDiskFull},
-      {"rename fails", "ReplaceFile", "haldengrid.exe.new", 0, false, ErrorNumber::kDiskFull},
+      {"write fails mid-copy", "WriteRecords", "haldengrid.exe", 15, false, ErrorNumber::kDiskFull},
+      {"close fails", "CloseAllFiles", "haldengrid.exe", 0, false, ErrorNumber::kDiskFull},
+      {"rename fails", "PutInPlace", "haldengrid.exe", 0, false, ErrorNumber::kDiskFull},
       {"digest mismatch", "", "", 0, true, std::nullopt},
   };
   for (const auto& c : cases) {
@@ -416,12 +444,14 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
       if (c.number) {
         EXPECT_EQ(error.Number(), *c.number);
       }
-      EXPECT_NE(Lower(error.MessageText()).find("haldengrid.exe"), std::string::npos) << error.MessageText();
+      EXPECT_NE(error.Detail().find(kProgram), std::string::npos) << error.Detail();
+      EXPECT_EQ(error.Detail().find(".new"), std::string::npos) << error.Detail();
     }
     const FakeFile* program = local.File(kProgram);
     ASSERT_NE(program, nullptr);
     EXPECT_TRUE(program->bytes == kOldProgram);
-    EXPECT_EQ(local.File(kProgram + ".new"), nullptr);
+    ExpectNoTemporaryFileIn(local);
+    if (std::string(c.operation) == "CloseAllFiles") EXPECT_FALSE(local.HasCall("NewFileLength(" + kProgram + ")"));
     EXPECT_TRUE(local.CallsStartingWith("ShowMessage").empty());
     EXPECT_TRUE(local.CallsStartingWith("StartProgram").empty());
   }

@@ -30,6 +30,7 @@ class StubForm : public Form {
   };
   struct StubBar : ProgressBar {
     void SetMax(float) override {}
+    void SetValue(float) override {}
   };
   struct StubTimer : Timer {
     void SetEnabled(bool) override {}

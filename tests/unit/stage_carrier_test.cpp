@@ -43,8 +43,12 @@ TEST_F(StageCarrierTest, MakesAMissingFolderAndTriesNoDeletion) {
   EXPECT_EQ(fake.current_folder, "c:\\");
   EXPECT_TRUE(fake.HasFolder(kFolder));
   EXPECT_EQ(fake.File(kImage)->bytes, fake.picture.bytes);
+  EXPECT_TRUE(fake.held_folders.count(kFolder)) << "made, then held for the run";
+  EXPECT_TRUE(fake.held_files.count(kImage));
   // Open as the carrier: record 1 is the image's first byte.
-  EXPECT_EQ(fake.ReadByte(1, 1), 'B');
+  std::uint8_t first = 0;
+  fake.ReadRecords(1, 1, std::span<std::uint8_t>(&first, 1));
+  EXPECT_EQ(first, 'B');
 }
 
 TEST_F(StageCarrierTest, RemovesTheThreeSetupFilesAndReplacesTheOldImage) {
@@ -58,7 +62,8 @@ TEST_F(StageCarrierTest, RemovesTheThreeSetupFilesAndReplacesTheOldImage) {
 
   EXPECT_EQ(Stage(), 2);
   EXPECT_EQ(fake.calls,
-            (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), Find(kSetupExe, 0), Remove(kSetupExe),
+            (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "HoldFolder(" + kFolder + ")", Find(kSetupExe, 0),
+                   Remove(kSetupExe),
                    Find(kCab, 0), Remove(kCab), Find(kList, 0), Remove(kList),
                    "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#2)"}));
   for (const auto& path : {kSetupExe, kCab, kList}) EXPECT_EQ(fake.File(path), nullptr) << path;
@@ -83,20 +88,35 @@ TEST_F(StageCarrierTest, RemovesOnlyWhatFindEntryReports) {
   EXPECT_TRUE(fake.HasCall("OpenRandomFile(" + kImage + ",#1)"));
 }
 
-TEST_F(StageCarrierTest, PlainFileInPlaceOfTheFolderFailsAtTheSaveAndChangesNothing) {
-  fake.PutFile(kFolder, {'x'});
-  try {
-    Stage();
-    ADD_FAILURE() << "staged into a plain file";
-  } catch (const RunTimeError& error) {
-    EXPECT_EQ(error.Number(), ErrorNumber::kPathNotFound);
-    EXPECT_EQ(error.Detail(), kImage);
+// A plain file of the folder's name, a link in the folder's place or a folder someone
+// else owns: refused before anything in it is deleted or written.
+TEST_F(StageCarrierTest, AWorkFolderThatIsNotOursIsRefusedBeforeAnythingChanges) {
+  for (const char* what : {"plain file", "untrusted folder"}) {
+    SCOPED_TRACE(what);
+    FakePlatform local;
+    local.picture.bytes = fake.picture.bytes;
+    if (std::string(what) == "plain file") {
+      local.PutFile(kFolder, {'x'});
+    } else {
+      local.folders.insert(kFolder);
+      local.untrusted_folders.insert(kFolder);
+      local.PutFile(kSetupExe, {1});
+    }
+    try {
+      StageCarrier(local, local.picture);
+      ADD_FAILURE() << "staged";
+    } catch (const RunTimeError& error) {
+      EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
+      EXPECT_NE(error.Detail().find(kFolder), std::string::npos) << error.Detail();
+    }
+    EXPECT_EQ(local.calls, (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "HoldFolder(" + kFolder + ")"}));
+    if (std::string(what) == "plain file") {
+      EXPECT_EQ(local.File(kFolder)->bytes, std::vector<std::uint8_t>{'x'});
+    } else {
+      EXPECT_NE(local.File(kSetupExe), nullptr);
+    }
+    EXPECT_EQ(local.files.size(), 1u);
   }
-  EXPECT_EQ(fake.calls, (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), Find(kSetupExe, 0),
-                               Find(kCab, 0), Find(kList, 0), "SavePicture(" + kImage + ")"}));
-  EXPECT_FALSE(fake.HasFolder(kFolder));
-  EXPECT_EQ(fake.File(kFolder)->bytes, std::vector<std::uint8_t>{'x'});
-  EXPECT_EQ(fake.files.size(), 1u);
 }
 
 TEST_F(StageCarrierTest, FailingDeletionStopsStagingAndKeepsWhatWasDone) {

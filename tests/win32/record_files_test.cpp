@@ -1,17 +1,24 @@
-#include "platform/win32/win32_services.h"
-#include "platform/win32/wide_text.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_services.h"
 
 #include "win32_test_support.h"
 
 namespace hdgr::win32::testing {
 namespace {
 
+using ByteVector = std::vector<std::uint8_t>;
+
 class RecordFilesTest : public TempFolderTest {
  protected:
   void TearDown() override {
     app.CloseAllFiles();
     TempFolderTest::TearDown();
+  }
+  ByteVector Read(int number, std::int32_t first, std::size_t count) {
+    ByteVector bytes(count);
+    app.ReadRecords(number, first, bytes);
+    return bytes;
   }
   Win32Services app;
 };
@@ -20,16 +27,16 @@ TEST_F(RecordFilesTest, OpeningKeepsAnExistingFileAndWritingJustPastTheEndExtend
   PutFile(Path("old.bin"), Bytes(10, 3));
   const int number = app.FreeFileNumber();
   app.OpenRandomFile(Path("old.bin"), number);
-  EXPECT_EQ(app.ReadByte(number, 10), Bytes(10, 3)[9]);
-  app.WriteByte(number, 11, 0xEE);
-  app.WriteByte(number, 2, 0x22);
-  EXPECT_EQ(app.ReadByte(number, 11), 0xEE) << "a buffered write reads back before close";
-  EXPECT_EQ(app.ReadByte(number, 2), 0x22);
+  EXPECT_EQ(Read(number, 10, 1), ByteVector{Bytes(10, 3)[9]});
+  app.WriteRecords(number, 11, ByteVector{0xEE, 0xEF});
+  app.WriteRecords(number, 2, ByteVector{0x22});
+  EXPECT_EQ(Read(number, 11, 2), (ByteVector{0xEE, 0xEF}));
+  EXPECT_EQ(Read(number, 1, 3), (ByteVector{Bytes(10, 3)[0], 0x22, Bytes(10, 3)[2]}));
   app.CloseFile(number);
 
-  std::vector<std::uint8_t> expected = Bytes(10, 3);
+  ByteVector expected = Bytes(10, 3);
   expected[1] = 0x22;
-  expected.push_back(0xEE);
+  expected.insert(expected.end(), {0xEE, 0xEF});
   EXPECT_EQ(Contents(Path("old.bin")), expected);
 
   app.OpenRandomFile(Path("new.bin"), number);  // created when missing
@@ -38,28 +45,31 @@ TEST_F(RecordFilesTest, OpeningKeepsAnExistingFileAndWritingJustPastTheEndExtend
   EXPECT_EQ(app.FileLength(Path("new.bin")), 0);
 }
 
-TEST_F(RecordFilesTest, RecordsOutsideTheFileAndUnopenedNumbersAreErrors) {
+TEST_F(RecordFilesTest, RunsOutsideTheFileAndUnopenedNumbersAreErrors) {
   PutFile(Path("ten.bin"), Bytes(10));
   app.OpenRandomFile(Path("ten.bin"), 1);
+  ByteVector two(2);
   struct Case {
     const char* what;
     std::function<void()> action;
     ErrorNumber number;
   };
   const Case cases[] = {
-      {"read record 0", [&] { app.ReadByte(1, 0); }, ErrorNumber::kBadRecordNumber},
-      {"read record -1", [&] { app.ReadByte(1, -1); }, ErrorNumber::kBadRecordNumber},
-      {"read past the end", [&] { app.ReadByte(1, 11); }, ErrorNumber::kBadRecordNumber},
-      {"write record 0", [&] { app.WriteByte(1, 0, 1); }, ErrorNumber::kBadRecordNumber},
-      {"read an unopened number", [&] { app.ReadByte(2, 1); }, ErrorNumber::kBadFileNameOrNumber},
-      {"write an unopened number", [&] { app.WriteByte(2, 1, 1); }, ErrorNumber::kBadFileNameOrNumber},
-      {"read number 0", [&] { app.ReadByte(0, 1); }, ErrorNumber::kBadFileNameOrNumber},
-      {"read number 256", [&] { app.ReadByte(256, 1); }, ErrorNumber::kBadFileNameOrNumber},
+      {"read from record 0", [&] { app.ReadRecords(1, 0, two); }, ErrorNumber::kBadRecordNumber},
+      {"read from record -1", [&] { app.ReadRecords(1, -1, two); }, ErrorNumber::kBadRecordNumber},
+      {"read across the end", [&] { app.ReadRecords(1, 10, two); }, ErrorNumber::kBadRecordNumber},
+      {"read past the end", [&] { app.ReadRecords(1, 11, two); }, ErrorNumber::kBadRecordNumber},
+      {"write at record 0", [&] { app.WriteRecords(1, 0, two); }, ErrorNumber::kBadRecordNumber},
+      {"read an unopened number", [&] { app.ReadRecords(2, 1, two); }, ErrorNumber::kBadFileNameOrNumber},
+      {"write an unopened number", [&] { app.WriteRecords(2, 1, two); }, ErrorNumber::kBadFileNameOrNumber},
+      {"read number 0", [&] { app.ReadRecords(0, 1, two); }, ErrorNumber::kBadFileNameOrNumber},
+      {"read number 256", [&] { app.ReadRecords(256, 1, two); }, ErrorNumber::kBadFileNameOrNumber},
       {"open number 256", [&] { app.OpenRandomFile(Path("x.bin"), 256); }, ErrorNumber::kBadFileNameOrNumber},
       {"open a number in use", [&] { app.OpenRandomFile(Path("x.bin"), 1); }, ErrorNumber::kFileAlreadyOpen},
       {"open in a missing folder", [&] { app.OpenRandomFile(Path("no\\x.bin"), 3); }, ErrorNumber::kPathNotFound},
   };
   for (const auto& c : cases) EXPECT_EQ(FailureOf(c.action).number, c.number) << c.what;
+  EXPECT_EQ(Contents(Path("ten.bin")), Bytes(10)) << "a refused run reads and writes nothing";
   EXPECT_EQ(app.FreeFileNumber(), 2);
 }
 
@@ -83,45 +93,27 @@ TEST_F(RecordFilesTest, FilesThatCannotBeOpenedForWritingSayWhy) {
   EXPECT_EQ(app.FreeFileNumber(), 1) << "a failed open takes no number";
 }
 
-// The extractor's pattern: one carrier read backwards, outputs written forwards.
-TEST_F(RecordFilesTest, AReversedCopyOfMegabytesComesOutExact) {
-  const auto carrier = Bytes(1'000'003, 11);
-  PutFile(Path("carrier.bmp"), carrier);
-  app.OpenRandomFile(Path("carrier.bmp"), 1);
-  const int output = app.FreeFileNumber();
-  ASSERT_EQ(output, 2);
-  app.OpenRandomFile(Path("out.bin"), output);
-  const std::int32_t start = 1'000'000;
-  for (std::int32_t j = 1; j <= 900'000; ++j) app.WriteByte(output, j, app.ReadByte(1, start - (j - 1)));
-  app.CloseFile(output);
-  app.CloseAllFiles();
-
-  const auto written = Contents(Path("out.bin"));
-  ASSERT_EQ(written.size(), 900'000u);
-  for (std::size_t j = 0; j < written.size(); ++j)
-    ASSERT_EQ(written[j], carrier[start - 1 - j]) << "output byte " << j + 1;
-}
-
-// Reads and writes that jump between blocks: each raw call must land where it was meant,
-// whatever the last one left the file pointer at.
-TEST_F(RecordFilesTest, ScatteredReadsAndWritesMatchAPlainModel) {
-  std::vector<std::uint8_t> model = Bytes(200'000, 5);
+// Runs that jump about, reads and writes mixed, some past the end: each call must land
+// where it was meant, whatever the last one left the file pointer at.
+TEST_F(RecordFilesTest, ScatteredRunsMatchAPlainModel) {
+  ByteVector model = Bytes(200'000, 5);
   PutFile(Path("scattered.bin"), model);
   app.OpenRandomFile(Path("scattered.bin"), 1);
   std::uint32_t seed = 12345;
   for (int step = 0; step < 2'000; ++step) {
     seed = seed * 1'103'515'245u + 12'345u;
-    const auto record = static_cast<std::int32_t>(seed >> 8) % static_cast<std::int32_t>(model.size()) + 1;
+    const auto first = static_cast<std::int32_t>(seed >> 8) % static_cast<std::int32_t>(model.size()) + 1;
+    const auto length = static_cast<std::size_t>(seed >> 20) % 70'000 + 1;
     if (seed & 1) {
-      ASSERT_EQ(app.ReadByte(1, record), model[record - 1]) << "step " << step;
+      const std::size_t count = std::min(length, model.size() - static_cast<std::size_t>(first) + 1);
+      ASSERT_EQ(Read(1, first, count), ByteVector(model.begin() + (first - 1), model.begin() + (first - 1) + count))
+          << "step " << step;
     } else {
-      const auto length = static_cast<std::int32_t>(seed >> 24);  // short runs of appends too
-      for (std::int32_t r = record; r < record + length; ++r) {
-        const auto value = static_cast<std::uint8_t>(r + step);
-        app.WriteByte(1, r, value);
-        if (static_cast<std::size_t>(r) > model.size()) model.push_back(value);
-        else model[r - 1] = value;
-      }
+      ByteVector run(length);
+      for (std::size_t i = 0; i < length; ++i) run[i] = static_cast<std::uint8_t>(i + static_cast<std::size_t>(step));
+      app.WriteRecords(1, first, run);
+      if (first - 1 + length > model.size()) model.resize(first - 1 + length);
+      std::copy(run.begin(), run.end(), model.begin() + (first - 1));
     }
   }
   app.CloseFile(1);
@@ -131,11 +123,11 @@ TEST_F(RecordFilesTest, ScatteredReadsAndWritesMatchAPlainModel) {
 TEST_F(RecordFilesTest, CloseAllReleasesEveryFile) {
   app.OpenRandomFile(Path("a.bin"), 1);
   app.OpenRandomFile(Path("b.bin"), 7);
-  app.WriteByte(7, 1, 0x77);
+  app.WriteRecords(7, 1, ByteVector{0x77});
   app.CloseAllFiles();
   EXPECT_EQ(app.FreeFileNumber(), 1);
   app.RemoveFile(Path("a.bin"));  // no handle left on either
-  EXPECT_EQ(Contents(Path("b.bin")), std::vector<std::uint8_t>{0x77});
+  EXPECT_EQ(Contents(Path("b.bin")), ByteVector{0x77});
   app.RemoveFile(Path("b.bin"));
   app.CloseFile(7);  // closing a closed number is harmless
 }

@@ -5,7 +5,9 @@
 #include <iterator>
 
 #include "platform/win32/system_info.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
+#include "tests/wine/wine_host.h"
 
 namespace hdgr::win32::testing {
 
@@ -20,8 +22,10 @@ std::string Root() {
   return Utf8(std::wstring(temp, length)) + "hdgr-win32-tests";
 }
 
-// Read-only, hidden and system files refuse deletion; make everything plain first.
+// Read-only, hidden and system files refuse deletion; make everything plain first. Under
+// Wine the host removes it, so a symbolic link goes as a link.
 void RemoveTree(const fs::path& root) {
+  if (wine_host::RemoveTree(root.wstring())) return;
   std::error_code ignored;
   for (const auto& entry : fs::recursive_directory_iterator(root, ignored))
     SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -49,9 +53,19 @@ void PutFile(const std::string& path, const std::vector<std::uint8_t>& bytes, DW
   }
 }
 
+// Shared every way, so that it reads a file the services hold as well.
 std::vector<std::uint8_t> Contents(const std::string& path) {
-  std::ifstream in(Native(path), std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                                    nullptr));
+  std::vector<std::uint8_t> bytes;
+  LARGE_INTEGER size{};
+  DWORD read = 0;
+  if (!file || !GetFileSizeEx(file.Get(), &size)) return bytes;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  if (!ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) read = 0;
+  bytes.resize(read);
+  return bytes;
 }
 
 bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }

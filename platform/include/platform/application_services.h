@@ -2,15 +2,16 @@
 // The application services the setup logic needs of the platform. Every operation
 // that fails throws RunTimeError; callers test results only where a contract below
 // says there is a result to test. Text is UTF-8 throughout.
+//
+// The setup runs with the user's highest rights in folders that others may write to, so
+// the file operations never follow a link and never trust a name twice: a file the
+// services create or put in place is held (nobody else can write, rename or remove it)
+// until the run lets go of it, and every later operation on it goes through that hold.
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
-
-#include "platform/record_window.h"
 
 namespace hdgr {
 
@@ -22,6 +23,9 @@ inline constexpr int kFindFolders = 16;  // folders too
 
 // Show state for StartProgram: a normal window that gets the focus.
 inline constexpr int kShowNormalFocus = 1;
+
+// File numbers of random files run from 1 to this.
+inline constexpr int kHighestFileNumber = 255;
 
 struct ScreenMetrics {
   float width_twips;
@@ -60,90 +64,72 @@ class ApplicationServices {
                            std::string_view key, std::string_view value) = 0;
 
   // Name (no folder) of the first entry matching `path` literally, or the empty text.
-  // kFindFiles: plain files only; kFindFolders: folders and plain files.
+  // kFindFiles: plain files only; kFindFolders: folders and plain files. "\\?\" at the
+  // start is the long-path form; any other '*' or '?' is a bad file name.
   virtual std::string FindEntry(std::string_view path, int mask) = 0;
+  // Removes one file: a link itself, never what it points to; a file the services hold,
+  // through that hold. A read-only file is refused (path/file access error) and stays.
   virtual void RemoveFile(std::string_view path) = 0;
-  // Creates one folder whose parent exists.
+  // Creates one folder whose parent exists, open to the current user, SYSTEM and the
+  // administrators only, and holds it as HoldFolder does.
   virtual void MakeFolder(std::string_view path) = 0;
+  // Holds an existing folder for the rest of the run: nobody can rename or remove it, so
+  // its path keeps naming it. A link (symbolic link, junction, mount point), a file, or a
+  // folder owned by neither the current user nor the administrators is refused and left
+  // as it is.
+  virtual void HoldFolder(std::string_view path) = 0;
   virtual void ChangeFolder(std::string_view path) = 0;
-  // Length in bytes; a file longer than 2 GiB - 1 is an overflow.
+  // Length in bytes (of a held file, through its hold); longer than 2 GiB - 1 is an overflow.
   virtual std::int32_t FileLength(std::string_view path) = 0;
-  // Replaces `to` (if any, whatever its attributes) with `from` in one step; both in the
-  // same folder.
-  virtual void ReplaceFile(std::string_view from, std::string_view to) = 0;
-  // Reads the whole file front to back, handing each chunk to `sink`.
-  virtual void ReadFileInChunks(std::string_view path,
-                                const std::function<void(std::span<const std::uint8_t>)>& sink) = 0;
 
   // Random files of one-byte records numbered from 1.
   virtual int FreeFileNumber() = 0;
-  // Read and write; a missing file is created, an existing one keeps its length and bytes.
+  // Opens `path` for reading and writing. A file the services put there (SavePicture,
+  // PutInPlace) is opened through its hold, never by its name again; any other entry is
+  // opened as it is, and a missing file is created.
   virtual void OpenRandomFile(std::string_view path, int file_number) = 0;
-  // Record 0, a negative record or one past the end: kBadRecordNumber.
-  // Called once per byte of a copy, so a published window answers without a virtual call.
-  std::uint8_t ReadByte(int file_number, std::int32_t record) {
-    // One unsigned compare each: the file number's range, then both ends of the window.
-    const auto slot = static_cast<unsigned>(file_number) - 1u;
-    if (slot < static_cast<unsigned>(kHighestFileNumber)) {
-      const RecordReadWindow& window = record_windows_[slot].read;
-      const auto index = static_cast<std::uint64_t>(std::int64_t{record} - 1 - window.first_offset);
-      if (index < window.length) [[likely]] return window.bytes[index];
-    }
-    return ReadRecord(file_number, record);
-  }
-  // Writing just past the end extends the file.
-  void WriteByte(int file_number, std::int32_t record, std::uint8_t value) {
-    const auto slot = static_cast<unsigned>(file_number) - 1u;
-    if (slot < static_cast<unsigned>(kHighestFileNumber)) {
-      RecordWriteWindow& window = record_windows_[slot].write;
-      const std::int64_t offset = std::int64_t{record} - 1;
-      if ((offset == window.next_offset) & (offset < window.limit)) [[likely]] {
-        window.bytes[offset - window.base_offset] = value;
-        window.next_offset = offset + 1;
-        return;
-      }
-    }
-    WriteRecord(file_number, record, value);
-  }
-  // Releases the file; buffered writes that cannot be flushed fail here.
+  // Opens a new, empty file that is to take `final_path`'s place: it is created under a
+  // fresh name in the same folder, so nothing at `final_path` changes until PutInPlace,
+  // and it is held from its creation. Errors name `final_path`.
+  virtual void OpenNewFile(std::string_view final_path, int file_number) = 0;
+  // Records first .. first + size - 1 into `into`. A record below 1 or past the end is a
+  // bad record number (63), and nothing is read.
+  virtual void ReadRecords(int file_number, std::int32_t first, std::span<std::uint8_t> into) = 0;
+  // `bytes` as records first ..; writing past the end extends the file; a record below 1
+  // is a bad record number. A failed write is never silent: it throws here or at close.
+  virtual void WriteRecords(int file_number, std::int32_t first, std::span<const std::uint8_t> bytes) = 0;
+  // Releases the file number; a new file stays held.
   virtual void CloseFile(int file_number) = 0;
   virtual void CloseAllFiles() = 0;
 
-  // Writes exactly the picture's stored bytes, replacing an existing file.
+  // New files, once their numbers are closed: the length, read through the hold.
+  virtual std::int64_t NewFileLength(std::string_view final_path) = 0;
+  // Renames the new file for `final_path` over it in one step: whatever entry is there is
+  // replaced itself (a link is never written through), hidden or system ones too; a
+  // read-only one is refused (path/file access error) and stays. The file stays held.
+  virtual void PutInPlace(std::string_view final_path) = 0;
+  // Removes the new file for `final_path` if it is not in place; it is held no longer.
+  virtual void DiscardNewFile(std::string_view final_path) = 0;
+  // A file put in place that is to be started: from now on it is held read-only, which a
+  // program start needs. A file that is not the one put there is refused.
+  virtual void SealFile(std::string_view path) = 0;
+  // The whole of a held file, front to back, through its hold.
+  virtual void ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) = 0;
+  // Lets go of every file the services hold; new files not in place are removed.
+  virtual void ReleaseFiles() = 0;
+
+  // Writes exactly the picture's stored bytes as a new file put in place at `path`.
   virtual void SavePicture(const Picture& picture, std::string_view path) = 0;
   // Returns at once: the task number, 0 when the program did not start.
   virtual std::uint32_t StartProgram(std::string_view path, int show_state) = 0;
   // Handles pending window messages (repaint, input), then returns. Called at every
-  // progress point of a copy: an implementation that pumps at the display's pace lets the
-  // calls in between return here, with no virtual call (PassPumps).
-  void PumpEvents() {
-    if (pumps_to_pass_ > 0) [[likely]] {
-      --pumps_to_pass_;
-      return;
-    }
-    PumpEventsNow();
-  }
+  // progress point of a copy, up to 181,043 times a run: an implementation may pump at the
+  // display's pace and return at once in between.
+  virtual void PumpEvents() = 0;
   virtual ScreenMetrics GetScreenMetrics() = 0;
   virtual OwnVersion GetOwnVersion() = 0;
   // Stops at once: no later step runs and no further event is handled.
   [[noreturn]] virtual void EndProgram() = 0;
-
- protected:
-  // PumpEvents whenever it does not return at once.
-  virtual void PumpEventsNow() = 0;
-  // The next `count` calls of PumpEvents return at once.
-  void PassPumps(std::uint32_t count) { pumps_to_pass_ = count; }
-
-  // ReadByte and WriteByte whenever the file's window does not answer.
-  virtual std::uint8_t ReadRecord(int file_number, std::int32_t record) = 0;
-  virtual void WriteRecord(int file_number, std::int32_t record, std::uint8_t value) = 0;
-
-  // [n - 1] for file number n; all empty unless the implementation publishes.
-  std::array<RecordWindow, kHighestFileNumber>& RecordWindows() { return record_windows_; }
-
- private:
-  std::array<RecordWindow, kHighestFileNumber> record_windows_{};
-  std::uint32_t pumps_to_pass_ = 0;
 };
 
 }  // namespace hdgr

@@ -43,23 +43,9 @@ class ProgressBar {
  public:
   virtual ~ProgressBar() = default;
   virtual void SetMax(float max) = 0;
-  // Set at every progress point, up to 181,043 times a run: a bar that shows Value at the
-  // display's pace only keeps it, with no virtual call.
-  void SetValue(float value) {
-    value_ = value;
-    if (!keeps_value_) [[unlikely]] ValueSet();
-  }
-  float Value() const { return value_; }
-
- protected:
-  // `keeps_value`: SetValue only keeps the value, and the bar reads Value() when it shows.
-  explicit ProgressBar(bool keeps_value = false) : keeps_value_(keeps_value) {}
-  // After every SetValue, unless the bar only keeps the value.
-  virtual void ValueSet() {}
-
- private:
-  float value_ = 0;
-  bool keeps_value_;
+  // Set at every progress point, up to 181,043 times a run: a bar may show it at the
+  // display's pace rather than at once.
+  virtual void SetValue(float value) = 0;
 };
 
 class Timer {

@@ -1,0 +1,44 @@
+#pragma once
+// What the services do to files through their handles, never through their names again:
+// rename, mark for removal, tell one file from another, make fresh names beside a path.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/win32/unique_handle.h"
+
+namespace hdgr::win32 {
+
+// One file, whatever its names: the volume and the file's index on it.
+struct FileIdentity {
+  DWORD volume = 0;
+  std::uint64_t index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// False (with the code in GetLastError) when the handle cannot say.
+bool IdentityOf(HANDLE file, FileIdentity* identity);
+// Renames the open file to `to`, replacing the entry there itself (a link is replaced, not
+// followed). The handle needs DELETE access. False with GetLastError on failure.
+bool RenameOpenFile(HANDLE file, const std::wstring& to);
+// Marks the open file to be removed when its last handle closes (or clears the mark).
+bool MarkForRemoval(HANDLE file, bool remove);
+// Writes all of `bytes` where the file pointer is; 0, or the code of the failing write.
+DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> bytes);
+// A second handle onto the same open file, with the same access.
+FileHandle Duplicate(HANDLE file);
+
+// The folder part of a path ("c:\a\b.txt" -> "c:\a"), and the name ("b.txt").
+std::wstring FolderOf(const std::wstring& path);
+std::wstring NameOf(const std::wstring& path);
+// "`path`.<16 random hex digits>.new": nobody can guess it before it exists.
+std::wstring FreshNameBeside(const std::wstring& path);
+// Creates a file where no entry exists at this moment, read, write and delete access, shared
+// for reading only, and marked for removal until it is cleared: a process that dies leaves
+// nothing behind. A name that exists already is tried again under another.
+FileHandle CreateFreshFile(const std::wstring& beside, std::wstring* created, DWORD* error);
+
+}  // namespace hdgr::win32

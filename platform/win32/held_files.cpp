@@ -1,0 +1,138 @@
+#include "platform/win32/held_files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "platform/run_time_error.h"
+#include "platform/win32/file_error.h"
+#include "platform/win32/file_handles.h"
+#include "platform/win32/held_folder.h"
+#include "platform/win32/wide_text.h"
+
+namespace hdgr::win32 {
+
+namespace {
+
+constexpr DWORD kMostPerCall = 1u << 20;
+
+}  // namespace
+
+std::wstring HeldFiles::Key(std::string_view path) {
+  std::wstring key = Wide(path);
+  std::transform(key.begin(), key.end(), key.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+  return key;
+}
+
+HeldFiles::Held& HeldFiles::Find(std::string_view path, const char* operation) {
+  const auto it = files_.find(Key(path));
+  if (it == files_.end())
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(operation) + ": " + std::string(path) + " is not held");
+  return it->second;
+}
+
+bool HeldFiles::Holds(std::string_view path) const { return files_.count(Key(path)) > 0; }
+
+FileHandle HeldFiles::CreateNew(std::string_view final_path) {
+  const std::wstring key = Key(final_path);
+  if (files_.count(key)) throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(final_path));
+  Held held;
+  held.final_path = Wide(final_path);
+  held.folder = HoldAnyFolder(FolderOf(held.final_path), std::string(final_path));
+  DWORD code = 0;
+  held.file = CreateFreshFile(held.final_path, &held.fresh_path, &code);
+  if (!held.file) throw Win32Error(code, std::string(final_path));
+  FileHandle records = Duplicate(held.file.Get());
+  if (!records) throw Win32Error(GetLastError(), std::string(final_path));
+  files_.emplace(key, std::move(held));
+  return records;
+}
+
+std::int64_t HeldFiles::Length(std::string_view path) {
+  Held& held = Find(path, "Length");
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(held.file.Get(), &size)) throw Win32Error(GetLastError(), std::string(path));
+  return size.QuadPart;
+}
+
+void HeldFiles::PutInPlace(std::string_view final_path) {
+  Held& held = Find(final_path, "PutInPlace");
+  if (held.in_place) return;
+  const DWORD there = AttributesOf(held.final_path);
+  if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_DIRECTORY))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " is a folder");
+  // Refused here, not only by the system, which lets an administrator (and Wine) replace it.
+  RefuseReadOnly(held.final_path);
+  MarkForRemoval(held.file.Get(), false);  // a file marked for removal cannot be renamed
+  if (!RenameOpenFile(held.file.Get(), held.final_path)) {
+    const DWORD code = GetLastError();
+    MarkForRemoval(held.file.Get(), true);
+    throw FileError(code, held.final_path);
+  }
+  held.in_place = true;
+}
+
+void HeldFiles::Discard(std::string_view final_path) {
+  const auto it = files_.find(Key(final_path));
+  if (it == files_.end()) return;
+  if (!it->second.in_place) MarkForRemoval(it->second.file.Get(), true);
+  files_.erase(it);  // the last handle closes: a file not in place goes
+}
+
+// A program is started only from a file no handle writes to, so the write hold makes way
+// for a read-only one. In between, for an instant, nothing holds the file: whatever is
+// found at the name must be the very file that was put there, and the caller reads it
+// back through the new hold before it starts it.
+void HeldFiles::Seal(std::string_view path) {
+  Held& held = Find(path, "SealFile");
+  if (held.sealed) return;
+  if (!held.in_place) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is not in place");
+  FileIdentity put{};
+  if (!IdentityOf(held.file.Get(), &put)) throw Win32Error(GetLastError(), std::string(path));
+  held.file.Reset();
+  FileHandle sealed(CreateFileW(held.final_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!sealed) throw FileError(GetLastError(), held.final_path);
+  FileIdentity found{};
+  if (!IdentityOf(sealed.Get(), &found) || !(found == put))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " was replaced by another program");
+  held.file = std::move(sealed);
+  held.sealed = true;
+}
+
+void HeldFiles::Read(std::string_view path, std::span<std::uint8_t> into) {
+  Held& held = Find(path, "ReadHeldFile");
+  std::uint64_t offset = 0;
+  while (offset < into.size()) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    const auto part = static_cast<DWORD>(std::min<std::uint64_t>(into.size() - offset, kMostPerCall));
+    DWORD read = 0;
+    if (!ReadFile(held.file.Get(), into.data() + offset, part, &read, &at)) throw FileError(GetLastError(), held.final_path);
+    if (read == 0) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is shorter than expected");
+    offset += read;
+  }
+}
+
+FileHandle HeldFiles::OpenForRecords(std::string_view path) {
+  Held& held = Find(path, "OpenRandomFile");
+  FileHandle records = Duplicate(held.file.Get());
+  if (!records) throw Win32Error(GetLastError(), std::string(path));
+  return records;
+}
+
+void HeldFiles::Remove(std::string_view path) {
+  Held& held = Find(path, "RemoveFile");
+  if (!MarkForRemoval(held.file.Get(), true)) throw FileError(GetLastError(), held.final_path);
+  files_.erase(Key(path));
+}
+
+void HeldFiles::ReleaseAll() {
+  for (auto& [key, held] : files_)
+    if (!held.in_place) MarkForRemoval(held.file.Get(), true);
+  files_.clear();
+}
+
+}  // namespace hdgr::win32

@@ -1,0 +1,55 @@
+#pragma once
+// The files the services create and put in place, held from their creation until the run
+// lets go of them: shared for reading only, so nobody else can write, rename or remove
+// them, and reached through the hold only, never by their names again.
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/win32/unique_handle.h"
+
+namespace hdgr::win32 {
+
+class HeldFiles {
+ public:
+  HeldFiles() = default;
+  HeldFiles(const HeldFiles&) = delete;
+  HeldFiles& operator=(const HeldFiles&) = delete;
+
+  // A new, empty file for `final_path`, under a fresh name in its folder, which stays held
+  // too. Returns a second handle onto it for the record file.
+  FileHandle CreateNew(std::string_view final_path);
+  bool Holds(std::string_view path) const;
+  // Length of a held file, new or in place.
+  std::int64_t Length(std::string_view path);
+  void PutInPlace(std::string_view final_path);
+  // Removes a new file not in place; forgets it either way.
+  void Discard(std::string_view final_path);
+  void Seal(std::string_view path);
+  void Read(std::string_view path, std::span<std::uint8_t> into);
+  // A second handle onto a held file in place, for records.
+  FileHandle OpenForRecords(std::string_view path);
+  // Removes a file in place through its hold.
+  void Remove(std::string_view path);
+  // New files not in place are removed.
+  void ReleaseAll();
+
+ private:
+  struct Held {
+    std::wstring final_path;
+    std::wstring fresh_path;
+    FileHandle file;
+    FileHandle folder;  // the folder it lies in, so that its path keeps naming it
+    bool in_place = false;
+    bool sealed = false;
+  };
+  Held& Find(std::string_view path, const char* operation);
+  static std::wstring Key(std::string_view path);
+
+  std::map<std::wstring, Held> files_;  // by lower-cased final path
+};
+
+}  // namespace hdgr::win32

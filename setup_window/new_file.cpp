@@ -1,0 +1,22 @@
+#include "setup_window/new_file.h"
+
+#include "package/payload_check.h"
+
+namespace hdgr {
+
+NewFile::~NewFile() {
+  if (in_place_) return;
+  // Already failing: the first error is the one to report, so a later one is dropped.
+  try {
+    app_.DiscardNewFile(final_path_);
+  } catch (...) {
+  }
+}
+
+void NewFile::PutInPlace(std::int32_t length, const Sha256Digest& expected) {
+  VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
+  app_.PutInPlace(final_path_);
+  in_place_ = true;
+}
+
+}  // namespace hdgr

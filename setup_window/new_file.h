@@ -1,0 +1,36 @@
+#pragma once
+// A file written as a new file beside its final path, checked, and put in place whole in
+// one rename. Until then a failure removes it, so neither a partly written file nor a
+// partly overwritten old one is left behind.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "package/sha256.h"
+#include "platform/application_services.h"
+
+namespace hdgr {
+
+class NewFile {
+ public:
+  NewFile(ApplicationServices& app, std::string_view final_path) : app_(app), final_path_(final_path) {}
+  ~NewFile();
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+
+  const std::string& FinalPath() const { return final_path_; }
+  // Fed with every byte handed to the file's writes.
+  Sha256* Digest() { return &digest_; }
+  // Its writes done and its number closed: checks its length and digest, then puts it in
+  // place. A mismatch leaves the final path as it was.
+  void PutInPlace(std::int32_t length, const Sha256Digest& expected);
+
+ private:
+  ApplicationServices& app_;
+  std::string final_path_;
+  Sha256 digest_;
+  bool in_place_ = false;
+};
+
+}  // namespace hdgr

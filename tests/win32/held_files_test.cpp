@@ -1,0 +1,224 @@
+// Files the services create and put in place: held from their creation, reached through
+// the hold only, and never written through a link.
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_services.h"
+#include "tests/wine/wine_host.h"
+
+#include "win32_test_support.h"
+
+namespace hdgr::win32::testing {
+namespace {
+
+using ByteVector = std::vector<std::uint8_t>;
+
+bool OthersCanWrite(const std::string& path) {
+  const FileHandle file(CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    0, nullptr));
+  return file.Valid();
+}
+
+bool OthersCanRemoveOrRename(const std::string& path) {
+  const std::wstring wide = Wide(path);
+  if (MoveFileExW(wide.c_str(), (wide + L".moved").c_str(), 0)) {
+    MoveFileExW((wide + L".moved").c_str(), wide.c_str(), 0);
+    return true;
+  }
+  return DeleteFileW(wide.c_str()) != FALSE;
+}
+
+// The names in `folder` other than those given.
+std::vector<std::string> OtherEntries(const std::string& folder, const std::vector<std::string>& known) {
+  std::vector<std::string> found;
+  WIN32_FIND_DATAW entry{};
+  const FindHandle find(FindFirstFileW(Wide(folder + "\\*").c_str(), &entry));
+  if (!find) return found;
+  do {
+    const std::string name = Utf8(entry.cFileName);
+    if (name != "." && name != ".." && std::find(known.begin(), known.end(), name) == known.end())
+      found.push_back(name);
+  } while (FindNextFileW(find.Get(), &entry));
+  return found;
+}
+
+class BytesPicture : public Picture {
+ public:
+  explicit BytesPicture(ByteVector bytes) : bytes_(std::move(bytes)) {}
+  std::span<const std::uint8_t> Bytes() const override { return bytes_; }
+
+ private:
+  ByteVector bytes_;
+};
+
+class HeldFilesTest : public TempFolderTest {
+ protected:
+  void TearDown() override {
+    app.reset();  // lets go of everything before the folder goes
+    TempFolderTest::TearDown();
+  }
+  // A new file for `path` holding `bytes`, its number closed.
+  void WriteNew(const std::string& path, const ByteVector& bytes) {
+    const int number = app->FreeFileNumber();
+    app->OpenNewFile(path, number);
+    app->WriteRecords(number, 1, bytes);
+    app->CloseFile(number);
+  }
+  std::unique_ptr<Win32Services> app = std::make_unique<Win32Services>();
+};
+
+TEST_F(HeldFilesTest, ANewFileIsHeldFromItsCreationUntilReleased) {
+  const std::string path = Path("Setup.exe");
+  const int number = app->FreeFileNumber();
+  app->OpenNewFile(path, number);
+  EXPECT_FALSE(Exists(path)) << "nothing at the final path yet";
+  const std::vector<std::string> fresh = OtherEntries(Folder(), {});
+  ASSERT_EQ(fresh.size(), 1u);
+  EXPECT_EQ(fresh[0].rfind("Setup.exe.", 0), 0u) << fresh[0];
+  const std::string fresh_path = Path(fresh[0]);
+  EXPECT_FALSE(OthersCanWrite(fresh_path));
+  EXPECT_FALSE(OthersCanRemoveOrRename(fresh_path));
+
+  app->WriteRecords(number, 1, Bytes(70'000, 2));
+  app->CloseFile(number);
+  EXPECT_FALSE(OthersCanWrite(fresh_path)) << "closing the number keeps the hold";
+  EXPECT_EQ(app->NewFileLength(path), 70'000);
+
+  app->PutInPlace(path);
+  EXPECT_EQ(OtherEntries(Folder(), {"Setup.exe"}), std::vector<std::string>{});
+  EXPECT_EQ(Contents(path), Bytes(70'000, 2));
+  EXPECT_FALSE(OthersCanWrite(path));
+  EXPECT_FALSE(OthersCanRemoveOrRename(path));
+
+  app->ReleaseFiles();
+  EXPECT_TRUE(OthersCanWrite(path));
+  EXPECT_TRUE(OthersCanRemoveOrRename(path));
+}
+
+TEST_F(HeldFilesTest, NewFilesNeverPutInPlaceLeaveNothing) {
+  WriteNew(Path("a.bin"), Bytes(10));
+  app->DiscardNewFile(Path("a.bin"));
+  WriteNew(Path("b.bin"), Bytes(10));
+  app->ReleaseFiles();
+  EXPECT_EQ(OtherEntries(Folder(), {}), std::vector<std::string>{});
+  app->DiscardNewFile(Path("never.bin"));  // nothing to discard is no error
+}
+
+// Whatever is at the final path is replaced whole in one rename, or refused and kept.
+TEST_F(HeldFilesTest, PuttingInPlaceReplacesTheEntryWholeOrRefusesIt) {
+  struct Case {
+    const char* name;
+    DWORD attributes;  // of a longer file there before; 0: none
+    std::optional<ErrorNumber> refused;
+  };
+  const Case cases[] = {
+      {"no file there", 0, std::nullopt},
+      {"a longer plain file", FILE_ATTRIBUTE_NORMAL, std::nullopt},
+      {"a hidden file", FILE_ATTRIBUTE_HIDDEN, std::nullopt},
+      {"a system file", FILE_ATTRIBUTE_SYSTEM, std::nullopt},
+      {"a hidden system file", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, std::nullopt},
+      {"a read-only file", FILE_ATTRIBUTE_READONLY, ErrorNumber::kPathFileAccessError},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = Path("HaldenGrid.exe");
+    if (c.attributes != 0) PutFile(path, Bytes(5000, 9), c.attributes);
+    WriteNew(path, Bytes(10, 5));
+    if (c.refused) {
+      const Failure failure = FailureOf([&] { app->PutInPlace(path); });
+      EXPECT_EQ(failure.number, *c.refused);
+      EXPECT_NE(failure.detail.find(path), std::string::npos) << failure.detail;
+      EXPECT_EQ(failure.detail.find(".new"), std::string::npos) << failure.detail;
+      EXPECT_EQ(Contents(path), Bytes(5000, 9));
+      app->DiscardNewFile(path);
+    } else {
+      app->PutInPlace(path);
+      EXPECT_EQ(Contents(path), Bytes(10, 5));
+      app->ReleaseFiles();
+    }
+    EXPECT_EQ(OtherEntries(Folder(), {"HaldenGrid.exe"}), std::vector<std::string>{});
+    SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(Wide(path).c_str());
+  }
+  ASSERT_TRUE(CreateDirectoryW(Wide(Path("folder")).c_str(), nullptr));
+  WriteNew(Path("folder"), Bytes(3));
+  EXPECT_EQ(FailureOf([&] { app->PutInPlace(Path("folder")); }).number, ErrorNumber::kPathFileAccessError);
+}
+
+// Under Wine a symbolic link to a file looks like the file; deleting it or opening it for
+// writing reaches what it points to. The services replace the link itself instead.
+TEST_F(HeldFilesTest, ALinkIsReplacedItselfAndWhatItPointsToIsNeverTouched) {
+  const std::string victim = Path("victim.dll");
+  PutFile(victim, Bytes(300, 7));
+  for (const char* way : {"put in place", "save picture", "remove"}) {
+    SCOPED_TRACE(way);
+    const std::string link = Path("link.bin");
+    ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(link), Wide(victim)));
+    if (Contents(link) != Bytes(300, 7)) GTEST_SKIP() << "no symbolic links on this host";
+    if (std::string(way) == "put in place") {
+      WriteNew(link, Bytes(40, 1));
+      app->PutInPlace(link);
+      EXPECT_EQ(Contents(link), Bytes(40, 1));
+    } else if (std::string(way) == "save picture") {
+      app->SavePicture(BytesPicture(Bytes(50, 2)), link);
+      EXPECT_EQ(Contents(link), Bytes(50, 2));
+    } else {
+      app->RemoveFile(link);
+      EXPECT_FALSE(Exists(link));
+    }
+    app->ReleaseFiles();
+    EXPECT_EQ(Contents(victim), Bytes(300, 7));
+    DeleteFileW(Wide(link).c_str());
+  }
+}
+
+// The one file a run starts: held read-only, read back through the hold, started.
+TEST_F(HeldFilesTest, ASealedFileIsHeldReadOnlyAndStarts) {
+  const ByteVector program = Contents(ProgramFolder() + "hdgr_win32_fixture.exe");
+  ASSERT_FALSE(program.empty());
+  const std::string path = Path("Setup.exe");
+  WriteNew(path, program);
+  app->PutInPlace(path);
+  app->SealFile(path);
+  EXPECT_FALSE(OthersCanWrite(path));
+  EXPECT_FALSE(OthersCanRemoveOrRename(path));
+  ByteVector read(program.size());
+  app->ReadHeldFile(path, read);
+  EXPECT_EQ(read, program);
+  const std::uint32_t id = app->StartProgram(path, kShowNormalFocus);
+  ASSERT_NE(id, 0u) << "a sealed file must start";
+  const ProcessHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  if (process) WaitForSingleObject(process.Get(), 10'000);
+  app->ReleaseFiles();
+  EXPECT_TRUE(OthersCanRemoveOrRename(path));
+  EXPECT_EQ(FailureOf([&] { app->SealFile(Path("not-held.exe")); }).number, ErrorNumber::kBadFileNameOrNumber);
+}
+
+TEST_F(HeldFilesTest, ASavedPictureIsHeldAndOpenedThroughItsHold) {
+  const std::string path = Path("setup_image.bmp");
+  PutFile(path, Bytes(300'000, 8));  // an older, longer one
+  app->SavePicture(BytesPicture(Bytes(100'000, 3)), path);
+  EXPECT_EQ(Contents(path), Bytes(100'000, 3));
+  EXPECT_FALSE(OthersCanWrite(path));
+  EXPECT_FALSE(OthersCanRemoveOrRename(path));
+  EXPECT_EQ(app->FileLength(path), 100'000);
+  app->OpenRandomFile(path, 1);
+  ByteVector last(5);
+  app->ReadRecords(1, 99'996, last);
+  const ByteVector saved = Bytes(100'000, 3);
+  EXPECT_EQ(last, ByteVector(saved.end() - 5, saved.end()));
+  app->CloseAllFiles();
+  app->RemoveFile(path);
+  EXPECT_FALSE(Exists(path));
+
+  PutFile(Path("read-only.bmp"), Bytes(10, 8), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(FailureOf([&] { app->SavePicture(BytesPicture(Bytes(5)), Path("read-only.bmp")); }).number,
+            ErrorNumber::kPathFileAccessError);
+  EXPECT_EQ(Contents(Path("read-only.bmp")), Bytes(10, 8));
+  EXPECT_EQ(FailureOf([&] { app->SavePicture(BytesPicture(Bytes(5)), Path("missing\\x.bmp")); }).number,
+            ErrorNumber::kPathNotFound);
+  EXPECT_EQ(OtherEntries(Folder(), {"read-only.bmp"}), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace hdgr::win32::testing

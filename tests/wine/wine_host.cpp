@@ -1,0 +1,110 @@
+#include "tests/wine/wine_host.h"
+
+#include <windows.h>
+#include <aclapi.h>
+
+#include <cstdint>
+
+#include "platform/win32/unique_handle.h"
+
+namespace hdgr::wine_host {
+
+namespace {
+
+// Wine starts a host program when asked to start one, but its process cannot be waited
+// for: the caller waits until `done` says the work is seen, for up to ten seconds.
+template <typename Done>
+bool RunHostProgram(const wchar_t* program, std::wstring command_line, Done done) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessW(program, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &started))
+    return false;
+  const win32::ProcessHandle process(started.hProcess);
+  const win32::ProcessHandle thread(started.hThread);
+  for (int tries = 0; tries < 1000; ++tries) {
+    if (done()) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+bool EntryExists(const std::wstring& path) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE find = FindFirstFileW(path.c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  FindClose(find);
+  return true;
+}
+
+std::wstring Quoted(const std::string& unix_path) {
+  std::wstring quoted = L"\"";
+  const int length = MultiByteToWideChar(CP_UTF8, 0, unix_path.data(), static_cast<int>(unix_path.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, unix_path.data(), static_cast<int>(unix_path.size()), wide.data(), length);
+  return quoted + wide + L"\"";
+}
+
+bool OwnedByCurrentUser(const std::wstring& path) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                            nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  win32::ProcessHandle token;
+  bool ours = false;
+  std::uint8_t buffer[256];
+  DWORD size = 0;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) &&
+      GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size))
+    ours = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) != FALSE;
+  LocalFree(descriptor);
+  return ours;
+}
+
+}  // namespace
+
+std::string UnixPathOf(const std::wstring& path) {
+  using UnixName = char*(CDECL*)(const WCHAR*);
+  const auto unix_name = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (unix_name == nullptr) return {};
+  char* name = unix_name(path.c_str());
+  if (name == nullptr) return {};
+  std::string result(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target) {
+  const std::string unix_link = UnixPathOf(link);
+  const std::string unix_target = UnixPathOf(target);
+  if (unix_link.empty() || unix_target.empty()) return false;
+  return RunHostProgram(L"Z:\\bin\\ln", L"/bin/ln -s " + Quoted(unix_target) + L" " + Quoted(unix_link),
+                        [&] { return EntryExists(link); });
+}
+
+bool GiveToAnotherUser(const std::wstring& path) {
+  const std::string unix_path = UnixPathOf(path);
+  if (unix_path.empty()) return false;
+  return RunHostProgram(L"Z:\\bin\\chown", L"/bin/chown nobody " + Quoted(unix_path),
+                        [&] { return !OwnedByCurrentUser(path); });
+}
+
+bool RemoveTree(const std::wstring& path) {
+  const std::string unix_path = UnixPathOf(path);
+  if (unix_path.empty()) return false;
+  // Only when there is something to remove: a late rm would take what comes next.
+  if (!EntryExists(path)) return true;
+  return RunHostProgram(L"Z:\\bin\\rm", L"/bin/rm -rf " + Quoted(unix_path), [&] { return !EntryExists(path); });
+}
+
+bool TakeBack(const std::wstring& path) {
+  const std::string unix_path = UnixPathOf(path);
+  if (unix_path.empty()) return false;
+  return RunHostProgram(L"Z:\\bin\\chown", L"/bin/chown --reference=/proc/self " + Quoted(unix_path),
+                        [&] { return OwnedByCurrentUser(path); });
+}
+
+}  // namespace hdgr::wine_host

@@ -1,0 +1,22 @@
+#pragma once
+// What a test inside Wine needs from the host system around it: symbolic links, which
+// Wine shows to programs but cannot make itself (its CreateSymbolicLinkW does nothing),
+// and files owned by another host user.
+
+#include <string>
+
+namespace hdgr::wine_host {
+
+// The host's path for a path of this system ("c:\x" -> "/.../drive_c/x"); empty outside Wine.
+std::string UnixPathOf(const std::wstring& path);
+// Makes `link` a symbolic link to `target` on the host. False when the host's program could
+// not be started; callers look at the result themselves.
+bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target);
+// Gives `path` to the host's user "nobody" (which only root may do: callers look).
+bool GiveToAnotherUser(const std::wstring& path);
+// Removes `path` and all below it on the host, links as links. False outside Wine.
+bool RemoveTree(const std::wstring& path);
+// Gives `path` back to the user running the tests.
+bool TakeBack(const std::wstring& path);
+
+}  // namespace hdgr::wine_host
