@@ -10,12 +10,14 @@
 #include "platform/run_time_error.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/run_time_error_box.h"
+#include "platform/win32/single_instance.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_user32.h"
 #include "platform/win32/window/form_window.h"
 #include "setup_window/design.h"
 #include "setup_window/handlers.h"
 #include "setup_window/setup_form.h"
+#include "setup_window/texts.h"
 
 namespace hdgr {
 
@@ -72,7 +74,16 @@ class SetupProgram {
 
 }  // namespace
 
+// Every copy of this setup, of any version and in every session, works in the one work
+// folder: only one may run.
+constexpr wchar_t kOneSetupAtATime[] = L"Global\\HaldenGrid.Setup";
+
 int RunSetupProgram() {
+  const win32::SingleInstance one_setup(kOneSetupAtATime);
+  if (!one_setup.First()) {
+    win32::ShowMessageBox(nullptr, kAnotherSetupRunningMessage, kSetupWindowCaption, MB_ICONERROR);
+    return kExitFailed;
+  }
   std::optional<SetupProgram> program;
   try {
     win32::LoadCommonControls();

@@ -4,7 +4,6 @@
 
 #include "installed/product_settings.h"
 #include "package/extract_segment.h"
-#include "package/payload_check.h"
 #include "package/segment_table.h"
 #include "package/stage_carrier.h"
 #include "package/work_folder.h"
@@ -30,16 +29,10 @@ void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& 
     start = ExtractSegment(platform.app, platform.form.ProgressBar1(), carrier_file, start,
                            kSegments[segment].length, output.FinalPath(), ProgressRule::kRunningTotal,
                            &running_total, output.Digest());
-    output.PutInPlace(kSegments[segment].length, digests[segment]);
+    // The installer is the one file the run starts.
+    if (segment == 0) output.PutInPlaceToStart(kSegments[segment].length, digests[segment]);
+    else output.PutInPlace(kSegments[segment].length, digests[segment]);
   }
-}
-
-// The one file the run starts is held read-only from here on and checked once more
-// through that hold: what was checked is what starts, whatever anybody else does.
-std::uint32_t StartInstaller(ApplicationServices& app, const PayloadDigests& digests) {
-  app.SealFile(kInstallerPath);
-  VerifyHeldFile(app, kInstallerPath, kSegments[0].length, digests[0]);
-  return app.StartProgram(kInstallerPath, kShowNormalFocus);
 }
 
 }  // namespace
@@ -52,9 +45,9 @@ void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigest
   RecordInstalledVersion(app);
   app.CloseAllFiles();
   RemoveSavedCarrier(app);
-  if (StartInstaller(app, digests) == 0) {
+  if (app.StartProgram(kInstallerPath, kShowNormalFocus) == 0) {
     app.ShowMessage(kLaunchFailedMessage, MessageIcon::kError, kLaunchFailedTitle);
-    app.EndProgram();
+    app.EndProgram(kExitFailed);  // a setup that did not start is no success
   }
   app.ReleaseFiles();
   platform.form.Timer1().SetEnabled(true);

@@ -19,4 +19,12 @@ void NewFile::PutInPlace(std::int32_t length, const Sha256Digest& expected) {
   in_place_ = true;
 }
 
+void NewFile::PutInPlaceToStart(std::int32_t length, const Sha256Digest& expected) {
+  VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
+  app_.SealFile(final_path_);
+  VerifyHeldFile(app_, final_path_, length, expected);
+  app_.PutInPlace(final_path_);
+  in_place_ = true;
+}
+
 }  // namespace hdgr

@@ -25,6 +25,9 @@ class NewFile {
   // Its writes done and its number closed: checks its length and digest, then puts it in
   // place. A mismatch leaves the final path as it was.
   void PutInPlace(std::int32_t length, const Sha256Digest& expected);
+  // As PutInPlace, for the file that will be started: first held read-only and read back
+  // through that hold, so that what was checked is what starts, whatever anybody else does.
+  void PutInPlaceToStart(std::int32_t length, const Sha256Digest& expected);
 
  private:
   ApplicationServices& app_;

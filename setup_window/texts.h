@@ -23,4 +23,8 @@ inline constexpr std::string_view kLaunchFailedMessage = "Could not launch the s
 inline constexpr std::string_view kLaunchFailedTitle = "hdGR Setup Extraction process";
 inline constexpr std::string_view kUpgradeCompleteMessage = "Upgrade complete";
 
+// A second copy started while one runs would work in the same folders.
+inline constexpr std::string_view kAnotherSetupRunningMessage =
+    "Another Halden Grid setup is running. Let it finish, then start this one again.";
+
 }  // namespace hdgr

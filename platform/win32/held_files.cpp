@@ -81,22 +81,25 @@ void HeldFiles::Discard(std::string_view final_path) {
 }
 
 // A program is started only from a file no handle writes to, so the write hold makes way
-// for a read-only one. In between, for an instant, nothing holds the file: whatever is
-// found at the name must be the very file that was put there, and the caller reads it
-// back through the new hold before it starts it.
+// for a read-only one, best while the file still has its fresh name. In between, for an
+// instant, nothing holds the file: whatever is found at the name must be the very file
+// that was written, and the caller reads it back through the new hold before it starts it.
 void HeldFiles::Seal(std::string_view path) {
   Held& held = Find(path, "SealFile");
   if (held.sealed) return;
-  if (!held.in_place) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is not in place");
-  FileIdentity put{};
-  if (!IdentityOf(held.file.Get(), &put)) throw Win32Error(GetLastError(), std::string(path));
+  FileIdentity written{};
+  if (!IdentityOf(held.file.Get(), &written)) throw Win32Error(GetLastError(), std::string(path));
+  const std::wstring& name = held.in_place ? held.final_path : held.fresh_path;
+  if (!held.in_place) MarkForRemoval(held.file.Get(), false);  // or it goes with the handle
   held.file.Reset();
-  FileHandle sealed(CreateFileW(held.final_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  // Delete access for the rename into place: a program's start shares it.
+  FileHandle sealed(CreateFileW(name.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!sealed) throw FileError(GetLastError(), held.final_path);
   FileIdentity found{};
-  if (!IdentityOf(sealed.Get(), &found) || !(found == put))
+  if (!IdentityOf(sealed.Get(), &found) || !(found == written))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " was replaced by another program");
+  if (!held.in_place) MarkForRemoval(sealed.Get(), true);
   held.file = std::move(sealed);
   held.sealed = true;
 }

@@ -122,6 +122,6 @@ ScreenMetrics Win32Services::GetScreenMetrics() { return ReadScreenMetrics(); }
 
 OwnVersion Win32Services::GetOwnVersion() { return ReadOwnVersion(); }
 
-void Win32Services::EndProgram() { ExitProcess(0); }
+void Win32Services::EndProgram(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
 
 }  // namespace hdgr::win32

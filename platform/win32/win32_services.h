@@ -56,8 +56,8 @@ class Win32Services final : public ApplicationServices {
   void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override;
-  // Ends the process with exit code 0; files still open are not flushed.
-  [[noreturn]] void EndProgram() override;
+  // Ends the process; files still open are not flushed.
+  [[noreturn]] void EndProgram(int exit_code = kExitDone) override;
 
  private:
   HWND owner_ = nullptr;

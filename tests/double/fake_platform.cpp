@@ -228,7 +228,8 @@ void FakePlatform::ChangeFolder(std::string_view path) {
 std::int32_t FakePlatform::FileLength(std::string_view path) {
   Record("FileLength(" + std::string(path) + ")");
   MaybeFail("FileLength", path);
-  const auto it = files.find(Key(path));
+  const std::string held = HeldKey(path);
+  const auto it = files.find(held.empty() ? Key(path) : held);
   if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
   return static_cast<std::int32_t>(it->second.bytes.size());
 }
@@ -357,18 +358,26 @@ void FakePlatform::DiscardNewFile(std::string_view final_path) {
   new_files_.erase(it);
 }
 
+std::string FakePlatform::HeldKey(std::string_view path) const {
+  if (const auto it = new_files_.find(Key(path)); it != new_files_.end()) return it->second.key;
+  return held_files.count(Key(path)) ? Key(path) : std::string();
+}
+
 void FakePlatform::SealFile(std::string_view path) {
   Record("SealFile(" + std::string(path) + ")");
   MaybeFail("SealFile", path);
-  if (!held_files.count(Key(path)) || !files.count(Key(path)))
+  const std::string key = HeldKey(path);
+  for (const auto& [number, open] : open_files_)
+    if (open.key == key) throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(path) + " is open");
+  if (key.empty() || !files.count(key))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is not held");
 }
 
 void FakePlatform::ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) {
   Record("ReadHeldFile(" + std::string(path) + ")");
   MaybeFail("ReadHeldFile", path);
-  const auto it = files.find(Key(path));
-  if (!held_files.count(Key(path)) || it == files.end())
+  const auto it = files.find(HeldKey(path));
+  if (it == files.end())
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is not held");
   if (it->second.bytes.size() < into.size())
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is shorter");
@@ -410,8 +419,9 @@ ScreenMetrics FakePlatform::GetScreenMetrics() {
   return screen;
 }
 
-void FakePlatform::EndProgram() {
+void FakePlatform::EndProgram(int code) {
   Record("EndProgram");
+  exit_code = code;
   throw ProgramEnded{};
 }
 

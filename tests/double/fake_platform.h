@@ -184,7 +184,8 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override { return {3, 4, 0}; }
-  [[noreturn]] void EndProgram() override;
+  [[noreturn]] void EndProgram(int exit_code = kExitDone) override;
+  int exit_code = -1;  // what EndProgram was given
 
   // --- User32 ----------------------------------------------------------------------------
   WindowHandle FindWindowA(std::string_view title) override;
@@ -217,6 +218,9 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   OpenFileEntry& OpenFile(int file_number);
   NewFileEntry& NewFileFor(std::string_view final_path, std::string_view operation);
   void CheckNumberFree(int file_number, std::string_view path) const;
+  // Where a file the services hold lies: a new file's fresh name, or the path itself; ""
+  // when the path is not held.
+  std::string HeldKey(std::string_view path) const;
 
   std::vector<Failure> failures_;
   std::map<int, OpenFileEntry> open_files_;

@@ -8,6 +8,7 @@
 
 #include "setup_window/design.h"
 #include "tests/e2e/driver/e2e_demo_installer.h"
+#include "tests/wine/wine_host.h"
 
 namespace hdgr::e2e {
 
@@ -32,8 +33,9 @@ void ResetProductState() {
   CloseDemoInstallers();
   RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\HaldenGrid");
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\HaldenGrid");
+  // Through the host: a link a test put there goes as a link.
+  wine_host::RemoveTree(kWorkFolder);
   std::error_code ignored;
-  std::filesystem::remove_all(std::filesystem::path(kWorkFolder), ignored);
   std::filesystem::remove(std::filesystem::path(DemoInstallerMarkerPath()), ignored);
 }
 

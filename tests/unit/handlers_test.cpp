@@ -243,14 +243,17 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
   EXPECT_EQ(fake.Setting("app_Revision"), "0");
   EXPECT_EQ(fake.Setting("app_path"), "<missing>");
 
-  // Settings after the copies, close before the carrier's removal; the installer sealed and
-  // read back through its hold before it starts; the files let go of once it runs; timer last.
+  // The installer, the one file started, sealed and read back through its hold before it
+  // takes its place. Settings after the copies, close before the carrier's removal, start
+  // after it; the files let go of once the installer runs; timer last.
+  EXPECT_LT(First("NewFileLength(" + kSetupExe + ")"), First("SealFile(" + kSetupExe + ")"));
+  EXPECT_LT(First("SealFile(" + kSetupExe + ")"), First("ReadHeldFile(" + kSetupExe + ")"));
+  EXPECT_LT(First("ReadHeldFile(" + kSetupExe + ")"), First("PutInPlace(" + kSetupExe + ")"));
+  EXPECT_EQ(fake.CallsStartingWith("SealFile(").size(), 1u);
   EXPECT_LT(Last("PutInPlace("), First("SaveSetting("));
   EXPECT_LT(Last("SaveSetting("), Last("CloseAllFiles"));
   EXPECT_LT(Last("CloseAllFiles"), First("RemoveFile(" + kSavedCarrier + ")"));
-  EXPECT_LT(First("RemoveFile(" + kSavedCarrier + ")"), First("SealFile(" + kSetupExe + ")"));
-  EXPECT_LT(First("SealFile(" + kSetupExe + ")"), First("ReadHeldFile(" + kSetupExe + ")"));
-  EXPECT_LT(First("ReadHeldFile(" + kSetupExe + ")"), First("StartProgram("));
+  EXPECT_LT(First("RemoveFile(" + kSavedCarrier + ")"), First("StartProgram("));
   EXPECT_EQ(fake.CallsStartingWith("StartProgram("),
             std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)"});
   const std::vector<std::string> ending(fake.calls.end() - 3, fake.calls.end());
@@ -290,6 +293,7 @@ TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
             (std::vector<std::string>{"ShowMessage(16,hdGR Setup Extraction process,Could not launch the setup.)",
                                       "EndProgram"}));
   EXPECT_FALSE(fake.timer1.enabled);
+  EXPECT_EQ(fake.exit_code, kExitFailed) << "a failure is not reported as success";
   EXPECT_TRUE(*Content(kSetupExe) == SharedPackage().files[0]);
 }
 
@@ -312,7 +316,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
       {"putting Setup.exe in place fails", "PutInPlace", "setup.exe", 0, -1, false, 0, "Setup.exe"},
       {"Setup.exe does not match its digest", "", "", 0, 0, false, 0, "Setup.exe"},
       {"the list does not match its digest", "", "", 0, 2, false, 2, "Setup.LST"},
-      {"Setup.exe changed before it was sealed", "", "", 0, -1, true, 3, "Setup.exe"},
+      {"Setup.exe changed before it was sealed", "", "", 0, -1, true, 0, "Setup.exe"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -326,7 +330,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     if (*c.operation) local.Fail(c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
     if (c.tamper_before_seal) {
       local.on_call = [&local](const std::string& call) {
-        if (call == "SealFile(" + kSetupExe + ")") local.files[Lower(kSetupExe)].bytes[1000] ^= 1;
+        if (call == "SealFile(" + kSetupExe + ")") const_cast<FakeFile*>(local.WrittenFile(kSetupExe))->bytes[1000] ^= 1;
       };
     }
     PayloadDigests local_digests = digests;
@@ -343,7 +347,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     }
     for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
       const FakeFile* file = local.File(SetupFile(segment));
-      if (segment < c.files_in_place && !(c.tamper_before_seal && segment == 0))
+      if (segment < c.files_in_place)
         EXPECT_TRUE(file != nullptr && file->bytes == SharedPackage().files[segment]) << segment;
       else if (segment == 0 && c.files_in_place == 0)
         EXPECT_TRUE(file != nullptr && file->bytes == Bytes(5, 0xEE));
@@ -353,7 +357,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     if (std::string(c.operation) == "CloseFile")
       EXPECT_FALSE(local.HasCall("NewFileLength(" + kCab + ")")) << "a file whose close failed is never checked";
     ExpectNoTemporaryFileIn(local);
-    EXPECT_EQ(local.CallsStartingWith("SaveSetting").empty(), !c.tamper_before_seal);
+    EXPECT_TRUE(local.CallsStartingWith("SaveSetting").empty());
     EXPECT_TRUE(local.CallsStartingWith("StartProgram").empty());
     EXPECT_FALSE(local.timer1.enabled);
   }

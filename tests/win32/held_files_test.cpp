@@ -172,19 +172,25 @@ TEST_F(HeldFilesTest, ALinkIsReplacedItselfAndWhatItPointsToIsNeverTouched) {
   }
 }
 
-// The one file a run starts: held read-only, read back through the hold, started.
+// The one file a run starts, as the run does it: sealed under its fresh name, read back
+// through the read-only hold, put in place through it, started.
 TEST_F(HeldFilesTest, ASealedFileIsHeldReadOnlyAndStarts) {
   const ByteVector program = Contents(ProgramFolder() + "hdgr_win32_fixture.exe");
   ASSERT_FALSE(program.empty());
   const std::string path = Path("Setup.exe");
   WriteNew(path, program);
-  app->PutInPlace(path);
   app->SealFile(path);
-  EXPECT_FALSE(OthersCanWrite(path));
-  EXPECT_FALSE(OthersCanRemoveOrRename(path));
+  const std::vector<std::string> fresh = OtherEntries(Folder(), {});
+  ASSERT_EQ(fresh.size(), 1u);
+  EXPECT_FALSE(OthersCanWrite(Path(fresh[0])));
+  EXPECT_FALSE(OthersCanRemoveOrRename(Path(fresh[0])));
   ByteVector read(program.size());
   app->ReadHeldFile(path, read);
   EXPECT_EQ(read, program);
+  app->PutInPlace(path);
+  EXPECT_EQ(OtherEntries(Folder(), {"Setup.exe"}), std::vector<std::string>{});
+  EXPECT_FALSE(OthersCanWrite(path));
+  EXPECT_FALSE(OthersCanRemoveOrRename(path));
   const std::uint32_t id = app->StartProgram(path, kShowNormalFocus);
   ASSERT_NE(id, 0u) << "a sealed file must start";
   const ProcessHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));

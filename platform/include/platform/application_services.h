@@ -21,6 +21,11 @@ enum class MessageIcon : int { kError = 16, kInformation = 64 };
 inline constexpr int kFindFiles = 0;     // plain files only: not hidden, system or folders
 inline constexpr int kFindFolders = 16;  // folders too
 
+// The program's exit codes: an ordinary end, and a failure (a run-time error, or a step
+// that did not happen, as when the installer could not be started).
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitFailed = 1;
+
 // Show state for StartProgram: a normal window that gets the focus.
 inline constexpr int kShowNormalFocus = 1;
 
@@ -110,8 +115,10 @@ class ApplicationServices {
   virtual void PutInPlace(std::string_view final_path) = 0;
   // Removes the new file for `final_path` if it is not in place; it is held no longer.
   virtual void DiscardNewFile(std::string_view final_path) = 0;
-  // A file put in place that is to be started: from now on it is held read-only, which a
-  // program start needs. A file that is not the one put there is refused.
+  // A held file that is to be started (a new file, by its final path, or one in place):
+  // from now on it is held read-only, which a program start needs, and nobody else can
+  // write, rename or remove it still. A file that is not the one the services hold is
+  // refused.
   virtual void SealFile(std::string_view path) = 0;
   // The whole of a held file, front to back, through its hold.
   virtual void ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) = 0;
@@ -128,8 +135,8 @@ class ApplicationServices {
   virtual void PumpEvents() = 0;
   virtual ScreenMetrics GetScreenMetrics() = 0;
   virtual OwnVersion GetOwnVersion() = 0;
-  // Stops at once: no later step runs and no further event is handled.
-  [[noreturn]] virtual void EndProgram() = 0;
+  // Stops at once with `exit_code`: no later step runs and no further event is handled.
+  [[noreturn]] virtual void EndProgram(int exit_code = kExitDone) = 0;
 };
 
 }  // namespace hdgr

@@ -37,7 +37,7 @@ void Process::Kill() {
   WaitForSingleObject(handle_, 10'000);
 }
 
-Process Start(const std::wstring& path, const std::wstring& arguments) {
+Process Start(const std::wstring& path, const std::wstring& arguments, const std::wstring& current_folder) {
   std::wstring command = L"\"" + path + L"\"";
   if (!arguments.empty()) command += L" " + arguments;
   STARTUPINFOW startup{};
@@ -46,8 +46,8 @@ Process Start(const std::wstring& path, const std::wstring& arguments) {
   // started program to end.
   startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started))
+  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &started))
     throw std::runtime_error("cannot start program, error " + std::to_string(GetLastError()));
   CloseHandle(started.hThread);
   return Process(started.hProcess, started.dwProcessId);

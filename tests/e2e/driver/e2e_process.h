@@ -33,8 +33,9 @@ class Process {
   DWORD id_ = 0;
 };
 
-// Starts `path` with `arguments`; throws std::runtime_error when it does not start.
-Process Start(const std::wstring& path, const std::wstring& arguments = L"");
+// Starts `path` with `arguments` (in `current_folder`, when given); throws
+// std::runtime_error when it does not start.
+Process Start(const std::wstring& path, const std::wstring& arguments = L"", const std::wstring& current_folder = L"");
 // Attaches to the running process `id`.
 Process Attach(DWORD id);
 
