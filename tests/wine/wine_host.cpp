@@ -92,6 +92,31 @@ bool GiveToAnotherUser(const std::wstring& path) {
                         [&] { return !OwnedByCurrentUser(path); });
 }
 
+namespace {
+std::uint64_t DiskBytes(const std::wstring& folder) {
+  ULARGE_INTEGER total{};
+  return GetDiskFreeSpaceExW(folder.c_str(), nullptr, &total, nullptr) ? total.QuadPart : 0;
+}
+}  // namespace
+
+bool MountSmallDisk(const std::wstring& path, int megabytes) {
+  const std::string unix_path = UnixPathOf(path);
+  if (unix_path.empty()) return false;
+  const std::uint64_t size = std::uint64_t{1} << 20 << 0;
+  const std::uint64_t wanted = static_cast<std::uint64_t>(megabytes) * size;
+  return RunHostProgram(L"Z:\\bin\\mount",
+                        L"/bin/mount -t tmpfs -o size=" + std::to_wstring(megabytes) + L"m tmpfs " + Quoted(unix_path),
+                        [&] { return DiskBytes(path) == wanted; });
+}
+
+bool Unmount(const std::wstring& path) {
+  const std::string unix_path = UnixPathOf(path);
+  if (unix_path.empty()) return false;
+  const std::uint64_t mounted = DiskBytes(path);
+  return RunHostProgram(L"Z:\\bin\\umount", L"/bin/umount " + Quoted(unix_path),
+                        [&] { return DiskBytes(path) != mounted; });
+}
+
 bool RemoveTree(const std::wstring& path) {
   const std::string unix_path = UnixPathOf(path);
   if (unix_path.empty()) return false;

@@ -14,6 +14,10 @@ std::string UnixPathOf(const std::wstring& path);
 bool MakeSymbolicLink(const std::wstring& link, const std::wstring& target);
 // Gives `path` to the host's user "nobody" (which only root may do: callers look).
 bool GiveToAnotherUser(const std::wstring& path);
+// Mounts a disk of `megabytes` on the folder `path` (which must exist), or takes it away
+// again. False when the host does not allow it (mounting needs root).
+bool MountSmallDisk(const std::wstring& path, int megabytes);
+bool Unmount(const std::wstring& path);
 // Removes `path` and all below it on the host, links as links. False outside Wine.
 bool RemoveTree(const std::wstring& path);
 // Gives `path` back to the user running the tests.

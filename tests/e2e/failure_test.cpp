@@ -1,0 +1,128 @@
+// What an unlucky user meets: a full disk, a setup killed half-way, a program file that
+// is read-only or in use. A clear error where there is one, and nothing lost: the
+// product's program is always the old one or the new one, whole.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+#include "tests/e2e/driver/e2e_input.h"
+#include "tests/e2e/driver/e2e_message_box.h"
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/product_state.h"
+#include "tests/wine/wine_host.h"
+
+namespace hdgr::e2e {
+namespace {
+
+constexpr auto kTimeout = 60s;
+const std::vector<std::uint8_t> kOldProgram(100'000, 0x5A);
+
+class FailureTest : public ProgramRunTest {
+ protected:
+  // An installed product whose version is older than the package's, started to its window.
+  HWND StartUpgrade(const ProductFolder& folder) {
+    StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
+    HWND window = StartToWindow();
+    if (window != nullptr) EXPECT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of upgrade");
+    return window;
+  }
+  // Accepts, expects the run-time error `number` naming `names`, presses OK: exit code 1.
+  void ExpectErrorAfterAccept(HWND window, const wchar_t* number, const std::wstring& names) {
+    Click(ControlOf(window, "Command1").window);
+    const auto box = WaitForMessageBox(L"Halden Grid - Setup", kTimeout, setup_.Id());
+    ASSERT_TRUE(box.has_value()) << "no error";
+    EXPECT_NE(box->text.find(std::wstring(L"Run-time error ") + number), std::wstring::npos) << win32::Utf8(box->text);
+    EXPECT_NE(box->text.find(names), std::wstring::npos) << win32::Utf8(box->text);
+    EXPECT_EQ(box->text.find(L".new"), std::wstring::npos) << "names a file the user never saw";
+    PressOk(box->window);
+    EXPECT_EQ(setup_.WaitForExit(10s), 1u);
+    EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));
+  }
+};
+
+// The product's folder on a disk too small for the new program: the old one stays whole.
+// (A small disk cannot be mounted as the work folder to show the same there: a mount point
+// is a link to another place, which the run refuses; the unit tests fill that disk.)
+TEST_F(FailureTest, AFullDiskEndsWithTheDiskFullErrorAndLeavesNoPartOfAFile) {
+  const ProductFolder folder;
+  if (!wine_host::MountSmallDisk(folder.Path(), 1)) GTEST_SKIP() << "the host cannot mount a small disk here";
+  WriteWholeFile(folder.ProgramPath(), kOldProgram);
+  HWND window = StartUpgrade(folder);
+  ASSERT_NE(window, nullptr);
+  ExpectErrorAfterAccept(window, L"61: Disk full", folder.ProgramPath());
+  EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"HaldenGrid.exe"});
+  EXPECT_EQ(ReadWholeFile(folder.ProgramPath()), kOldProgram);
+  setup_.Kill();
+  EXPECT_TRUE(wine_host::Unmount(folder.Path()));
+}
+
+// A mount point in the work folder's place is refused as a link is, before anything is
+// written there.
+TEST_F(FailureTest, AMountPointAsTheWorkFolderIsRefusedLikeALink) {
+  ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
+  if (!wine_host::MountSmallDisk(kWorkFolder, 8)) GTEST_SKIP() << "the host cannot mount a small disk here";
+  HWND window = StartToWindow();
+  ASSERT_NE(window, nullptr);
+  ExpectErrorAfterAccept(window, L"75", kWorkFolder);
+  EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{});
+  setup_.Kill();
+  EXPECT_TRUE(wine_host::Unmount(kWorkFolder));
+}
+
+// Killed at any moment of the upgrade, the product keeps a whole program, old or new, and
+// nothing else is left beside it.
+TEST_F(FailureTest, KillingTheUpgradeAtAnyMomentLeavesTheOldProgramOrTheNewOneWhole) {
+  int old_ones = 0;
+  int new_ones = 0;
+  for (const int after_ms : {0, 5, 10, 15, 20, 30, 45, 70, 110}) {
+    SCOPED_TRACE("killed " + std::to_string(after_ms) + " ms after accept");
+    Reset();
+    const ProductFolder folder;
+    WriteWholeFile(folder.ProgramPath(), kOldProgram);
+    HWND window = StartUpgrade(folder);
+    ASSERT_NE(window, nullptr);
+    Click(ControlOf(window, "Command1").window);
+    std::this_thread::sleep_for(std::chrono::milliseconds(after_ms));
+    setup_.Kill();
+    const std::vector<std::uint8_t> program = ReadWholeFile(folder.ProgramPath());
+    EXPECT_TRUE(program == kOldProgram || program == PayloadBytes(3)) << program.size() << " bytes";
+    old_ones += program == kOldProgram;
+    new_ones += program == PayloadBytes(3);
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"HaldenGrid.exe"});
+  }
+  std::printf("killed runs left the old program %d times, the new one %d times\n", old_ones, new_ones);
+}
+
+TEST_F(FailureTest, AReadOnlyOrLockedProgramIsKeptAndTheErrorSaysWhy) {
+  for (const bool read_only : {true, false}) {
+    SCOPED_TRACE(read_only ? "read-only" : "in use");
+    Reset();
+    const ProductFolder folder;
+    WriteWholeFile(folder.ProgramPath(), kOldProgram);
+    win32::FileHandle in_use;
+    if (read_only) {
+      SetFileAttributesW(folder.ProgramPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    } else {
+      // A running copy whose window is not open holds its program so.
+      in_use.Reset(CreateFileW(folder.ProgramPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr));
+      ASSERT_TRUE(in_use.Valid());
+    }
+    HWND window = StartUpgrade(folder);
+    ASSERT_NE(window, nullptr);
+    ExpectErrorAfterAccept(window, read_only ? L"75" : L"70", folder.ProgramPath());
+    in_use.Reset();
+    EXPECT_EQ(ReadWholeFile(folder.ProgramPath()), kOldProgram);
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"HaldenGrid.exe"});
+    SetFileAttributesW(folder.ProgramPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
+}  // namespace
+}  // namespace hdgr::e2e
