@@ -67,7 +67,11 @@ static void AttackEveryOtherFile(const WCHAR* folder, const WCHAR* name) {
     HANDLE open = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                               OPEN_EXISTING, 0, NULL);
     if (open != INVALID_HANDLE_VALUE) {
-      if (Overwrite(open)) Note("written into another file");
+      if (Overwrite(open)) {
+        char note[MAX_PATH + 32] = "written into ";
+        WideCharToMultiByte(CP_UTF8, 0, found.cFileName, -1, note + 13, MAX_PATH, NULL, NULL);
+        Note(note);
+      }
       CloseHandle(open);
     }
   } while (FindNextFileW(find, &found));
