@@ -8,6 +8,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 hdgr_install_dependencies
+unset "${!HDGR_SIGN_@}"  # a signature's time stamp differs at each signing: compare the unsigned packages
 commit=$(git -C "$HDGR_ROOT" rev-parse HEAD)
 [ -z "$(git -C "$HDGR_ROOT" status --porcelain --untracked-files=no)" ] ||
   echo "== Note: uncommitted changes are not checked, only commit $commit"
