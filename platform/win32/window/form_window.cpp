@@ -46,6 +46,7 @@ FormWindow::FormWindow(const FormDesign& design)
   CreateTopLevel();
   for (const ControlDesign& control : design.controls) CreateControl(control);
   Layout();
+  laid_out_ = true;
 
   std::vector<const ControlDesign*> stops;
   for (const ControlDesign& control : design.controls)
@@ -94,6 +95,7 @@ SIZE FormWindow::FitFrame(POINT at) {
 void FormWindow::ChangeDpi(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   FitFrame(POINT{suggested.left, suggested.top});
+  if (!laid_out_) return;  // the constructor lays the controls out at the new density
   Layout();
   RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -83,6 +83,7 @@ class FormWindow : public Form, private MessageHandler {
 
   const FormDesign& design_;
   int dpi_ = kDesignDpi;
+  bool laid_out_ = false;
   Icon icon_;
   Icon small_icon_;
   Brush background_;
