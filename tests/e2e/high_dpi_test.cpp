@@ -132,8 +132,11 @@ Shown ShowAt(PrefixDpi& prefix, int dpi) {
 
   const std::filesystem::path artifacts(HostPath(HDGR_E2E_ARTIFACTS));
   std::filesystem::create_directories(artifacts);
-  SaveBitmap(ScreenCapture(shown.window),
-             (artifacts / ("setup-window-" + std::to_string(dpi) + "dpi.bmp")).wstring());
+  // What the screen shows of the window: at 192 DPI it is wider than a 1024-pixel screen.
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  RECT visible;
+  IntersectRect(&visible, &shown.window, &screen);
+  SaveBitmap(ScreenCapture(visible), (artifacts / ("setup-window-" + std::to_string(dpi) + "dpi.bmp")).wstring());
   setup.Kill();
   return shown;
 }
