@@ -57,6 +57,16 @@ std::vector<std::uint8_t> OtherPayloadBytes(int segment) {
   return ReadWholeFile(HostPath(list.substr(0, list.find('|'))));
 }
 
+// Starts `program` in install mode, accepts, and waits for its installer and its end.
+void AcceptInstallRun(Process& setup, const std::wstring& program) {
+  setup = Start(program);
+  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup.Id(), kSetupFormClass);
+  ASSERT_NE(window, nullptr);
+  Click(ControlOf(window, "Command1").window);
+  ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
+  EXPECT_EQ(setup.WaitForExit(10s), 0u);
+}
+
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 using AcceptTest = ProgramRunTest;
@@ -195,12 +205,7 @@ TEST_F(AcceptTest, AcceptWhileTheProductRunsShowsTheRunningMessageAndTouchesNoth
 TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
   const std::wstring other_program = HostPath(HDGR_OTHER_SETUP_EXE);
   ASSERT_FALSE(OtherPayloadBytes(1) == PayloadBytes(1)) << "the second package holds the demo payload";
-  setup_ = Start(other_program);
-  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
-  ASSERT_NE(window, nullptr);
-  Click(ControlOf(window, "Command1").window);
-  ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
-  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+  ASSERT_NO_FATAL_FAILURE(AcceptInstallRun(setup_, other_program));
   for (int segment = 0; segment < 3; ++segment) {
     SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
     EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == OtherPayloadBytes(segment));
@@ -211,7 +216,7 @@ TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
   WriteWholeFile(folder.ProgramPath(), PayloadBytes(3));
   StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
   setup_ = Start(other_program);
-  window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
+  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
   ASSERT_NE(window, nullptr);
   Click(ControlOf(window, "Command1").window);
   const auto box = WaitForMessageBox(L"Halden Grid", kTimeout, setup_.Id());
@@ -238,12 +243,7 @@ std::uint32_t CertificateTableSize(const std::vector<std::uint8_t>& program) {
 TEST_F(AcceptTest, ASignedPackageInstallsTheFilesItCarries) {
   const std::wstring signed_program = HostPath(HDGR_SIGNED_SETUP_EXE);
   ASSERT_GT(CertificateTableSize(ReadWholeFile(signed_program)), 0u) << "the package is not signed";
-  setup_ = Start(signed_program);
-  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
-  ASSERT_NE(window, nullptr);
-  Click(ControlOf(window, "Command1").window);
-  ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
-  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+  ASSERT_NO_FATAL_FAILURE(AcceptInstallRun(setup_, signed_program));
   for (int segment = 0; segment < 3; ++segment) {
     SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
     EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == PayloadBytes(segment));
