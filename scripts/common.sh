@@ -8,7 +8,7 @@ HDGR_WIN64=$HDGR_BUILD/win64
 HDGR_JOBS=${HDGR_JOBS:-$(nproc)}
 
 hdgr_packages=(cmake ninja-build g++ googletest wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools
-               xvfb xauth openbox x11-utils fonts-liberation imagemagick)
+               xvfb xauth openbox x11-utils fonts-liberation imagemagick osslsigncode openssl git)
 
 hdgr_missing_packages() {
   local p missing=()

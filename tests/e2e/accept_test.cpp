@@ -57,6 +57,16 @@ std::vector<std::uint8_t> OtherPayloadBytes(int segment) {
   return ReadWholeFile(HostPath(list.substr(0, list.find('|'))));
 }
 
+// Starts `program` in install mode, accepts, and waits for its installer and its end.
+void AcceptInstallRun(Process& setup, const std::wstring& program) {
+  setup = Start(program);
+  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup.Id(), kSetupFormClass);
+  ASSERT_NE(window, nullptr);
+  Click(ControlOf(window, "Command1").window);
+  ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
+  EXPECT_EQ(setup.WaitForExit(10s), 0u);
+}
+
 double Seconds(Clock::duration duration) { return std::chrono::duration<double>(duration).count(); }
 
 using AcceptTest = ProgramRunTest;
@@ -198,12 +208,7 @@ TEST_F(AcceptTest, AcceptWhileTheProductRunsShowsTheRunningMessageAndTouchesNoth
 TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
   const std::wstring other_program = HostPath(HDGR_OTHER_SETUP_EXE);
   ASSERT_FALSE(OtherPayloadBytes(1) == PayloadBytes(1)) << "the second package holds the demo payload";
-  setup_ = Start(other_program);
-  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
-  ASSERT_NE(window, nullptr);
-  Click(ControlOf(window, "Command1").window);
-  ASSERT_TRUE(WaitForFile(DemoInstallerMarkerPath(), kTimeout).has_value()) << "its installer did not start";
-  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+  ASSERT_NO_FATAL_FAILURE(AcceptInstallRun(setup_, other_program));
   for (int segment = 0; segment < 3; ++segment) {
     SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
     EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == OtherPayloadBytes(segment));
@@ -214,7 +219,7 @@ TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
   WriteWholeFile(folder.ProgramPath(), PayloadBytes(3));
   StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
   setup_ = Start(other_program);
-  window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
+  HWND window = WaitForWindow(kSetupTitle, kTimeout, setup_.Id(), kSetupFormClass);
   ASSERT_NE(window, nullptr);
   Click(ControlOf(window, "Command1").window);
   const auto box = WaitForMessageBox(L"Halden Grid", kTimeout, setup_.Id());
@@ -223,6 +228,29 @@ TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
   EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == OtherPayloadBytes(3));
   PressOk(box->window);
   EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+}
+
+// The size of the PE image's certificate table, where an Authenticode signature lies.
+std::uint32_t CertificateTableSize(const std::vector<std::uint8_t>& program) {
+  const auto at = [&](std::size_t offset) {
+    return static_cast<std::uint32_t>(program.at(offset) | program.at(offset + 1) << 8 | program.at(offset + 2) << 16 |
+                                      program.at(offset + 3) << 24);
+  };
+  const std::size_t optional_header = at(0x3C) + 24;  // after "PE\0\0" and the file header
+  const std::size_t directories = optional_header + 112;  // PE32+
+  return at(directories + IMAGE_DIRECTORY_ENTRY_SECURITY * 8 + 4);
+}
+
+// Signed on Linux, the package still passes its integrity check: the signature lies after
+// the image, the packed files are untouched.
+TEST_F(AcceptTest, ASignedPackageInstallsTheFilesItCarries) {
+  const std::wstring signed_program = HostPath(HDGR_SIGNED_SETUP_EXE);
+  ASSERT_GT(CertificateTableSize(ReadWholeFile(signed_program)), 0u) << "the package is not signed";
+  ASSERT_NO_FATAL_FAILURE(AcceptInstallRun(setup_, signed_program));
+  for (int segment = 0; segment < 3; ++segment) {
+    SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
+    EXPECT_TRUE(ReadWholeFile(InWorkFolder(PayloadName(segment))) == PayloadBytes(segment));
+  }
 }
 
 TEST_F(AcceptTest, CancelInUpgradeModeWritesNothing) {

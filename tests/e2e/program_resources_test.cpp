@@ -88,13 +88,15 @@ TEST(ProgramResources, IconHasA32And16PixelImageOf16Colours) {
   EXPECT_EQ(sizes, (std::vector<std::pair<int, int>>{{32, 32}, {16, 16}}));
 }
 
-TEST(ProgramResources, ManifestAsksForCommonControls6HighestAvailableAndNoDpiAwareness) {
+TEST(ProgramResources, ManifestAsksForCommonControls6HighestAvailableAndPerMonitorDpiAwareness) {
   const ProgramResources resources;
   const auto manifest = resources.Bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
   const std::string text(manifest.begin(), manifest.end());
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(text.find("level=\"highestAvailable\""), std::string::npos);
-  EXPECT_NE(text.find(">false</dpiAware>"), std::string::npos);
+  // Per monitor (v2) where the system has it; aware of the system's density before that.
+  EXPECT_NE(text.find(">PerMonitorV2</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos);
 }
 
 TEST(ProgramResources, CarrierResourceIsThePackedBitmapByteForByte) {

@@ -1,7 +1,8 @@
 #pragma once
 // A window's design as data: the window's settings and a table of its controls, in
 // twips, as the window toolkit creates them. Nothing here is computed at run time
-// except the conversion to pixels and the size a label takes from its caption.
+// except the conversion to pixels at the display's density and the size a label takes
+// from its caption.
 
 #include <optional>
 #include <span>
@@ -11,14 +12,16 @@
 
 namespace hdgr {
 
-// The design's density: 96 dots per inch. The program is DPI-unaware, so the system
-// scales the whole window instead.
-inline constexpr int kTwipsPerPixel = 15;
+// The design's density: 96 dots per inch, where every position and size of the design is a
+// whole number of pixels. At any other density the twips are laid out afresh.
+inline constexpr int kTwipsPerInch = 1440;
 inline constexpr int kDesignDpi = 96;
+inline constexpr int kTwipsPerPixel = kTwipsPerInch / kDesignDpi;
 
 inline constexpr int kNoIndex = -1;     // a control that is not an item of an array
 inline constexpr int kNoTabIndex = -1;  // shapes and timers
-inline constexpr int kSunkenBorderPixels = 2;
+inline constexpr int kSunkenBorderPixels = 2;  // at the design's density
+inline constexpr int kSunkenBorderTwips = kSunkenBorderPixels * kTwipsPerPixel;
 
 enum class ControlKind { kPictureBox, kCommandButton, kTextBox, kProgressBar, kLabel, kShape, kTimer };
 
@@ -27,6 +30,12 @@ struct TwipsRect {
   int top;
   int width;
   int height;
+};
+
+struct TwipsPoint {
+  int x;
+  int y;
+  friend bool operator==(const TwipsPoint&, const TwipsPoint&) = default;
 };
 
 struct PixelRect {
@@ -100,31 +109,48 @@ struct FormDesign {
   std::span<const ControlDesign> controls;
 };
 
-// Twips to pixels at the design's density.
-PixelRect ToPixels(const TwipsRect& twips);
+// Twips to whole pixels at `dpi`, halves rounded up: a shift by whole twips never changes
+// the rounding of a distance. At the design's density the design's twips are exact.
+int TwipsToPixels(int twips, int dpi = kDesignDpi);
+// The same without rounding, for what can lie between pixels (a scaled picture's corner).
+double TwipsToExactPixels(int twips, int dpi);
+
+// Each edge rounded on its own, so that boxes that touch in twips touch in pixels.
+PixelRect ToPixels(const TwipsRect& twips, int dpi = kDesignDpi);
 
 // The control's box relative to its container's interior, as designed.
 PixelRect DesignedBox(const ControlDesign& control);
 
-// A label's box once its caption measures `extent` in its font: the designed left
-// edge stays, or the designed right edge for a label that keeps it; the top stays.
-PixelRect LabelBox(const ControlDesign& label, PixelSize extent);
+// A label's box once its caption measures `extent` in its font, in the coordinates of
+// `designed`: the designed left edge stays, or the designed right edge for a label that
+// keeps it; the top stays.
+PixelRect LabelBox(const ControlDesign& label, const PixelRect& designed, PixelSize extent);
+PixelRect LabelBox(const ControlDesign& label, PixelSize extent);  // in its container's interior at 96 DPI
 
 // The control named `name`, item `index`; nullptr when the design has none.
 const ControlDesign* FindControl(const FormDesign& form, std::string_view name, int index = kNoIndex);
 
-// Where the interior of `container` (empty: the client area) begins in the client area.
-PixelPoint InteriorOrigin(const FormDesign& form, std::string_view container);
+// Where the interior of `container` (empty: the client area) begins in the client area,
+// in twips: the containers' positions and their borders of 30 twips (2 pixels at 96 DPI).
+TwipsPoint InteriorTwips(const FormDesign& form, std::string_view container);
+PixelPoint InteriorOrigin(const FormDesign& form, std::string_view container, int dpi = kDesignDpi);
 
-// The control's designed box in client-area pixels.
-PixelRect ClientBox(const FormDesign& form, const ControlDesign& control);
+// The control's designed box in client-area pixels at `dpi`, rounded once from its place
+// in the client area, so that every control keeps its place within a pixel at any density.
+PixelRect ClientBox(const FormDesign& form, const ControlDesign& control, int dpi = kDesignDpi);
+
+// The client area's size at `dpi`.
+PixelSize ClientSize(const FormDesign& form, int dpi = kDesignDpi);
 
 // The control's identifier among its window's children: its row in the table, offset
 // so that it never clashes with the dialog ids 1 to 99 (IDOK and friends).
 int ControlId(const FormDesign& form, const ControlDesign& control);
 
-// A font's character height in pixels at the design's density, as a negative
+// A font's character height in pixels at `dpi`, from its point size, as a negative
 // LOGFONT height asks for it.
-int FontPixelHeight(const FontSpec& font);
+int FontPixelHeight(const FontSpec& font, int dpi = kDesignDpi);
+
+// A shape's line: one design pixel (15 twips) wide at any density, never thinner than a pixel.
+int ShapeLineWidth(int dpi = kDesignDpi);
 
 }  // namespace hdgr

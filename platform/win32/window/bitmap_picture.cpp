@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/run_time_error.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
 
@@ -56,6 +57,29 @@ void BitmapPicture::Draw(HDC dc, int x, int y) const {
   MemoryDc source(dc);
   Selection selected(source.Get(), bitmap_.Get());
   BitBlt(dc, x, y, width_, height_, source.Get(), 0, 0, SRCCOPY);
+}
+
+PixelImage BitmapPicture::Pixels() const {
+  PixelImage image{width_, height_, std::vector<std::uint32_t>(static_cast<std::size_t>(width_) * height_)};
+  BITMAPINFO info = TopDownRgbInfo(width_, height_);
+  const ScreenDc screen;
+  if (GetDIBits(screen.Get(), bitmap_.Get(), 0, static_cast<UINT>(height_), image.pixels.data(), &info,
+                DIB_RGB_COLORS) != height_) {
+    const DWORD code = GetLastError();
+    throw Win32Error(code, "picture's pixels");
+  }
+  return image;
+}
+
+BITMAPINFO TopDownRgbInfo(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
 }
 
 std::span<const std::uint8_t> ProgramResource(const wchar_t* name) {

@@ -24,9 +24,9 @@ HBRUSH BrushFor(const ColourSpec& colour, Brush& owned) {
   return owned.Get();
 }
 
-Font CreateDesignFont(const FontSpec& font) {
+Font CreateDesignFont(const FontSpec& font, int dpi) {
   const std::wstring face = Wide(font.face);
-  Font created(CreateFontW(-FontPixelHeight(font), 0, 0, 0, font.bold ? kBoldWeight : kNormalWeight,
+  Font created(CreateFontW(-FontPixelHeight(font, dpi), 0, 0, 0, font.bold ? kBoldWeight : kNormalWeight,
                            font.italic ? TRUE : FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, face.c_str()));
   if (!created) {

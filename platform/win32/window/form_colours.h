@@ -14,8 +14,8 @@ COLORREF ToColorRef(Colour colour);
 // A system colour's own brush, or a new one; `owned` keeps a new one alive.
 HBRUSH BrushFor(const ColourSpec& colour, Brush& owned);
 
-// The design's font at the design's density. A face missing on the system falls back
+// The design's font at `dpi`, by its point size. A face missing on the system falls back
 // to a proportional sans-serif face of the same height.
-Font CreateDesignFont(const FontSpec& font);
+Font CreateDesignFont(const FontSpec& font, int dpi = kDesignDpi);
 
 }  // namespace hdgr::win32

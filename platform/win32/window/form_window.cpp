@@ -8,6 +8,8 @@
 #include "platform/run_time_error.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
+#include "platform/win32/window/design_wrap.h"
+#include "platform/win32/window/display_density.h"
 #include "platform/win32/window/form_colours.h"
 
 namespace hdgr::win32 {
@@ -18,12 +20,16 @@ constexpr wchar_t kFormClass[] = L"HdgrForm";
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-
-RECT ToRect(const PixelRect& box) { return RECT{box.left, box.top, box.Right(), box.Bottom()}; }
+constexpr RECT kNoBox{0, 0, 0, 0};  // until laid out
 
 Icon LoadProgramIcon(int size) {
   return Icon(static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kFormIconResource), IMAGE_ICON, size, size, 0)));
+}
+
+void MoveChild(HWND child, const RECT& box) {
+  SetWindowPos(child, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 std::string ControlText(std::string_view name, int index) {
@@ -37,10 +43,10 @@ FormWindow::FormWindow(const FormDesign& design)
       icon_(LoadProgramIcon(GetSystemMetrics(SM_CXICON))),
       small_icon_(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON))),
       background_(CreateSolidBrush(ToColorRef(design.back_colour))) {
-  fonts_.push_back(CreateDesignFont(design.default_font));
-  default_font_ = fonts_.back().Get();
   CreateTopLevel();
   for (const ControlDesign& control : design.controls) CreateControl(control);
+  Layout();
+  laid_out_ = true;
 
   std::vector<const ControlDesign*> stops;
   for (const ControlDesign& control : design.controls)
@@ -59,27 +65,39 @@ FormWindow::~FormWindow() {
 void FormWindow::CreateTopLevel() {
   RegisterHandlerClass(kFormClass, ClassLook{nullptr, icon_.Get(), small_icon_.Get(), nullptr});
   // A hidden owner keeps the window out of the taskbar without a tool-window frame.
-  owner_ = OwnedWindow(CreateSystemWindow(L"STATIC", L"", 0, WS_POPUP, RECT{0, 0, 0, 0}, nullptr, 0, "owner window"));
-
-  const PixelRect client = ToPixels({0, 0, design_.client_width_twips, design_.client_height_twips});
-  RECT outer = ToRect(client);
-  AdjustWindowRectEx(&outer, kFormStyle, FALSE, kFormExStyle);
-  const int width = outer.right - outer.left;
-  const int height = outer.bottom - outer.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  window_ = OwnedWindow(CreateHandledWindow(*this, kFormClass, kFormExStyle, kFormStyle,
-                                            RECT{left, top, left + width, top + height}, owner_.Get(), 0, "window"));
+  owner_ = OwnedWindow(CreateSystemWindow(L"STATIC", L"", 0, WS_POPUP, kNoBox, nullptr, 0, "owner window"));
+  // Made on the primary monitor, whose density it takes, then sized for it and centred.
+  window_ = OwnedWindow(
+      CreateHandledWindow(*this, kFormClass, kFormExStyle, kFormStyle, kNoBox, owner_.Get(), 0, "window"));
   SetWindowTextW(window_.Get(), Wide(design_.caption).c_str());
+  dpi_ = WindowDpi(window_.Get());
+  const SIZE outer = FitFrame(POINT{0, 0});
+  FitFrame(POINT{(GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2, (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2});
+}
 
+SIZE FormWindow::FitFrame(POINT at) {
+  const PixelSize client = ClientSize(design_, dpi_);
+  const RECT outer = OuterRectForClient(SIZE{client.width, client.height}, kFormStyle, kFormExStyle, dpi_);
+  SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+  SetWindowPos(window_.Get(), nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
   // Whatever frame the window manager gives, the client area is the designed one.
   RECT actual;
   GetClientRect(window_.Get(), &actual);
   const int grow_x = client.width - (actual.right - actual.left);
   const int grow_y = client.height - (actual.bottom - actual.top);
-  if (grow_x != 0 || grow_y != 0)
-    SetWindowPos(window_.Get(), nullptr, 0, 0, width + grow_x, height + grow_y,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (grow_x != 0 || grow_y != 0) {
+    size = SIZE{size.cx + grow_x, size.cy + grow_y};
+    SetWindowPos(window_.Get(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return size;
+}
+
+void FormWindow::ChangeDpi(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  FitFrame(POINT{suggested.left, suggested.top});
+  if (!laid_out_) return;  // the constructor lays the controls out at the new density
+  Layout();
+  RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 HWND FormWindow::ContainerWindow(const ControlDesign& control) {
@@ -90,28 +108,40 @@ PictureBox& FormWindow::ContainerBox(const ControlDesign& control) {
   return Find(pictures_, control.container, kNoIndex, "picture box");
 }
 
-HFONT FormWindow::FontOf(const ControlDesign& control) {
-  if (!control.font) return default_font_;
-  fonts_.push_back(CreateDesignFont(*control.font));
-  return fonts_.back().Get();
+PixelPoint FormWindow::InteriorOf(std::string_view container) {
+  if (container.empty()) return PixelPoint{0, 0};
+  const PixelRect box = ClientBox(design_, *FindControl(design_, container), dpi_);
+  // The border as the system draws it, which need not be the design's 30 twips.
+  const POINT border = Find(pictures_, container, kNoIndex, "picture box").BorderOffset();
+  return PixelPoint{box.left + border.x, box.top + border.y};
+}
+
+RECT FormWindow::BoxInContainer(const ControlDesign& control) {
+  const PixelRect box = ClientBox(design_, control, dpi_);
+  const PixelPoint interior = InteriorOf(control.container);
+  return RECT{box.left - interior.x, box.top - interior.y, box.Right() - interior.x, box.Bottom() - interior.y};
+}
+
+HFONT FormWindow::FontOf(const ControlDesign& control, std::vector<Font>& fonts) {
+  if (!control.font) return fonts.front().Get();
+  fonts.push_back(CreateDesignFont(*control.font, dpi_));
+  return fonts.back().Get();
 }
 
 void FormWindow::CreateControl(const ControlDesign& control) {
   const int id = ControlId(design_, control);
-  const RECT box = ToRect(DesignedBox(control));
   const std::wstring caption = Wide(control.caption);
   switch (control.kind) {
     case ControlKind::kPictureBox: {
       std::optional<BitmapPicture> picture;
       if (!control.picture.empty()) picture.emplace(ProgramResource(Wide(control.picture).c_str()));
-      pictures_.push_back({&control, std::make_unique<PictureBox>(control, box, ContainerWindow(control), id,
-                                                                  std::move(picture))});
+      pictures_.push_back(
+          {&control, std::make_unique<PictureBox>(control, ContainerWindow(control), id, std::move(picture))});
       break;
     }
     case ControlKind::kCommandButton: {
       HWND button = CreateSystemWindow(L"BUTTON", caption.c_str(), 0, kChildStyle | WS_TABSTOP | BS_PUSHBUTTON,
-                                       box, ContainerWindow(control), id, "button");
-      SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
+                                       kNoBox, ContainerWindow(control), id, "button");
       buttons_.push_back({&control, std::make_unique<Win32Button>(button)});
       break;
     }
@@ -119,29 +149,27 @@ void FormWindow::CreateControl(const ControlDesign& control) {
       // Read-only: nothing reads the text, and a terms text is not for editing.
       HWND text = CreateSystemWindow(
           L"EDIT", caption.c_str(), control.sunken_border ? WS_EX_CLIENTEDGE : 0,
-          kChildStyle | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, box,
+          kChildStyle | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, kNoBox,
           ContainerWindow(control), id, "text box");
-      SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
       if (control.fore_colour && control.back_colour)
         ContainerBox(control).SetChildColours(text, *control.fore_colour, *control.back_colour);
       break;
     }
     case ControlKind::kProgressBar: {
-      HWND bar = CreateSystemWindow(PROGRESS_CLASSW, L"", 0, kChildStyle | PBS_SMOOTH, box, ContainerWindow(control),
-                                    id, "progress bar");
+      HWND bar = CreateSystemWindow(PROGRESS_CLASSW, L"", 0, kChildStyle | PBS_SMOOTH, kNoBox,
+                                    ContainerWindow(control), id, "progress bar");
       bars_.push_back({&control, std::make_unique<Win32ProgressBar>(bar)});
       break;
     }
     case ControlKind::kLabel: {
       PictureBox& surface = ContainerBox(control);
-      auto label = std::make_unique<Win32Label>(control, FontOf(control), surface.Window(), surface, id);
+      auto label = std::make_unique<Win32Label>(control, surface.Window(), surface, id);
       surface.AddLabel(*label);
       labels_.push_back({&control, std::move(label)});
       break;
     }
     case ControlKind::kShape:
-      ContainerBox(control).AddShape(box, ToColorRef(control.fore_colour.value_or(ColourSpec{})));
-      break;
+      break;  // its container draws it where the layout puts it
     case ControlKind::kTimer: {
       auto timer = std::make_unique<Win32Timer>(window_.Get(), static_cast<UINT_PTR>(id),
                                                 static_cast<UINT>(control.interval_ms));
@@ -150,6 +178,62 @@ void FormWindow::CreateControl(const ControlDesign& control) {
       break;
     }
   }
+}
+
+void FormWindow::Layout() {
+  // The new fonts replace the old ones in every control before the old ones go.
+  std::vector<Font> fonts;
+  fonts.push_back(CreateDesignFont(design_.default_font, dpi_));
+  for (Named<PictureBox>& picture : pictures_) picture.object->ClearShapes();
+  for (const ControlDesign& control : design_.controls) PlaceControl(control, fonts);
+  fonts_ = std::move(fonts);
+}
+
+void FormWindow::PlaceControl(const ControlDesign& control, std::vector<Font>& fonts) {
+  if (control.kind == ControlKind::kTimer) return;
+  const RECT box = BoxInContainer(control);
+  HWND window = GetDlgItem(ContainerWindow(control), ControlId(design_, control));
+  switch (control.kind) {
+    case ControlKind::kPictureBox:
+      PlacePictureBox(control, box);
+      break;
+    case ControlKind::kCommandButton:
+      MoveChild(window, box);
+      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control, fonts)), FALSE);
+      break;
+    case ControlKind::kTextBox:
+      MoveChild(window, box);
+      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control, fonts)), FALSE);
+      KeepDesignWrap(window, control.font.value_or(design_.default_font), DesignedBox(control).width, dpi_);
+      break;
+    case ControlKind::kProgressBar:
+      MoveChild(window, box);
+      break;
+    case ControlKind::kLabel:
+      Find(labels_, control.name, control.index, "label")
+          .Place(PixelRect{box.left, box.top, box.right - box.left, box.bottom - box.top}, FontOf(control, fonts));
+      break;
+    case ControlKind::kShape:
+      ContainerBox(control).AddShape(box, ToColorRef(control.fore_colour.value_or(ColourSpec{})),
+                                     ShapeLineWidth(dpi_));
+      break;
+    case ControlKind::kTimer:
+      break;
+  }
+}
+
+void FormWindow::PlacePictureBox(const ControlDesign& control, const RECT& box) {
+  PictureBox& picture = Find(pictures_, control.name, control.index, "picture box");
+  picture.Move(box);
+  // The image's corner lies where the design puts the interior, which can fall between
+  // pixels; the interior begins where the system draws the border.
+  const TwipsPoint outer = InteriorTwips(design_, control.container);
+  const int border = control.sunken_border ? kSunkenBorderTwips : 0;
+  const PixelRect client = ClientBox(design_, control, dpi_);
+  const POINT drawn_border = picture.BorderOffset();
+  const double corner_x = TwipsToExactPixels(outer.x + control.twips.left + border, dpi_) - client.left;
+  const double corner_y = TwipsToExactPixels(outer.y + control.twips.top + border, dpi_) - client.top;
+  picture.ShowPicture(dpi_, corner_x - drawn_border.x, corner_y - drawn_border.y);
 }
 
 template <typename T>
@@ -241,6 +325,10 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
         HWND target = last_focus_ != nullptr && IsWindowEnabled(last_focus_) ? last_focus_ : tab_order_.First();
         if (target != nullptr) SetFocus(target);
       }
+      return 0;
+    case WM_DPICHANGED:
+      // Only where the system tells monitors apart: the window moved to one of another density.
+      ChangeDpi(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
       return 0;
     case WM_ERASEBKGND: {
       RECT client;

@@ -1,7 +1,9 @@
 #pragma once
 // A top-level window created from a FormDesign with all its controls, hidden until
 // Show. Fixed dialog frame with a close box, no minimise or maximise box, the given
-// client size, kept out of the taskbar by a hidden owner window.
+// client size, kept out of the taskbar by a hidden owner window. The twips design is laid
+// out at the density of the window's monitor, and again when the window moves to a
+// monitor of another density.
 
 #include <windows.h>
 
@@ -64,19 +66,30 @@ class FormWindow : public Form, private MessageHandler {
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   void CreateTopLevel();
   void CreateControl(const ControlDesign& control);
+  // Every control, font, shape and picture at dpi_.
+  void Layout();
+  void PlaceControl(const ControlDesign& control, std::vector<Font>& fonts);
+  void PlacePictureBox(const ControlDesign& control, const RECT& box);
+  // The frame around the designed client area at dpi_, its top-left corner at `at`; its size.
+  SIZE FitFrame(POINT at);
+  void ChangeDpi(int dpi, const RECT& suggested);
   HWND ContainerWindow(const ControlDesign& control);
   PictureBox& ContainerBox(const ControlDesign& control);
-  HFONT FontOf(const ControlDesign& control);
+  // Where the interior of `container` begins in the client area, as the window has it.
+  PixelPoint InteriorOf(std::string_view container);
+  RECT BoxInContainer(const ControlDesign& control);
+  HFONT FontOf(const ControlDesign& control, std::vector<Font>& fonts);
   void RequestClose();
 
   const FormDesign& design_;
+  int dpi_ = kDesignDpi;
+  bool laid_out_ = false;
   Icon icon_;
   Icon small_icon_;
   Brush background_;
   OwnedWindow owner_;
   OwnedWindow window_;
-  std::vector<Font> fonts_;
-  HFONT default_font_ = nullptr;
+  std::vector<Font> fonts_;  // the default font first
   std::vector<Named<PictureBox>> pictures_;
   std::vector<Named<Win32Label>> labels_;
   std::vector<Named<Win32Button>> buttons_;

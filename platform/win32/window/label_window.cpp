@@ -22,18 +22,20 @@ RECT Union(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-Win32Label::Win32Label(const ControlDesign& design, HFONT font, HWND container, LabelSurface& surface, int id)
+Win32Label::Win32Label(const ControlDesign& design, HWND container, LabelSurface& surface, int id)
     : design_(design),
-      font_(font),
       surface_(surface),
       caption_(Wide(design.caption)),
       colour_(ToColorRef(design.fore_colour.value_or(ColourSpec{}))) {
   RegisterHandlerClass(kLabelClass, ClassLook{});
-  const PixelRect designed = DesignedBox(design);
-  const RECT box{designed.left, designed.top, designed.Right(), designed.Bottom()};
-  window_ = CreateHandledWindow(*this, kLabelClass, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, box, container,
-                                id, "label");
+  window_ = CreateHandledWindow(*this, kLabelClass, 0, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, RECT{0, 0, 0, 0},
+                                container, id, "label");
   SetWindowTextW(window_, caption_.c_str());
+}
+
+void Win32Label::Place(const PixelRect& designed, HFONT font) {
+  designed_ = designed;
+  font_ = font;
   FitToCaption();
 }
 
@@ -78,7 +80,8 @@ void Win32Label::FitToCaption() {
   Selection selected(screen.Get(), font_);
   RECT measured{0, 0, 0, 0};
   DrawTextW(screen.Get(), caption_.c_str(), static_cast<int>(caption_.size()), &measured, kTextFormat | DT_CALCRECT);
-  const PixelRect box = LabelBox(design_, PixelSize{measured.right - measured.left, measured.bottom - measured.top});
+  const PixelRect box =
+      LabelBox(design_, designed_, PixelSize{measured.right - measured.left, measured.bottom - measured.top});
   box_ = RECT{box.left, box.top, box.Right(), box.Bottom()};
   // The old area is repainted by whoever changed the caption, all at once.
   SetWindowPos(window_, nullptr, box.left, box.top, box.width, box.height,

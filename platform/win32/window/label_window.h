@@ -24,8 +24,8 @@ class LabelSurface {
 
 class Win32Label : public Label, private MessageHandler {
  public:
-  // `design` and `font` outlive the label.
-  Win32Label(const ControlDesign& design, HFONT font, HWND container, LabelSurface& surface, int id);
+  // `design` outlives the label. It shows nothing until placed.
+  Win32Label(const ControlDesign& design, HWND container, LabelSurface& surface, int id);
   Win32Label(const Win32Label&) = delete;
   Win32Label& operator=(const Win32Label&) = delete;
 
@@ -34,6 +34,9 @@ class Win32Label : public Label, private MessageHandler {
   void SetVisible(bool visible) override;
   void SetForeColor(Colour colour) override;
 
+  // Lays the label out anew: `designed` is its designed box in the container's coordinates,
+  // `font` (which outlives the label's use of it) its font at the window's density.
+  void Place(const PixelRect& designed, HFONT font);
   // Draws the caption's letters at the label's box, in the container's coordinates.
   void DrawLetters(HDC dc) const;
   bool Visible() const { return visible_; }
@@ -46,7 +49,8 @@ class Win32Label : public Label, private MessageHandler {
   void Paint();
 
   const ControlDesign& design_;
-  HFONT font_;
+  HFONT font_ = nullptr;
+  PixelRect designed_{};
   LabelSurface& surface_;
   HWND window_ = nullptr;
   std::wstring caption_;

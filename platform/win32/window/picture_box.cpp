@@ -16,21 +16,42 @@ bool Overlap(const RECT& a, const RECT& b) {
 
 }  // namespace
 
-PictureBox::PictureBox(const ControlDesign& design, const RECT& box, HWND parent, int id,
-                       std::optional<BitmapPicture> picture)
+PictureBox::PictureBox(const ControlDesign& design, HWND parent, int id, std::optional<BitmapPicture> picture)
     : background_(ToColorRef(design.back_colour.value_or(ColourSpec{}))), picture_(std::move(picture)) {
   RegisterHandlerClass(kPictureBoxClass, ClassLook{});
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (design.tab_stop ? WS_TABSTOP : 0);
-  window_ = CreateHandledWindow(*this, kPictureBoxClass, design.sunken_border ? WS_EX_CLIENTEDGE : 0, style, box,
-                                parent, id, "picture box");
+  window_ = CreateHandledWindow(*this, kPictureBoxClass, design.sunken_border ? WS_EX_CLIENTEDGE : 0, style,
+                                RECT{0, 0, 0, 0}, parent, id, "picture box");
 }
 
 std::span<const std::uint8_t> PictureBox::Bytes() const {
   return picture_ ? picture_->Bytes() : std::span<const std::uint8_t>{};
 }
 
-void PictureBox::AddShape(const RECT& box, COLORREF colour) {
-  shapes_.push_back(Shape{box, Pen(CreatePen(PS_SOLID, 1, colour))});
+void PictureBox::Move(const RECT& box) {
+  SetWindowPos(window_, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void PictureBox::ShowPicture(int dpi, double corner_x, double corner_y) {
+  if (!picture_) return;
+  RECT interior;
+  GetClientRect(window_, &interior);
+  view_.reset();
+  view_.emplace(*picture_, dpi, corner_x, corner_y, SIZE{interior.right, interior.bottom});
+}
+
+POINT PictureBox::BorderOffset() const {
+  RECT outer;
+  GetWindowRect(window_, &outer);
+  POINT interior{0, 0};
+  ClientToScreen(window_, &interior);
+  return POINT{interior.x - outer.left, interior.y - outer.top};
+}
+
+void PictureBox::AddShape(const RECT& box, COLORREF colour, int line_width) {
+  // Lines wider than a pixel stay inside the box, as a one-pixel line does.
+  shapes_.push_back(Shape{box, Pen(CreatePen(PS_INSIDEFRAME, line_width, colour))});
 }
 
 void PictureBox::AddLabel(const Win32Label& label) { labels_.push_back(&label); }
@@ -44,7 +65,7 @@ void PictureBox::SetChildColours(HWND child, const ColourSpec& text, const Colou
 void PictureBox::PaintSurface(HDC dc, const RECT& area) {
   Brush background(CreateSolidBrush(background_));
   FillRect(dc, &area, background.Get());
-  if (picture_) picture_->Draw(dc, 0, 0);
+  if (view_) view_->Draw(dc);
   {
     Selection hollow(dc, GetStockObject(NULL_BRUSH));
     for (const Shape& shape : shapes_) {

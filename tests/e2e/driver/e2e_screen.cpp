@@ -1,6 +1,8 @@
 #include "tests/e2e/driver/e2e_screen.h"
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include "platform/win32/unique_handle.h"
@@ -39,6 +41,37 @@ Rgb ScreenCapture::At(int x, int y) const {
   const std::uint32_t pixel = pixels_[at];
   return Rgb{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
              static_cast<std::uint8_t>(pixel)};
+}
+
+void SaveBitmap(const ScreenCapture& capture, const std::wstring& path) {
+  const auto row_bytes = static_cast<std::uint32_t>((capture.Width() * 3 + 3) / 4 * 4);
+  const std::uint32_t pixel_bytes = row_bytes * static_cast<std::uint32_t>(capture.Height());
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = file.bfOffBits + pixel_bytes;
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = capture.Width();
+  info.biHeight = capture.Height();  // bottom-up
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  std::vector<std::uint8_t> pixels(pixel_bytes);
+  for (int y = 0; y < capture.Height(); ++y) {
+    std::uint8_t* row = pixels.data() + static_cast<std::size_t>(capture.Height() - 1 - y) * row_bytes;
+    for (int x = 0; x < capture.Width(); ++x) {
+      const Rgb pixel = capture.At(x, y);
+      row[x * 3] = pixel.blue;
+      row[x * 3 + 1] = pixel.green;
+      row[x * 3 + 2] = pixel.red;
+    }
+  }
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(&file), sizeof file);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+  if (!out) throw std::runtime_error("cannot write the screenshot");
 }
 
 ScreenCapture CaptureClient(HWND window, const RECT& part) {

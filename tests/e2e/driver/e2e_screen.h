@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace hdgr::e2e {
@@ -28,6 +29,9 @@ class ScreenCapture {
   int height_;
   std::vector<std::uint32_t> pixels_;  // top-down, 0x00RRGGBB
 };
+
+// Writes `capture` as a 24-bit bitmap file at `path`; throws std::runtime_error when it cannot.
+void SaveBitmap(const ScreenCapture& capture, const std::wstring& path);
 
 // The client area of `window`, or a part of it given in client coordinates.
 ScreenCapture CaptureClient(HWND window);

@@ -148,5 +148,43 @@ TEST_F(WindowToolkitTest, TheTimerTicksOnlyWhileOn) {
   EXPECT_EQ(ticks, stopped_at);
 }
 
+// Where the system tells monitors apart, a window moved to a monitor of twice the density
+// hears of it in WM_DPICHANGED; back on the first monitor it is as it was.
+TEST_F(WindowToolkitTest, AMoveToAMonitorOfAnotherDensityLaysTheDesignOutAgain) {
+  const RECT status = Box("Status"), title = Box("Title");
+  const SIZE client = e2e::ClientSize(Top());
+  RECT outer;
+  GetWindowRect(Top(), &outer);
+
+  RECT suggested{50, 60, 50 + 2 * (outer.right - outer.left), 60 + 2 * (outer.bottom - outer.top)};
+  SendMessageW(Top(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  Pump(300ms);
+  EXPECT_EQ(e2e::ClientSize(Top()).cx, 2 * client.cx);
+  EXPECT_EQ(e2e::ClientSize(Top()).cy, 2 * client.cy);
+  RECT moved;
+  GetWindowRect(Top(), &moved);
+  EXPECT_EQ(moved.left, 50);
+  EXPECT_EQ(moved.top, 60);
+  const RECT big_status = Box("Status"), big_title = Box("Title");
+  EXPECT_NEAR(big_status.right, 2 * status.right, 1) << "the right edge it keeps";
+  EXPECT_NEAR(big_title.left, 2 * title.left, 1);
+  EXPECT_NEAR(big_title.top, 2 * title.top, 1);
+  // Its font by its point size: twice as many pixels.
+  EXPECT_NEAR(big_title.bottom - big_title.top, 2 * (title.bottom - title.top), 3);
+  const e2e::ScreenCapture shown = e2e::CaptureClient(Top());
+  int letters = 0;
+  for (int y = big_status.top; y < big_status.bottom; ++y)
+    for (int x = big_status.left; x < big_status.right; ++x) letters += shown.At(x, y) == kYellow;
+  EXPECT_GT(letters, 0) << "the label paints at its new place";
+
+  suggested = RECT{50, 60, 50 + outer.right - outer.left, 60 + outer.bottom - outer.top};
+  SendMessageW(Top(), WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested));
+  Pump(300ms);
+  EXPECT_EQ(e2e::ClientSize(Top()).cx, client.cx);
+  const RECT status_again = Box("Status"), title_again = Box("Title");
+  EXPECT_TRUE(EqualRect(&status, &status_again));
+  EXPECT_TRUE(EqualRect(&title, &title_again));
+}
+
 }  // namespace
 }  // namespace hdgr::win32
