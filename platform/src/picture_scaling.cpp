@@ -41,16 +41,31 @@ std::uint32_t Blend(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint
 }  // namespace
 
 PixelImage ScaleImage(const PixelImage& image, double scale, double corner_x, double corner_y, PixelSize size) {
+  return ScaleImagePart(image, PixelPoint{0, 0}, PixelSize{image.width, image.height}, scale, corner_x, corner_y, size);
+}
+
+SampledRange SampledPixels(int window_extent, int image_extent, double scale, double corner) {
+  SampledRange range{image_extent, -1};
+  for (const Sample& sample : Samples(window_extent, image_extent, scale, corner)) {
+    range.first = std::min(range.first, sample.near);
+    range.last = std::max(range.last, sample.far);
+  }
+  return range;
+}
+
+PixelImage ScaleImagePart(const PixelImage& part, PixelPoint origin, PixelSize extent, double scale, double corner_x,
+                          double corner_y, PixelSize size) {
   PixelImage scaled{size.width, size.height, {}};
-  if (size.width <= 0 || size.height <= 0 || image.width <= 0 || image.height <= 0) return scaled;
+  if (size.width <= 0 || size.height <= 0 || extent.width <= 0 || extent.height <= 0) return scaled;
   scaled.pixels.resize(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height));
-  const std::vector<Sample> columns = Samples(size.width, image.width, scale, corner_x);
-  const std::vector<Sample> rows = Samples(size.height, image.height, scale, corner_y);
+  const std::vector<Sample> columns = Samples(size.width, extent.width, scale, corner_x);
+  const std::vector<Sample> rows = Samples(size.height, extent.height, scale, corner_y);
+  const auto at = [&](int x, int y) { return part.At(x - origin.x, y - origin.y); };
   std::uint32_t* out = scaled.pixels.data();
   for (const Sample& row : rows) {
     for (const Sample& column : columns) {
-      *out++ = Blend(image.At(column.near, row.near), image.At(column.far, row.near), image.At(column.near, row.far),
-                     image.At(column.far, row.far), column.weight, row.weight);
+      *out++ = Blend(at(column.near, row.near), at(column.far, row.near), at(column.near, row.far),
+                     at(column.far, row.far), column.weight, row.weight);
     }
   }
   return scaled;

@@ -60,5 +60,30 @@ TEST(ScaleImage, PixelsPastTheImageTakeItsEdgeAndChannelsBlendApart) {
   EXPECT_TRUE(ScaleImage(image, 2.0, 0, 0, PixelSize{0, 5}).pixels.empty());
 }
 
+// The window keeps only the part of the carrier it shows: scaled from that part alone, the
+// pixels are those scaled from the whole image, corners inside, outside and at the edges.
+TEST(ScaleImage, APartHoldingEverySampledPixelScalesAsTheWhole) {
+  PixelImage image{97, 61, {}};
+  for (int i = 0; i < 97 * 61; ++i) image.pixels.push_back(static_cast<std::uint32_t>(i * 2654435761u) & 0xFFFFFFu);
+  struct Case {
+    double scale, corner_x, corner_y;
+    PixelSize size;
+  };
+  for (const Case& c : {Case{1.5, -10.5, -37.25, {40, 30}}, Case{2.0, 3.0, -1.0, {150, 80}},
+                        Case{1.25, -100.0, -60.0, {20, 20}}, Case{1.5, -130.0, 4.5, {25, 90}}}) {
+    SCOPED_TRACE(c.scale);
+    const SampledRange columns = SampledPixels(c.size.width, image.width, c.scale, c.corner_x);
+    const SampledRange rows = SampledPixels(c.size.height, image.height, c.scale, c.corner_y);
+    PixelImage part{columns.last - columns.first + 1, rows.last - rows.first + 1, {}};
+    for (int y = rows.first; y <= rows.last; ++y)
+      for (int x = columns.first; x <= columns.last; ++x) part.pixels.push_back(image.At(x, y));
+    EXPECT_LT(part.pixels.size(), image.pixels.size());
+    EXPECT_EQ(ScaleImagePart(part, PixelPoint{columns.first, rows.first}, PixelSize{image.width, image.height},
+                             c.scale, c.corner_x, c.corner_y, c.size)
+                  .pixels,
+              ScaleImage(image, c.scale, c.corner_x, c.corner_y, c.size).pixels);
+  }
+}
+
 }  // namespace
 }  // namespace hdgr

@@ -23,4 +23,16 @@ struct PixelImage {
 // edges, the edge. At scale 1 with a whole-pixel corner the pixels are the image's own.
 PixelImage ScaleImage(const PixelImage& image, double scale, double corner_x, double corner_y, PixelSize size);
 
+// The image pixels such a window samples, first and last, along one axis of `extent` pixels.
+struct SampledRange {
+  int first;
+  int last;
+};
+SampledRange SampledPixels(int window_extent, int image_extent, double scale, double corner);
+
+// As ScaleImage, from a part of an image of `extent` whose top-left pixel lies at `origin`:
+// the same pixels as from the whole, as long as the part holds every pixel sampled.
+PixelImage ScaleImagePart(const PixelImage& part, PixelPoint origin, PixelSize extent, double scale, double corner_x,
+                          double corner_y, PixelSize size);
+
 }  // namespace hdgr

@@ -30,11 +30,9 @@ BitmapPicture::BitmapPicture(std::span<const std::uint8_t> file) : file_(file) {
   const std::size_t info_bytes = Le32(file, kFileHeaderBytes);
   if (info_bytes < kInfoHeaderBytes || kFileHeaderBytes + info_bytes > pixels_at || pixels_at > file.size())
     NotABitmap();
-  // The header and colour table in aligned memory, as CreateDIBSection reads them.
-  std::vector<std::uint8_t> info(file.begin() + kFileHeaderBytes,
-                                 file.begin() + static_cast<std::ptrdiff_t>(pixels_at));
+  info_.assign(file.begin() + kFileHeaderBytes, file.begin() + static_cast<std::ptrdiff_t>(pixels_at));
   BITMAPINFOHEADER header;
-  std::memcpy(&header, info.data(), sizeof header);
+  std::memcpy(&header, info_.data(), sizeof header);
   const std::int64_t rows = std::llabs(header.biHeight);
   const std::int64_t stride = (static_cast<std::int64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
   if (header.biWidth <= 0 || rows == 0 || header.biCompression != BI_RGB || header.biBitCount == 0 ||
@@ -42,32 +40,36 @@ BitmapPicture::BitmapPicture(std::span<const std::uint8_t> file) : file_(file) {
     NotABitmap();
   width_ = header.biWidth;
   height_ = static_cast<int>(rows);
-
-  void* bits = nullptr;
-  bitmap_ = Bitmap(CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS,
-                                    &bits, nullptr, 0));
-  if (!bitmap_) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, "picture");
-  }
-  std::memcpy(bits, file.data() + pixels_at, static_cast<std::size_t>(stride * rows));
+  bottom_up_ = header.biHeight > 0;
+  bits_ = file.data() + pixels_at;
 }
 
-void BitmapPicture::Draw(HDC dc, int x, int y) const {
-  MemoryDc source(dc);
-  Selection selected(source.Get(), bitmap_.Get());
-  BitBlt(dc, x, y, width_, height_, source.Get(), 0, 0, SRCCOPY);
+void BitmapPicture::DrawPart(HDC dc, POINT to, POINT from, SIZE size) const {
+  // A bottom-up image counts its source rows from the bottom.
+  const int source_y = bottom_up_ ? height_ - static_cast<int>(from.y + size.cy) : static_cast<int>(from.y);
+  SetDIBitsToDevice(dc, to.x, to.y, static_cast<DWORD>(size.cx), static_cast<DWORD>(size.cy), from.x, source_y, 0,
+                    static_cast<UINT>(height_), bits_, reinterpret_cast<const BITMAPINFO*>(info_.data()),
+                    DIB_RGB_COLORS);
 }
 
-PixelImage BitmapPicture::Pixels() const {
-  PixelImage image{width_, height_, std::vector<std::uint32_t>(static_cast<std::size_t>(width_) * height_)};
-  BITMAPINFO info = TopDownRgbInfo(width_, height_);
+PixelImage BitmapPicture::Pixels(POINT from, SIZE size) const {
+  PixelImage image{static_cast<int>(size.cx), static_cast<int>(size.cy), {}};
+  const BITMAPINFO info = TopDownRgbInfo(image.width, image.height);
   const ScreenDc screen;
-  if (GetDIBits(screen.Get(), bitmap_.Get(), 0, static_cast<UINT>(height_), image.pixels.data(), &info,
-                DIB_RGB_COLORS) != height_) {
+  void* bits = nullptr;
+  const Bitmap part(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!part) {
     const DWORD code = GetLastError();
     throw Win32Error(code, "picture's pixels");
   }
+  {
+    MemoryDc target(screen.Get());
+    Selection selected(target.Get(), part.Get());
+    DrawPart(target.Get(), POINT{0, 0}, from, size);
+    GdiFlush();
+  }
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  image.pixels.assign(pixels, pixels + static_cast<std::size_t>(image.width) * image.height);
   return image;
 }
 

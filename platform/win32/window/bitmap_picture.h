@@ -1,11 +1,13 @@
 #pragma once
-// A picture box's picture: the bytes of a whole bitmap file, kept as they are for
-// SavePicture, and drawn from a device-independent copy.
+// A picture box's picture: the bytes of a whole bitmap file, kept where they are (the
+// program's mapped resource) for SavePicture and for drawing. The carrier is 6 MB of which
+// a window shows a corner: nothing copies the whole of it.
 
 #include <windows.h>
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/application_services.h"
 #include "platform/picture_scaling.h"
@@ -22,14 +24,17 @@ class BitmapPicture : public Picture {
   std::span<const std::uint8_t> Bytes() const override { return file_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // The image's top-left corner at (x, y), unscaled; the device context clips.
-  void Draw(HDC dc, int x, int y) const;
-  // The image's pixels, whatever its colour depth.
-  PixelImage Pixels() const;
+  // The part of the image at `from` (top-down, in image pixels) of `size`, drawn with its
+  // top-left corner at `to`; the part must lie inside the image.
+  void DrawPart(HDC dc, POINT to, POINT from, SIZE size) const;
+  // The pixels of that part, whatever the image's colour depth.
+  PixelImage Pixels(POINT from, SIZE size) const;
 
  private:
   std::span<const std::uint8_t> file_;
-  Bitmap bitmap_;
+  std::vector<std::uint8_t> info_;  // header and colour table, aligned as GDI reads them
+  const std::uint8_t* bits_ = nullptr;
+  bool bottom_up_ = true;
   int width_ = 0;
   int height_ = 0;
 };

