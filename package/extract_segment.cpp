@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "package/reverse_bytes.h"
 #include "platform/run_time_error.h"
 
 namespace hdgr {
@@ -69,7 +70,7 @@ std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carr
     // Output records count + 1 .. count + size are carrier records start - count down to
     // start - count - size + 1: the lowest first in one read, then turned round.
     app.ReadRecords(carrier_file, start - count - size + 1, bytes);
-    std::reverse(bytes.begin(), bytes.end());
+    ReverseBytes(bytes);
     app.WriteRecords(output_file, count + 1, bytes);
     if (digest != nullptr) digest->Update(bytes);
     count += size;

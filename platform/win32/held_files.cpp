@@ -25,6 +25,14 @@ std::wstring HeldFiles::Key(std::string_view path) {
   return key;
 }
 
+void HeldFiles::KeepFolder(std::string_view path, FileHandle folder) { folders_[Key(path)] = std::move(folder); }
+
+void HeldFiles::HoldFolderOf(const std::wstring& final_path, std::string_view named) {
+  const std::wstring folder = FolderOf(final_path);
+  const std::wstring key = Key(Utf8(folder));
+  if (folders_.count(key) == 0) folders_.emplace(key, HoldAnyFolder(folder, std::string(named)));
+}
+
 HeldFiles::Held& HeldFiles::Find(std::string_view path, const char* operation) {
   const auto it = files_.find(Key(path));
   if (it == files_.end())
@@ -39,7 +47,7 @@ FileHandle HeldFiles::CreateNew(std::string_view final_path) {
   if (files_.count(key)) throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(final_path));
   Held held;
   held.final_path = Wide(final_path);
-  held.folder = HoldAnyFolder(FolderOf(held.final_path), std::string(final_path));
+  HoldFolderOf(held.final_path, final_path);
   DWORD code = 0;
   held.file = CreateFreshFile(held.final_path, &held.fresh_path, &code);
   if (!held.file) throw Win32Error(code, std::string(final_path));
@@ -63,7 +71,8 @@ void HeldFiles::PutInPlace(std::string_view final_path) {
   if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_DIRECTORY))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " is a folder");
   // Refused here, not only by the system, which lets an administrator (and Wine) replace it.
-  RefuseReadOnly(held.final_path);
+  if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " is read-only");
   MarkForRemoval(held.file.Get(), false);  // a file marked for removal cannot be renamed
   if (!RenameOpenFile(held.file.Get(), held.final_path)) {
     const DWORD code = GetLastError();

@@ -19,8 +19,10 @@ class HeldFiles {
   HeldFiles(const HeldFiles&) = delete;
   HeldFiles& operator=(const HeldFiles&) = delete;
 
-  // A new, empty file for `final_path`, under a fresh name in its folder, which stays held
-  // too. Returns a second handle onto it for the record file.
+  // A folder held for the rest of the run (HoldFolder, MakeFolder).
+  void KeepFolder(std::string_view path, FileHandle folder);
+  // A new, empty file for `final_path`, under a fresh name in its folder, which is held
+  // for the rest of the run too. Returns a second handle onto it for the record file.
   FileHandle CreateNew(std::string_view final_path);
   bool Holds(std::string_view path) const;
   // Length of a held file, new or in place.
@@ -42,14 +44,17 @@ class HeldFiles {
     std::wstring final_path;
     std::wstring fresh_path;
     FileHandle file;
-    FileHandle folder;  // the folder it lies in, so that its path keeps naming it
     bool in_place = false;
     bool sealed = false;
   };
   Held& Find(std::string_view path, const char* operation);
   static std::wstring Key(std::string_view path);
 
-  std::map<std::wstring, Held> files_;  // by lower-cased final path
+  // The folders files lie in, so that their paths keep naming them: each held once.
+  void HoldFolderOf(const std::wstring& final_path, std::string_view named);
+
+  std::map<std::wstring, Held> files_;          // by lower-cased final path
+  std::map<std::wstring, FileHandle> folders_;  // by lower-cased path
 };
 
 }  // namespace hdgr::win32

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace hdgr::win32 {
 
 void PumpAllMessages() {
@@ -17,16 +19,24 @@ void PumpAllMessages() {
 }
 
 void PacedEventPump::Pump() {
-  if (pumped_ && GetTickCount64() - last_ms_ < kIntervalMs) return;
+  const std::uint64_t now = GetTickCount64();
+  if (now < due_ms_) return;
+  // The pace counts from the last pump or the display's last show (a bar shows its Max
+  // at once): a run shorter than the interval shows its bar at the end alone.
+  const std::uint64_t last = display_ != nullptr ? std::max(last_ms_, display_->LastShownMs()) : last_ms_;
+  if (last != 0 && now - last < kIntervalMs) {
+    due_ms_ = last + kIntervalMs;
+    return;
+  }
   if (display_ != nullptr) display_->ShowPending();
   PumpAllMessages();
   // Taken after the work, so a slow repaint cannot make every call due.
   last_ms_ = GetTickCount64();
-  pumped_ = true;
+  due_ms_ = last_ms_ + kIntervalMs;
 }
 
-void PacedEventPump::ShowExactly() {
-  if (display_ != nullptr) display_->ShowExactly();
+void PacedEventPump::ShowExactlySoon() {
+  if (display_ != nullptr) display_->ShowExactlySoon();
 }
 
 }  // namespace hdgr::win32

@@ -19,13 +19,13 @@ class PacedEventPump {
   // Shows what is pending and handles every waiting message, unless the last time was
   // less than kIntervalMs ago.
   void Pump();
-  // Shows exactly what is pending, without handling messages.
-  void ShowExactly();
+  // Brings the display exactly up to date, painted when messages are next handled.
+  void ShowExactlySoon();
 
  private:
   PendingDisplay* display_ = nullptr;
-  std::uint64_t last_ms_ = 0;
-  bool pumped_ = false;
+  std::uint64_t last_ms_ = 0;  // 0: never pumped
+  std::uint64_t due_ms_ = 0;   // no pump is due before this tick; a passed pump costs a tick read
 };
 
 // Handles every waiting message of this thread now. A quit message is put back for the

@@ -46,11 +46,19 @@ void Win32ProgressBar::ShowPending() {
 
 void Win32ProgressBar::ShowExactly() { Show(PositionOf(value_, max_)); }
 
+void Win32ProgressBar::ShowExactlySoon() {
+  const int position = PositionOf(value_, max_);
+  if (position == shown_) return;
+  shown_ = position;
+  PostMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
 void Win32ProgressBar::Show(int position) {
   if (position == shown_) return;
   shown_ = position;
   SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
   UpdateWindow(bar_);
+  shown_ms_ = GetTickCount64();
 }
 
 }  // namespace hdgr::win32

@@ -1,7 +1,7 @@
 #pragma once
 // ProgressBar over a common-controls progress bar window. Max and Value keep their
 // single-precision values; the window follows Value at the display's pace, when the
-// services pump events, and exactly when they close all files.
+// services pump events, and exactly once they close all files.
 
 #include <windows.h>
 
@@ -26,7 +26,8 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
   // Skips a new position that fills no more or fewer pixels than the shown one: under
   // Wine the control repaints at every position set, about a millisecond each time.
   void ShowPending() override;
-  void ShowExactly() override;
+  void ShowExactlySoon() override;
+  std::uint64_t LastShownMs() const override { return shown_ms_; }
 
   float Max() const { return max_; }
   // The control position for a value: value / max of kPositions, within 0..kPositions.
@@ -35,6 +36,7 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
   static int PixelsOf(int position, int width);
 
  private:
+  void ShowExactly();
   void Show(int position);
 
   HWND bar_;
@@ -42,6 +44,7 @@ class Win32ProgressBar : public ProgressBar, public PendingDisplay {
   float max_ = 100;
   float value_ = 0;
   int shown_ = -1;
+  std::uint64_t shown_ms_ = 0;
 };
 
 }  // namespace hdgr::win32

@@ -45,8 +45,8 @@ void Win32Services::RemoveFile(std::string_view path) {
   else win32::RemoveFile(path);
 }
 
-void Win32Services::MakeFolder(std::string_view path) { held_folders_.push_back(MakePrivateFolder(Wide(path))); }
-void Win32Services::HoldFolder(std::string_view path) { held_folders_.push_back(HoldOwnFolder(Wide(path))); }
+void Win32Services::MakeFolder(std::string_view path) { held_.KeepFolder(path, MakePrivateFolder(Wide(path))); }
+void Win32Services::HoldFolder(std::string_view path) { held_.KeepFolder(path, HoldOwnFolder(Wide(path))); }
 void Win32Services::ChangeFolder(std::string_view path) { win32::ChangeFolder(path); }
 
 std::int32_t Win32Services::FileLength(std::string_view path) {
@@ -83,9 +83,9 @@ void Win32Services::WriteRecords(int file_number, std::int32_t first, std::span<
 
 void Win32Services::CloseFile(int file_number) { files_.Close(file_number); }
 
-// Every run ends its copies with close all: the bar shows the run's last Value exactly.
+// Every run ends its copies with close all: the bar takes the run's last Value exactly.
 void Win32Services::CloseAllFiles() {
-  pump_.ShowExactly();
+  pump_.ShowExactlySoon();
   files_.CloseAll();
 }
 

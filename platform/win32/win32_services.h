@@ -63,7 +63,6 @@ class Win32Services final : public ApplicationServices {
   HWND owner_ = nullptr;
   RecordFileTable files_;
   HeldFiles held_;
-  std::vector<FileHandle> held_folders_;
   PacedEventPump pump_;
 };
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "package/reverse_bytes.h"
 #include "package/segment_table.h"
 #include "package/work_folder.h"
 #include "setup_window/new_file.h"
@@ -131,6 +132,16 @@ TEST_F(ExtractSegmentTest, CopiesTheSegmentReversedAndReturnsTheNextStart) {
     std::array<std::uint8_t, 1> first{};
     fake.ReadRecords(carrier_file, 1, first);
     EXPECT_EQ(first[0], carrier[0]);
+  }
+}
+
+// Eight bytes at a time from both ends: every length around the word size and its double.
+TEST(ReverseBytes, TurnsEveryLengthRound) {
+  for (std::size_t length = 0; length <= 40; ++length) {
+    Bytes bytes = RandomBytes(length, static_cast<unsigned>(length));
+    Bytes expected(bytes.rbegin(), bytes.rend());
+    ReverseBytes(bytes);
+    EXPECT_EQ(bytes, expected) << length;
   }
 }
 
