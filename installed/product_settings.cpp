@@ -18,7 +18,9 @@ constexpr std::string_view kRevisionKey = "app_Revision";
 constexpr std::string_view kVersionDefault = "0";
 
 std::string Read(ApplicationServices& app, std::string_view key, std::string_view default_value) {
-  return app.ReadSetting(kSettingsApplication, kSettingsSection, key, default_value);
+  std::string text = app.ReadSetting(kSettingsApplication, kSettingsSection, key, default_value);
+  app.Note("setting " + std::string(key) + " = \"" + text + "\"");
+  return text;
 }
 
 // The user sees which setting holds what, not only that some text was no number.

@@ -45,21 +45,27 @@ int FirstNewerComponent(SetupForm& form, const Module1& module1) {
 
 void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const Module1& module1) {
   if (module1.InstalledPath.empty()) {
+    app.Note("mode install: no installed copy is stored");
     form.Label5().SetCaption(kReadyToInstallStatus);
     return;
   }
   if (!ProgramFileFound(app, module1)) {
+    app.Note(IsFullPath(module1.InstalledPath)
+                 ? "mode install: " + module1.InstalledPath + std::string(kProgramFileSuffix) + " is not there"
+                 : "mode install: the stored folder \"" + module1.InstalledPath + "\" is no full path");
     app.ShowMessage(kSettingsFoundMessage, MessageIcon::kInformation, kVersionMessageTitle);
     form.Label5().SetCaption(kReadyToInstallStatus);
     return;
   }
   form.Label5().SetCaption(std::string(kYourVersionPrefix) + VersionText(module1));
   if (const int newer = FirstNewerComponent(form, module1); newer >= 0) {
+    app.Note("mode upgrade: the installed copy " + VersionText(module1) + " is older than the package");
     form.Command1().SetCaption(kAcceptUpgradeCaption);
     form.Label3(newer).SetForeColor(kWhite);
     form.Label5().SetForeColor(kWhite);
     return;
   }
+  app.Note("mode current: the installed copy " + VersionText(module1) + " is as new as the package or newer");
   app.ShowMessage(kMostCurrentMessage, MessageIcon::kInformation, kVersionMessageTitle);
   form.Command1().SetEnabled(false);
 }

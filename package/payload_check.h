@@ -2,8 +2,11 @@
 // Checks what a run wrote against the digests the build recorded.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
+#include "package/payload_digests.h"
 #include "package/sha256.h"
 #include "platform/application_services.h"
 
@@ -19,5 +22,15 @@ void VerifyNewFile(ApplicationServices& app, std::string_view final_path, std::i
 // one file a run starts, once nobody else can change it any more.
 void VerifyHeldFile(ApplicationServices& app, std::string_view path, std::int32_t length,
                     const Sha256Digest& expected);
+
+struct PackedFileCheck {
+  std::string_view name;
+  Sha256Digest digest;  // of the bytes the carrier holds for it
+  bool intact;
+};
+// Every packed file of `carrier` (a carrier bitmap's bytes, as the package holds them)
+// against the digests the build recorded, without writing anything. A carrier too short
+// for the segment table holds no intact file.
+std::vector<PackedFileCheck> CheckPackedFiles(std::span<const std::uint8_t> carrier, const PayloadDigests& digests);
 
 }  // namespace hdgr

@@ -47,7 +47,12 @@ void SetupHandlers::Command1_Click() {
     PerformInstallRun(platform_, carrier_file, digests_);
 }
 
-void SetupHandlers::Command2_Click() { platform_.app.EndProgram(); }
+// In current mode cancel is all there is to do.
+void SetupHandlers::Command2_Click() {
+  const bool offered = platform_.form.Command1().Enabled();
+  platform_.app.Note(offered ? "cancelled" : "nothing to do");
+  platform_.app.EndProgram(offered ? kExitCancelled : kExitNothingToDo);
+}
 
 void SetupHandlers::Timer1_Timer() { platform_.app.EndProgram(); }
 

@@ -45,10 +45,12 @@ void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigest
   RecordInstalledVersion(app);
   app.CloseAllFiles();
   RemoveSavedCarrier(app);
-  if (app.StartProgram(kInstallerPath, kShowNormalFocus) == 0) {
+  const std::uint32_t task = app.StartProgram(kInstallerPath, kShowNormalFocus);
+  if (task == 0) {
     app.ShowMessage(kLaunchFailedMessage, MessageIcon::kError, kLaunchFailedTitle);
     app.EndProgram(kExitFailed);  // a setup that did not start is no success
   }
+  app.Note("started " + std::string(kInstallerPath) + " (process " + std::to_string(task) + ")");
   app.ReleaseFiles();
   platform.form.Timer1().SetEnabled(true);
 }

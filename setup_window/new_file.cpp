@@ -15,16 +15,20 @@ NewFile::~NewFile() {
 
 void NewFile::PutInPlace(std::int32_t length, const Sha256Digest& expected) {
   VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
-  app_.PutInPlace(final_path_);
-  in_place_ = true;
+  Place(length, expected);
 }
 
 void NewFile::PutInPlaceToStart(std::int32_t length, const Sha256Digest& expected) {
   VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
   app_.SealFile(final_path_);
   VerifyHeldFile(app_, final_path_, length, expected);
+  Place(length, expected);
+}
+
+void NewFile::Place(std::int32_t length, const Sha256Digest& digest) {
   app_.PutInPlace(final_path_);
   in_place_ = true;
+  app_.Note("wrote " + final_path_ + ": " + std::to_string(length) + " bytes, SHA-256 " + ToHex(digest));
 }
 
 }  // namespace hdgr

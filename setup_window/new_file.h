@@ -30,6 +30,8 @@ class NewFile {
   void PutInPlaceToStart(std::int32_t length, const Sha256Digest& expected);
 
  private:
+  void Place(std::int32_t length, const Sha256Digest& digest);
+
   ApplicationServices& app_;
   std::string final_path_;
   Sha256 digest_;

@@ -60,10 +60,11 @@ void StopIfProductRunning(Platform& platform) {
   const WindowHandle product = platform.user32.FindWindowA(kProductWindowTitle);
   // Any handle but 0 is a window: a 64-bit system's handles may read negative as 32 bits.
   if (product == 0) return;
+  platform.app.Note("the product runs: its window \"" + std::string(kProductWindowTitle) + "\" is open");
   platform.app.ShowMessage(kProductRunningMessage, MessageIcon::kError, kProductMessageTitle);
   CentreWindowOnScreen(platform, product, kHwndTop);
   platform.user32.FlashWindow(product, true);
-  platform.app.EndProgram();
+  platform.app.EndProgram(kExitProductRunning);
 }
 
 void PlaceSetupWindow(Platform& platform) {

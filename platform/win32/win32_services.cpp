@@ -24,8 +24,16 @@ int ShowMessageBox(HWND owner, std::string_view text, std::string_view title, UI
 }
 
 void Win32Services::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
+  log_.Write("message \"" + std::string(title) + "\": " + std::string(text));
+  if (unattended_) return;
   if (ShowMessageBox(owner_, text, title, static_cast<UINT>(icon)) == 0)
     throw Win32Error(GetLastError(), "Message box \"" + std::string(title) + "\"");
+}
+
+void Win32Services::EndWithRunTimeError(const RunTimeError& error) {
+  log_.Write(error.MessageText());
+  if (!unattended_) ShowMessageBox(owner_, error.MessageText(), error_title_, MB_ICONERROR);
+  EndProgram(kExitFailed);
 }
 
 std::string Win32Services::ReadSetting(std::string_view application, std::string_view section,
@@ -122,6 +130,9 @@ ScreenMetrics Win32Services::GetScreenMetrics() { return ReadScreenMetrics(); }
 
 OwnVersion Win32Services::GetOwnVersion() { return ReadOwnVersion(); }
 
-void Win32Services::EndProgram(int exit_code) { ExitProcess(static_cast<UINT>(exit_code)); }
+void Win32Services::EndProgram(int exit_code) {
+  log_.Write("exit code " + std::to_string(exit_code));
+  ExitProcess(static_cast<UINT>(exit_code));
+}
 
 }  // namespace hdgr::win32

@@ -3,12 +3,14 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <string>
 
 #include "platform/application_services.h"
+#include "platform/run_time_error.h"
 #include "platform/src/record_file_table.h"
 #include "platform/win32/held_files.h"
 #include "platform/win32/paced_event_pump.h"
+#include "platform/win32/run_log.h"
 #include "platform/win32/unique_handle.h"
 
 namespace hdgr::win32 {
@@ -25,8 +27,18 @@ class Win32Services final : public ApplicationServices {
   HWND OwnerWindow() const { return owner_; }
   // What the pump and close all bring up to date (the progress bar); may be null.
   void SetPendingDisplay(PendingDisplay* display) { pump_.SetDisplay(display); }
+  // Messages go to the log only, no box waits for anybody.
+  void SetUnattended(bool unattended) { unattended_ = unattended; }
+  // The title of the run-time error's box.
+  void SetErrorTitle(std::string_view title) { error_title_ = title; }
+  // The log that Note writes to; kept when opened (RunLog::Open), nothing otherwise.
+  RunLog& Log() { return log_; }
+  // The event boundary's end for a failure: noted, shown unless unattended (modal to the
+  // owner window when there is one), then exit code 1.
+  [[noreturn]] void EndWithRunTimeError(const RunTimeError& error);
 
   void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) override;
+  void Note(std::string_view line) override { log_.Write(line); }
   std::string ReadSetting(std::string_view application, std::string_view section,
                           std::string_view key, std::string_view default_value) override;
   void SaveSetting(std::string_view application, std::string_view section, std::string_view key,
@@ -61,6 +73,9 @@ class Win32Services final : public ApplicationServices {
 
  private:
   HWND owner_ = nullptr;
+  bool unattended_ = false;
+  std::string error_title_;
+  RunLog log_;
   RecordFileTable files_;
   HeldFiles held_;
   PacedEventPump pump_;

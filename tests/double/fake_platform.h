@@ -97,6 +97,7 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
 
   // --- what a test arranges and inspects ---------------------------------------------
   std::vector<std::string> calls;  // in order; see each operation for its wording
+  std::vector<std::string> notes;  // the run's log lines, apart from the calls
 
   // The `skip`+1-th call of `operation` whose first argument contains `target`
   // (case-insensitive; "" matches all) throws `number`. Operation names are the
@@ -156,6 +157,7 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
 
   // --- ApplicationServices -------------------------------------------------------------
   void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) override;
+  void Note(std::string_view line) override { notes.emplace_back(line); }
   std::string ReadSetting(std::string_view application, std::string_view section,
                           std::string_view key, std::string_view default_value) override;
   void SaveSetting(std::string_view application, std::string_view section, std::string_view key,

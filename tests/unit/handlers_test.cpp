@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "package/extract_segment.h"
 #include "package/segment_table.h"
 #include "package/sha256.h"
 #include "package/work_folder.h"
@@ -61,6 +62,8 @@ const std::string kRunningMessage =
     "ShowMessage(16,Halden Grid,The utility is running?\r\r[Please close any and all instances of "
     "hdGR before attempting to run this setup])";
 const Bytes kOldProgram(1'900'000, 0xA5);
+// Writes a copy makes before it is a megabyte into a file.
+constexpr int kBlocksInAMegabyte = 1'000'000 / kExtractBlockBytes;
 
 std::string SetupFile(int segment) { return kWork + "\\" + std::string(kSegments[segment].file_name); }
 
@@ -156,14 +159,22 @@ TEST_F(HandlersTest, LoadWithTheProductRunningEndsBeforeReadingOrPlacing) {
   EXPECT_FALSE(Called("SetWindowPos(" + std::to_string(FakePlatform::kSetupWindow)));
   EXPECT_FALSE(Called("PumpEvents"));
   EXPECT_EQ(fake.calls.back(), "EndProgram");
+  EXPECT_EQ(fake.exit_code, kExitProductRunning);
 }
 
 // --- cancel and timed exit ----------------------------------------------------------------
 
+// The exit code tells a management tool how the run ended: cancelled where there was
+// something to do, nothing to do where the installed copy is current.
 TEST_F(HandlersTest, CancelAndTimerEndTheProgramAndDoNothingElse) {
   EXPECT_THROW(handlers.Command2_Click(), ProgramEnded);
+  EXPECT_EQ(fake.exit_code, kExitCancelled);
   EXPECT_THROW(handlers.Timer1_Timer(), ProgramEnded);
+  EXPECT_EQ(fake.exit_code, kExitDone);
   EXPECT_EQ(fake.calls, (std::vector<std::string>{"EndProgram", "EndProgram"}));
+  fake.command1.SetEnabled(false);  // as the version check leaves it for a current copy
+  EXPECT_THROW(handlers.Command2_Click(), ProgramEnded);
+  EXPECT_EQ(fake.exit_code, kExitNothingToDo);
 }
 
 // --- accept: common steps ----------------------------------------------------------------------
@@ -311,7 +322,8 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     int files_in_place;
     const char* named;
   } cases[] = {
-      {"write fails inside the cabinet", "WriteRecords", "haldengrid.cab", 15, -1, false, 1, "HaldenGrid.CAB"},
+      {"write fails inside the cabinet", "WriteRecords", "haldengrid.cab", kBlocksInAMegabyte, -1, false, 1,
+       "HaldenGrid.CAB"},
       {"closing the cabinet fails", "CloseFile", "haldengrid.cab", 0, -1, false, 1, "HaldenGrid.CAB"},
       {"putting Setup.exe in place fails", "PutInPlace", "setup.exe", 0, -1, false, 0, "Setup.exe"},
       {"Setup.exe does not match its digest", "", "", 0, 0, false, 0, "Setup.exe"},
@@ -421,7 +433,7 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
     bool corrupt_digest;
     std::optional<ErrorNumber> number;
   } cases[] = {
-      {"write fails mid-copy", "WriteRecords", "haldengrid.exe", 15, false, ErrorNumber::kDiskFull},
+      {"write fails mid-copy", "WriteRecords", "haldengrid.exe", kBlocksInAMegabyte, false, ErrorNumber::kDiskFull},
       {"close fails", "CloseAllFiles", "haldengrid.exe", 0, false, ErrorNumber::kDiskFull},
       {"rename fails", "PutInPlace", "haldengrid.exe", 0, false, ErrorNumber::kDiskFull},
       {"digest mismatch", "", "", 0, true, std::nullopt},

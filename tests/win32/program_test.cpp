@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/win32/run_time_error_box.h"
+#include "tests/win32/fixture/fixture_title.h"
 #include "platform/win32/system_info.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
@@ -91,7 +91,7 @@ TEST(RunTimeErrorBox, ShowsTheErrorAndEndsWithExitCodeOne) {
   const ProcessHandle thread(started.hThread);
 
   HWND box = nullptr;
-  const std::wstring title = Wide(kRunTimeErrorTitle);
+  const std::wstring title = Wide(kErrorTitle);
   for (int tries = 0; tries < 200 && box == nullptr; ++tries) {
     box = FindWindowW(L"#32770", title.c_str());
     if (box == nullptr) Sleep(50);

@@ -21,10 +21,14 @@ enum class MessageIcon : int { kError = 16, kInformation = 64 };
 inline constexpr int kFindFiles = 0;     // plain files only: not hidden, system or folders
 inline constexpr int kFindFolders = 16;  // folders too
 
-// The program's exit codes: an ordinary end, and a failure (a run-time error, or a step
-// that did not happen, as when the installer could not be started).
-inline constexpr int kExitDone = 0;
-inline constexpr int kExitFailed = 1;
+// The program's exit codes, which management tools read.
+inline constexpr int kExitDone = 0;                  // an ordinary end
+inline constexpr int kExitFailed = 1;                // a run-time error, or a step that did not happen
+inline constexpr int kExitProductRunning = 2;        // the product runs: nothing was done
+inline constexpr int kExitNothingToDo = 3;           // the installed copy is current or newer
+inline constexpr int kExitCancelled = 4;             // the user cancelled
+inline constexpr int kExitAnotherSetupRunning = 5;   // another copy of the setup runs
+inline constexpr int kExitBadCommandLine = 87;       // the system's invalid-parameter code
 
 // Show state for StartProgram: a normal window that gets the focus.
 inline constexpr int kShowNormalFocus = 1;
@@ -57,8 +61,10 @@ class ApplicationServices {
   virtual ~ApplicationServices() = default;
 
   // Modal, one OK button; a carriage return in `text` breaks the line.
-  // Returns when the user has closed it.
+  // Returns when the user has closed it (at once, unseen, in an unattended run).
   virtual void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) = 0;
+  // A line for the run's log, when one is kept: what was decided and done, and why.
+  virtual void Note(std::string_view line) = 0;
 
   // The current user's stored text, also when it is empty; `default_value` when the
   // application, section or key is missing.

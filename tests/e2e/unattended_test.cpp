@@ -1,0 +1,191 @@
+// The setup deployed by an administrator's tools: switches, the log, and exit codes that
+// say how each run ended.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/wide_text.h"
+#include "tests/e2e/driver/e2e_message_box.h"
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/product_state.h"
+#include "tests/wine/wine_host.h"
+
+namespace hdgr::e2e {
+namespace {
+
+constexpr auto kTimeout = 60s;
+constexpr wchar_t kLogFolder[] = L"c:\\hdgr e2e logs";
+constexpr wchar_t kLog[] = L"c:\\hdgr e2e logs\\run.log";
+
+std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+
+std::string LogText() {
+  const std::vector<std::uint8_t> bytes = Exists(kLog) ? ReadWholeFile(kLog) : std::vector<std::uint8_t>{};
+  return std::string(bytes.begin(), bytes.end());
+}
+
+class UnattendedTest : public ProgramRunTest {
+ protected:
+  void SetUp() override {
+    ProgramRunTest::SetUp();
+    wine_host::RemoveTree(kLogFolder);
+    std::filesystem::create_directories(std::filesystem::path(kLogFolder));
+  }
+  void TearDown() override {
+    ProgramRunTest::TearDown();
+    wine_host::RemoveTree(kLogFolder);
+  }
+  // Runs the setup with `arguments` to its end, watching whether its window ever shows.
+  std::optional<DWORD> RunToEnd(const std::wstring& arguments, bool* window_shown) {
+    setup_ = Start(SetupProgramPath(), arguments);
+    *window_shown = false;
+    for (const auto until = std::chrono::steady_clock::now() + kTimeout; std::chrono::steady_clock::now() < until;) {
+      if (HWND window = WaitForWindow(kSetupTitle, 0ms, setup_.Id()); window != nullptr && IsWindowVisible(window))
+        *window_shown = true;
+      if (const auto code = setup_.WaitForExit(5ms)) return code;
+    }
+    return std::nullopt;
+  }
+  void ExpectLogHas(const std::vector<std::string>& lines) const {
+    const std::string log = LogText();
+    for (const std::string& line : lines) EXPECT_NE(log.find(line), std::string::npos) << line << "\nin\n" << log;
+  }
+};
+
+// /quiet through every mode: no window and no box, the same decisions, the exit code and
+// the log tell how it ended.
+TEST_F(UnattendedTest, QuietRunsDecideAsTheWindowWouldAndSayHowTheyEnded) {
+  struct Case {
+    const char* name;
+    bool installed;     // an older product installed
+    const wchar_t* stored_minor;
+    bool product_runs;
+    DWORD code;
+    std::vector<std::string> log;
+  };
+  const Case cases[] = {
+      {"install", false, L"", false, 0,
+       {"switches: /quiet /log", "setting app_path = \"\"", "mode install: no installed copy is stored",
+        "wrote c:\\hdgr_temp_setup\\Setup.exe: 148336 bytes, SHA-256 ", "wrote c:\\hdgr_temp_setup\\Setup.LST: 9266",
+        "started c:\\hdgr_temp_setup\\Setup.exe (process ", "exit code 0"}},
+      {"upgrade", true, L"3", false, 0,
+       {"mode upgrade: the installed copy 3.3.9 is older than the package", "HaldenGrid.exe: 1810432 bytes",
+        "message \"Halden Grid\": Upgrade complete", "exit code 0"}},
+      {"product running", true, L"3", true, 2,
+       {"the product runs: its window \"Halden Grid - Main Window\" is open", "exit code 2"}},
+      {"current", true, L"4", false, 3,
+       {"mode current: the installed copy 3.4.9 is as new as the package or newer",
+        "message \"hdGR\": You have the most current copy of hdGR.", "exit code 3"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    DeleteFileW(kLog);
+    std::optional<ProductFolder> folder;
+    const std::vector<std::uint8_t> old_program(50'000, 0x33);
+    if (c.installed) {
+      folder.emplace();
+      WriteWholeFile(folder->ProgramPath(), old_program);
+      StoreInstalledCopy(folder->Path(), L"3", c.stored_minor, L"9");
+    }
+    HWND product_window = nullptr;
+    if (c.product_runs) product_ = StartDemoProduct(&product_window);
+    bool window_shown = false;
+    EXPECT_EQ(RunToEnd(L"/quiet /log " + Quoted(kLog), &window_shown), c.code);
+    EXPECT_FALSE(window_shown) << "the setup window showed";
+    ExpectLogHas(c.log);
+    if (std::string(c.name) == "install") {
+      EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
+      EXPECT_TRUE(WaitForWindow(kDemoInstallerTitle, 10s) != nullptr) << "the installer did not start";
+    } else if (std::string(c.name) == "upgrade") {
+      EXPECT_TRUE(ReadWholeFile(folder->ProgramPath()) == PayloadBytes(3));
+    } else {
+      EXPECT_FALSE(WorkFolderExists()) << "nothing touched";
+      EXPECT_EQ(ReadWholeFile(folder->ProgramPath()), old_program);
+    }
+  }
+}
+
+// /passive: the window and its progress, nobody asked anything, the end on its own.
+TEST_F(UnattendedTest, PassiveRunsShowTheWindowAndEndOnTheirOwn) {
+  bool window_shown = false;
+  EXPECT_EQ(RunToEnd(L"-PASSIVE", &window_shown), 0u);
+  EXPECT_TRUE(window_shown);
+  EXPECT_TRUE(Exists(DemoInstallerMarkerPath()));
+
+  Reset();
+  const ProductFolder folder;
+  WriteWholeFile(folder.ProgramPath(), std::vector<std::uint8_t>(50'000, 0x33));
+  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
+  EXPECT_EQ(RunToEnd(L"/passive /log=" + Quoted(kLog), &window_shown), 0u) << "no box waits at the end";
+  EXPECT_TRUE(window_shown);
+  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(3));
+  ExpectLogHas({"switches: /passive /log", "message \"Halden Grid\": Upgrade complete", "exit code 0"});
+}
+
+// /verify reads the package's own payload and writes nothing but the log.
+TEST_F(UnattendedTest, VerifyChecksThePayloadAndWritesNothing) {
+  bool window_shown = false;
+  EXPECT_EQ(RunToEnd(L"/verify /log " + Quoted(kLog), &window_shown), 0u);
+  EXPECT_FALSE(window_shown);
+  EXPECT_FALSE(WorkFolderExists());
+  ExpectLogHas({"package Setup.exe: SHA-256 ", "package HaldenGrid.CAB: SHA-256 ", "package Setup.LST: SHA-256 ",
+                "package HaldenGrid.exe: SHA-256 ", "intact", "exit code 0"});
+  EXPECT_EQ(LogText().find("CHANGED"), std::string::npos);
+
+  // One byte of the packed Setup.exe changed in a copy of the package.
+  std::vector<std::uint8_t> package = ReadWholeFile(SetupProgramPath());
+  const std::vector<std::uint8_t> carrier = ReadWholeFile(CarrierPath());
+  const auto at = std::search(package.begin(), package.end(), carrier.begin(), carrier.begin() + 64);
+  ASSERT_NE(at, package.end()) << "no carrier in the package";
+  *(at + static_cast<std::ptrdiff_t>(carrier.size() - 200)) ^= 0x01;
+  const std::wstring changed = std::wstring(kLogFolder) + L"\\changed.exe";
+  WriteWholeFile(changed, package);
+  DeleteFileW(kLog);
+  setup_ = Start(changed, L"/verify /log " + Quoted(kLog));
+  EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+  ExpectLogHas({"package Setup.exe: SHA-256 ", ", CHANGED", "package HaldenGrid.CAB: SHA-256 ", "exit code 1"});
+}
+
+// The help and a wrong command line: a box (none with /quiet) and the exit codes 0 and 87.
+// A log that cannot be kept stops the run before anything happens.
+TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
+  struct Case {
+    const wchar_t* arguments;
+    const wchar_t* box_starts;  // nullptr: no box
+    DWORD code;
+  };
+  const Case cases[] = {
+      {L"/?", L"Halden Grid setup, for unattended deployment:", 0},
+      {L"/quiet /help", nullptr, 0},
+      {L"/passive /bogus", L"Not a switch of this setup: /bogus", 87},
+      {L"/log", L"Not a switch of this setup: /log", 87},
+      {L"/quiet /bogus", nullptr, 87},
+      {L"/log \"c:\\no such folder\\run.log\"", L"The log cannot be written.", 1},
+      {L"/quiet /log \"c:\\no such folder\\run.log\"", nullptr, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(win32::Utf8(c.arguments));
+    Reset();
+    setup_ = Start(SetupProgramPath(), c.arguments);
+    if (c.box_starts != nullptr) {
+      const auto box = WaitForMessageBox(L"Halden Grid - Setup", kTimeout, setup_.Id());
+      ASSERT_TRUE(box.has_value()) << "no box";
+      EXPECT_EQ(box->text.rfind(c.box_starts, 0), 0u) << win32::Utf8(box->text);
+      if (c.code == 0) EXPECT_NE(box->text.find(L"87 bad command line"), std::wstring::npos);
+      PressOk(box->window);
+    }
+    EXPECT_EQ(setup_.WaitForExit(kTimeout), c.code);
+    EXPECT_FALSE(WorkFolderExists());
+    EXPECT_EQ(WaitForWindow(kSetupTitle, 0ms, setup_.Id(), kSetupFormClass), nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace hdgr::e2e
