@@ -37,6 +37,7 @@ int StageCarrier(ApplicationServices& app, const Picture& carrier) {
     app.MakeFolder(kWorkFolder);
   }
   app.SavePicture(carrier, kSavedCarrierPath);
+  app.Note("saved the carrier: " + std::string(kSavedCarrierPath));
   const int carrier_file = app.FreeFileNumber();
   app.OpenRandomFile(kSavedCarrierPath, carrier_file);
   return carrier_file;

@@ -26,9 +26,10 @@ void NewFile::PutInPlaceToStart(std::int32_t length, const Sha256Digest& expecte
 }
 
 void NewFile::Place(std::int32_t length, const Sha256Digest& digest) {
+  app_.Note("checked " + final_path_ + ": " + std::to_string(length) + " bytes, SHA-256 " + ToHex(digest));
   app_.PutInPlace(final_path_);
   in_place_ = true;
-  app_.Note("wrote " + final_path_ + ": " + std::to_string(length) + " bytes, SHA-256 " + ToHex(digest));
+  app_.Note("in place: " + final_path_);
 }
 
 }  // namespace hdgr

@@ -21,11 +21,17 @@ void RunLog::Open(std::string_view path) {
 
 void RunLog::Write(std::string_view text) {
   if (!file_) return;
+  // Local time to the microsecond: a run's steps are milliseconds apart.
+  FILETIME utc{};
+  FILETIME local{};
   SYSTEMTIME now{};
-  GetLocalTime(&now);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%03u ", now.wYear, now.wMonth, now.wDay,
-                now.wHour, now.wMinute, now.wSecond, now.wMilliseconds);
+  GetSystemTimePreciseAsFileTime(&utc);
+  FileTimeToLocalFileTime(&utc, &local);
+  FileTimeToSystemTime(&local, &now);
+  const auto ticks = (std::uint64_t{local.dwHighDateTime} << 32) | local.dwLowDateTime;  // 100 ns each
+  char stamp[40];
+  std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%06u ", now.wYear, now.wMonth, now.wDay,
+                now.wHour, now.wMinute, now.wSecond, static_cast<unsigned>(ticks / 10 % 1'000'000));
   std::string line(stamp);
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\r' || text[i] == '\n') {

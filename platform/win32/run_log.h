@@ -15,7 +15,7 @@ class RunLog {
   // a run-time error naming it. Without a call to Open, the log keeps nothing.
   void Open(std::string_view path);
   bool Kept() const { return file_.Valid(); }
-  // One line, with the local time to the millisecond; line breaks in `text` become " | ".
+  // One line, with the local time to the microsecond; line breaks in `text` become " | ".
   // A line that cannot be written is lost: the run goes on.
   void Write(std::string_view text);
 

@@ -32,10 +32,12 @@ int Win32ProgressBar::PixelsOf(int position, int width) {
   return static_cast<int>(std::int64_t{position} * width / kPositions);
 }
 
+// The pace of a run counts from here: its first points need no paint of their own.
 void Win32ProgressBar::SetMax(float max) {
   max_ = max;
   width_ = ClientWidth(bar_);
   ShowExactly();
+  shown_ms_ = GetTickCount64();
 }
 
 void Win32ProgressBar::ShowPending() {

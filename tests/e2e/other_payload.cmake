@@ -51,7 +51,7 @@ add_executable(hdgr_setup_other_payload WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp $
 target_include_directories(hdgr_setup_other_payload PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(hdgr_setup_other_payload PRIVATE hdgr_setup_window hdgr_window_win32 hdgr_platform_win32
                       hdgr_other_payload_digests)
-target_link_options(hdgr_setup_other_payload PRIVATE -municode)
+target_link_options(hdgr_setup_other_payload PRIVATE -municode -Wl,--file-alignment,4096)
 add_dependencies(hdgr_setup_other_payload hdgr_setup)  # its icon, logo and manifest
 add_custom_command(TARGET hdgr_setup_other_payload POST_BUILD
                    COMMAND ${HDGR_HOST_TOOLS_DIR}/hdgr-pe attach-load-config $<TARGET_FILE:hdgr_setup_other_payload>

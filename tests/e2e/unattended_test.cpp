@@ -72,7 +72,8 @@ TEST_F(UnattendedTest, QuietRunsDecideAsTheWindowWouldAndSayHowTheyEnded) {
   const Case cases[] = {
       {"install", false, L"", false, 0,
        {"switches: /quiet /log", "setting app_path = \"\"", "mode install: no installed copy is stored",
-        "wrote c:\\hdgr_temp_setup\\Setup.exe: 148336 bytes, SHA-256 ", "wrote c:\\hdgr_temp_setup\\Setup.LST: 9266",
+        "checked c:\\hdgr_temp_setup\\Setup.exe: 148336 bytes, SHA-256 ", "in place: c:\\hdgr_temp_setup\\Setup.exe",
+        "checked c:\\hdgr_temp_setup\\Setup.LST: 9266",
         "started c:\\hdgr_temp_setup\\Setup.exe (process ", "exit code 0"}},
       {"upgrade", true, L"3", false, 0,
        {"mode upgrade: the installed copy 3.3.9 is older than the package", "HaldenGrid.exe: 1810432 bytes",
