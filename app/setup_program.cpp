@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "installed/module1.h"
+#include "installed/installed_copy.h"
 #include "package/payload_check.h"
 #include "package/payload_digests.h"
 #include "platform/run_time_error.h"
@@ -41,24 +41,24 @@ class SetupProgram {
         window_(SetupWindowDesign()),
         form_(window_),
         platform_{services_, user32_, form_},
-        handlers_(platform_, module1_, kPayloadDigests) {
+        handlers_(platform_, installed_, kPayloadDigests) {
     services_.SetPendingDisplay(&window_.ProgressBarDisplay("ProgressBar1"));
-    window_.OnClick("Command1", Guarded([this] { handlers_.Command1_Click(); }));
-    window_.OnClick("Command2", Guarded([this] { handlers_.Command2_Click(); }));
-    window_.OnTimer("Timer1", Guarded([this] { handlers_.Timer1_Timer(); }));
+    window_.OnClick("Command1", Guarded([this] { handlers_.AcceptClicked(); }));
+    window_.OnClick("Command2", Guarded([this] { handlers_.CancelClicked(); }));
+    window_.OnTimer("Timer1", Guarded([this] { handlers_.TimerTicked(); }));
     // Closing the window before accept is cancel; the close box is off once accepted.
-    window_.OnCloseRequest(Guarded([this] { handlers_.Command2_Click(); }));
+    window_.OnCloseRequest(Guarded([this] { handlers_.CancelClicked(); }));
   }
 
   int Run() {
-    Guarded([this] { handlers_.Form_Load(); })();
+    Guarded([this] { handlers_.Load(); })();
     if (!switches_.quiet) window_.Show();
     services_.SetOwnerWindow(reinterpret_cast<HWND>(window_.hWnd()));
     // Unattended, the setup answers for the user: it accepts what the version check
     // offers, and where it offers nothing (a current copy) it leaves as cancel would.
     if (switches_.Unattended()) {
-      const bool offered = form_.Command1().Enabled();
-      Guarded([this, offered] { offered ? handlers_.Command1_Click() : handlers_.Command2_Click(); })();
+      const bool offered = form_.AcceptButton().Enabled();
+      Guarded([this, offered] { offered ? handlers_.AcceptClicked() : handlers_.CancelClicked(); })();
     }
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -87,7 +87,7 @@ class SetupProgram {
   win32::FormWindow window_;
   SetupFormControls form_;
   Platform platform_;
-  Module1 module1_;
+  InstalledCopy installed_;
   SetupHandlers handlers_;
 };
 

@@ -35,13 +35,13 @@ std::int16_t ReadVersionNumber(ApplicationServices& app, std::string_view key) {
 
 }  // namespace
 
-void ReadInstalledCopy(ApplicationServices& app, Module1& module1) {
-  Module1 read;
-  read.InstalledPath = Read(app, kPathKey, "");
-  read.InstalledMajor = ReadVersionNumber(app, kMajorKey);
-  read.InstalledMinor = ReadVersionNumber(app, kMinorKey);
-  read.InstalledRevision = ReadVersionNumber(app, kRevisionKey);
-  module1 = std::move(read);
+void ReadInstalledCopy(ApplicationServices& app, InstalledCopy& installed) {
+  InstalledCopy read;
+  read.folder = Read(app, kPathKey, "");
+  read.major = ReadVersionNumber(app, kMajorKey);
+  read.minor = ReadVersionNumber(app, kMinorKey);
+  read.revision = ReadVersionNumber(app, kRevisionKey);
+  installed = std::move(read);
 }
 
 void RecordInstalledVersion(ApplicationServices& app) {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "installed/module1.h"
+#include "installed/installed_copy.h"
 #include "platform/application_services.h"
 
 namespace hdgr {
@@ -11,7 +11,7 @@ namespace hdgr {
 inline constexpr std::string_view kSettingsApplication = "HaldenGrid";
 inline constexpr std::string_view kSettingsSection = "applicationSettings";
 
-void ReadInstalledCopy(ApplicationServices& app, Module1& module1);
+void ReadInstalledCopy(ApplicationServices& app, InstalledCopy& installed);
 void RecordInstalledVersion(ApplicationServices& app);
 
 }  // namespace hdgr

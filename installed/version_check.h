@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "installed/module1.h"
+#include "installed/installed_copy.h"
 #include "platform/controls.h"
 
 namespace hdgr {
@@ -18,6 +18,6 @@ inline constexpr std::string_view kSettingsFoundMessage =
     "its executable has been deleted.  You may install this copy.";
 inline constexpr std::string_view kMostCurrentMessage = "You have the most current copy of hdGR.";
 
-void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const Module1& module1);
+void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const InstalledCopy& installed);
 
 }  // namespace hdgr

@@ -26,34 +26,34 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view word) {
 
 }  // namespace
 
-void SetupHandlers::Form_Load() {
+void SetupHandlers::Load() {
   StopIfProductRunning(platform_);
   PlaceSetupWindow(platform_);
-  ReadInstalledCopy(platform_.app, module1_);
-  CheckInstalledVersion(platform_.app, platform_.form, module1_);
+  ReadInstalledCopy(platform_.app, installed_);
+  CheckInstalledVersion(platform_.app, platform_.form, installed_);
 }
 
-void SetupHandlers::Command1_Click() {
+void SetupHandlers::AcceptClicked() {
   SetupForm& form = platform_.form;
-  form.Label5().SetCaption(kExtractingStatus);
+  form.StatusLine().SetCaption(kExtractingStatus);
   StopIfProductRunning(platform_);
-  form.Label1().SetVisible(true);
-  form.Command1().SetEnabled(false);
-  form.Command2().SetEnabled(false);
-  const int carrier_file = StageCarrier(platform_.app, form.Picture1());
-  if (ContainsIgnoringCase(form.Command1().Caption(), kUpgradeWord))
-    PerformUpgradeRun(platform_, carrier_file, module1_, digests_);
+  form.ProgressCaption().SetVisible(true);
+  form.AcceptButton().SetEnabled(false);
+  form.CancelButton().SetEnabled(false);
+  const int carrier_file = StageCarrier(platform_.app, form.CarrierPicture());
+  if (ContainsIgnoringCase(form.AcceptButton().Caption(), kUpgradeWord))
+    PerformUpgradeRun(platform_, carrier_file, installed_, digests_);
   else
     PerformInstallRun(platform_, carrier_file, digests_);
 }
 
 // In current mode cancel is all there is to do.
-void SetupHandlers::Command2_Click() {
-  const bool offered = platform_.form.Command1().Enabled();
+void SetupHandlers::CancelClicked() {
+  const bool offered = platform_.form.AcceptButton().Enabled();
   platform_.app.Note(offered ? "cancelled" : "nothing to do");
   platform_.app.EndProgram(offered ? kExitCancelled : kExitNothingToDo);
 }
 
-void SetupHandlers::Timer1_Timer() { platform_.app.EndProgram(); }
+void SetupHandlers::TimerTicked() { platform_.app.EndProgram(); }
 
 }  // namespace hdgr

@@ -2,7 +2,7 @@
 // The setup window's four event handlers: the whole of the program's logic. A failure
 // leaves a handler as RunTimeError; the caller shows it and ends the program.
 
-#include "installed/module1.h"
+#include "installed/installed_copy.h"
 #include "package/payload_digests.h"
 #include "platform/controls.h"
 
@@ -10,17 +10,17 @@ namespace hdgr {
 
 class SetupHandlers {
  public:
-  SetupHandlers(Platform& platform, Module1& module1, const PayloadDigests& digests)
-      : platform_(platform), module1_(module1), digests_(digests) {}
+  SetupHandlers(Platform& platform, InstalledCopy& installed, const PayloadDigests& digests)
+      : platform_(platform), installed_(installed), digests_(digests) {}
 
-  void Form_Load();
-  void Command1_Click();
-  void Command2_Click();
-  void Timer1_Timer();
+  void Load();
+  void AcceptClicked();
+  void CancelClicked();
+  void TimerTicked();
 
  private:
   Platform& platform_;
-  Module1& module1_;
+  InstalledCopy& installed_;
   const PayloadDigests& digests_;
 };
 

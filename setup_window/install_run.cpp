@@ -26,7 +26,7 @@ void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& 
   std::int32_t start = SegmentStart(0, platform.app.FileLength(kSavedCarrierPath));
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
     NewFile output(platform.app, SetupFilePath(segment));
-    start = ExtractSegment(platform.app, platform.form.ProgressBar1(), carrier_file, start,
+    start = ExtractSegment(platform.app, platform.form.Progress(), carrier_file, start,
                            kSegments[segment].length, output.FinalPath(), ProgressRule::kRunningTotal,
                            &running_total, output.Digest());
     // The installer is the one file the run starts.
@@ -39,8 +39,8 @@ void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& 
 
 void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests) {
   ApplicationServices& app = platform.app;
-  platform.form.ProgressBar1().SetMax(static_cast<float>(InstallLength() / 100.0));
-  platform.form.Label1().SetCaption(kExtractingSetupFiles);
+  platform.form.Progress().SetMax(static_cast<float>(InstallLength() / 100.0));
+  platform.form.ProgressCaption().SetCaption(kExtractingSetupFiles);
   CopySetupFiles(platform, carrier_file, digests);
   RecordInstalledVersion(app);
   app.CloseAllFiles();
@@ -52,7 +52,7 @@ void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigest
   }
   app.Note("started " + std::string(kInstallerPath) + " (process " + std::to_string(task) + ")");
   app.ReleaseFiles();
-  platform.form.Timer1().SetEnabled(true);
+  platform.form.ExitTimer().SetEnabled(true);
 }
 
 }  // namespace hdgr

@@ -7,7 +7,7 @@
 
 namespace hdgr {
 
-// Returns with Timer1 on; ends the program when the installer does not start.
+// Returns with the exit timer on; ends the program when the installer does not start.
 void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests);
 
 }  // namespace hdgr

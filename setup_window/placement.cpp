@@ -57,7 +57,7 @@ void CentreWindowOnScreen(Platform& platform, WindowHandle window, WindowHandle 
 }
 
 void StopIfProductRunning(Platform& platform) {
-  const WindowHandle product = platform.user32.FindWindowA(kProductWindowTitle);
+  const WindowHandle product = platform.user32.FindWindowByTitle(kProductWindowTitle);
   // Any handle but 0 is a window: a 64-bit system's handles may read negative as 32 bits.
   if (product == 0) return;
   platform.app.Note("the product runs: its window \"" + std::string(kProductWindowTitle) + "\" is open");

@@ -8,22 +8,22 @@ namespace hdgr {
 
 SetupFormControls::SetupFormControls(Form& form)
     : form_(form),
-      label1_(form.LabelNamed("Label1")),
-      label3_{&form.LabelNamed("Label3", 0), &form.LabelNamed("Label3", 1), &form.LabelNamed("Label3", 2)},
-      label5_(form.LabelNamed("Label5")),
-      command1_(form.ButtonNamed("Command1")),
-      command2_(form, form.ButtonNamed("Command2")),
-      progress_bar1_(form.ProgressBarNamed("ProgressBar1")),
-      timer1_(form.TimerNamed("Timer1")),
-      picture1_(form.PictureNamed("Picture1")) {}
+      progress_caption_(form.LabelNamed("Label1")),
+      version_digits_{&form.LabelNamed("Label3", 0), &form.LabelNamed("Label3", 1), &form.LabelNamed("Label3", 2)},
+      status_line_(form.LabelNamed("Label5")),
+      accept_button_(form.ButtonNamed("Command1")),
+      cancel_button_(form, form.ButtonNamed("Command2")),
+      progress_bar_(form.ProgressBarNamed("ProgressBar1")),
+      exit_timer_(form.TimerNamed("Timer1")),
+      carrier_picture_(form.PictureNamed("Picture1")) {}
 
-Label& SetupFormControls::Label3(int index) {
-  if (index < 0 || index >= static_cast<int>(label3_.size()))
+Label& SetupFormControls::VersionDigit(int index) {
+  if (index < 0 || index >= static_cast<int>(version_digits_.size()))
     throw RunTimeError(ErrorNumber::kInvalidProcedureCall, "Label3(" + std::to_string(index) + ")");
-  return *label3_[index];
+  return *version_digits_[index];
 }
 
-void SetupFormControls::CancelButton::SetEnabled(bool enabled) {
+void SetupFormControls::CancelWithCloseBox::SetEnabled(bool enabled) {
   button_.SetEnabled(enabled);
   form_.SetCloseEnabled(enabled);
 }

@@ -13,21 +13,21 @@ class SetupFormControls : public SetupForm {
   // Looks every control up once, so a design without one fails at start.
   explicit SetupFormControls(Form& form);
 
-  Label& Label1() override { return label1_; }
-  Label& Label3(int index) override;
-  Label& Label5() override { return label5_; }
-  CommandButton& Command1() override { return command1_; }
-  CommandButton& Command2() override { return command2_; }
-  ProgressBar& ProgressBar1() override { return progress_bar1_; }
-  Timer& Timer1() override { return timer1_; }
-  const Picture& Picture1() override { return picture1_; }
+  Label& ProgressCaption() override { return progress_caption_; }
+  Label& VersionDigit(int index) override;
+  Label& StatusLine() override { return status_line_; }
+  CommandButton& AcceptButton() override { return accept_button_; }
+  CommandButton& CancelButton() override { return cancel_button_; }
+  ProgressBar& Progress() override { return progress_bar_; }
+  Timer& ExitTimer() override { return exit_timer_; }
+  const Picture& CarrierPicture() override { return carrier_picture_; }
   WindowHandle hWnd() const override { return form_.hWnd(); }
 
  private:
   // Closing the window means cancel, so the close box follows the cancel button.
-  class CancelButton : public CommandButton {
+  class CancelWithCloseBox : public CommandButton {
    public:
-    CancelButton(Form& form, CommandButton& button) : form_(form), button_(button) {}
+    CancelWithCloseBox(Form& form, CommandButton& button) : form_(form), button_(button) {}
     std::string Caption() const override { return button_.Caption(); }
     void SetCaption(std::string_view caption) override { button_.SetCaption(caption); }
     bool Enabled() const override { return button_.Enabled(); }
@@ -39,14 +39,14 @@ class SetupFormControls : public SetupForm {
   };
 
   Form& form_;
-  Label& label1_;
-  std::array<Label*, 3> label3_;
-  Label& label5_;
-  CommandButton& command1_;
-  CancelButton command2_;
-  ProgressBar& progress_bar1_;
-  Timer& timer1_;
-  const Picture& picture1_;
+  Label& progress_caption_;
+  std::array<Label*, 3> version_digits_;
+  Label& status_line_;
+  CommandButton& accept_button_;
+  CancelWithCloseBox cancel_button_;
+  ProgressBar& progress_bar_;
+  Timer& exit_timer_;
+  const Picture& carrier_picture_;
 };
 
 }  // namespace hdgr

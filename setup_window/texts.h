@@ -16,7 +16,7 @@ inline constexpr std::string_view kProductRunningMessage =
 
 inline constexpr std::string_view kExtractingStatus = "Extracting...";
 inline constexpr std::string_view kExtractingSetupFiles = "Extracting setup files";
-// Found anywhere in Command1's caption, in any letter case, it chooses the upgrade run.
+// Found anywhere in the accept button's caption, in any letter case, it chooses the upgrade run.
 inline constexpr std::string_view kUpgradeWord = "upgrade";
 
 inline constexpr std::string_view kLaunchFailedMessage = "Could not launch the setup.";

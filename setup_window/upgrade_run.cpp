@@ -12,17 +12,17 @@
 
 namespace hdgr {
 
-void PerformUpgradeRun(Platform& platform, int carrier_file, const Module1& module1,
+void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy& installed,
                        const PayloadDigests& digests) {
   ApplicationServices& app = platform.app;
   const Segment& program = kSegments[kUpgradeSegment];
-  platform.form.ProgressBar1().SetMax(static_cast<float>(program.length / 100.0));
-  const std::string target = std::string(TrimBlanks(module1.InstalledPath)) + std::string(kProgramFileSuffix);
+  platform.form.Progress().SetMax(static_cast<float>(program.length / 100.0));
+  const std::string target = std::string(TrimBlanks(installed.folder)) + std::string(kProgramFileSuffix);
   {
     // The old program stays until the new one is complete and verified, then one rename
     // replaces it, hidden or system too: a failure never leaves the product without one.
     NewFile output(app, target);
-    ExtractSegment(app, platform.form.ProgressBar1(), carrier_file,
+    ExtractSegment(app, platform.form.Progress(), carrier_file,
                    SegmentStart(kUpgradeSegment, app.FileLength(kSavedCarrierPath)), program.length,
                    output.FinalPath(), ProgressRule::kPerFile, nullptr, output.Digest());
     app.CloseAllFiles();

@@ -1,14 +1,14 @@
 #pragma once
 // The upgrade run: the product's main program replaced in its installed folder.
 
-#include "installed/module1.h"
+#include "installed/installed_copy.h"
 #include "package/payload_digests.h"
 #include "platform/controls.h"
 
 namespace hdgr {
 
 // Reports completion and ends the program.
-void PerformUpgradeRun(Platform& platform, int carrier_file, const Module1& module1,
+void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy& installed,
                        const PayloadDigests& digests);
 
 }  // namespace hdgr

@@ -11,7 +11,7 @@ HWND Hwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 }  // namespace
 
 // The wide call, so a title with any letters is matched exactly.
-WindowHandle Win32User32::FindWindowA(std::string_view title) {
+WindowHandle Win32User32::FindWindowByTitle(std::string_view title) {
   return reinterpret_cast<WindowHandle>(FindWindowW(nullptr, Wide(title).c_str()));
 }
 

@@ -90,7 +90,7 @@ FakePlatform::FakePlatform() {
   window_rects[kSetupWindow] = WindowRect{0, 0, 516, 319};
 }
 
-Label& FakePlatform::Label3(int index) { return label3[index]; }
+Label& FakePlatform::VersionDigit(int index) { return version_digits[index]; }
 
 void FakePlatform::Fail(std::string operation, std::string target, ErrorNumber number, int skip) {
   failures_.push_back(Failure{std::move(operation), Lower(target), number, skip});
@@ -427,8 +427,8 @@ void FakePlatform::EndProgram(int code) {
 
 // --- User32 ------------------------------------------------------------------------------------
 
-WindowHandle FakePlatform::FindWindowA(std::string_view title) {
-  Record("FindWindowA(" + std::string(title) + ")");
+WindowHandle FakePlatform::FindWindowByTitle(std::string_view title) {
+  Record("FindWindowByTitle(" + std::string(title) + ")");
   const auto it = windows.find(std::string(title));
   return it == windows.end() ? 0 : it->second;
 }

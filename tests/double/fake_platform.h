@@ -136,23 +136,23 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
 
   // --- controls ------------------------------------------------------------------------
-  FakeLabel label1{*this, "Label1", "Progress"};
-  FakeLabel label3[3]{{*this, "Label3(0)", "3"}, {*this, "Label3(1)", "4"}, {*this, "Label3(2)", "0"}};
-  FakeLabel label5{*this, "Label5", "Your version: 0"};
-  FakeButton command1{*this, "Command1", "Accept terms of install"};
-  FakeButton command2{*this, "Command2", "Cancel"};
-  FakeProgressBar progress_bar1{*this};
-  FakeTimer timer1{*this};
+  FakeLabel progress_caption{*this, "Label1", "Progress"};
+  FakeLabel version_digits[3]{{*this, "Label3(0)", "3"}, {*this, "Label3(1)", "4"}, {*this, "Label3(2)", "0"}};
+  FakeLabel status_line{*this, "Label5", "Your version: 0"};
+  FakeButton accept_button{*this, "Command1", "Accept terms of install"};
+  FakeButton cancel_button{*this, "Command2", "Cancel"};
+  FakeProgressBar progress_bar{*this};
+  FakeTimer exit_timer{*this};
 
   // --- SetupForm -------------------------------------------------------------------------
-  Label& Label1() override { return label1; }
-  Label& Label3(int index) override;
-  Label& Label5() override { return label5; }
-  CommandButton& Command1() override { return command1; }
-  CommandButton& Command2() override { return command2; }
-  ProgressBar& ProgressBar1() override { return progress_bar1; }
-  Timer& Timer1() override { return timer1; }
-  const Picture& Picture1() override { return picture; }
+  Label& ProgressCaption() override { return progress_caption; }
+  Label& VersionDigit(int index) override;
+  Label& StatusLine() override { return status_line; }
+  CommandButton& AcceptButton() override { return accept_button; }
+  CommandButton& CancelButton() override { return cancel_button; }
+  ProgressBar& Progress() override { return progress_bar; }
+  Timer& ExitTimer() override { return exit_timer; }
+  const Picture& CarrierPicture() override { return picture; }
   WindowHandle hWnd() const override { return kSetupWindow; }
 
   // --- ApplicationServices -------------------------------------------------------------
@@ -190,7 +190,7 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   int exit_code = -1;  // what EndProgram was given
 
   // --- User32 ----------------------------------------------------------------------------
-  WindowHandle FindWindowA(std::string_view title) override;
+  WindowHandle FindWindowByTitle(std::string_view title) override;
   WindowRect GetWindowRect(WindowHandle window) override;
   void SetWindowPos(WindowHandle window, WindowHandle insert_after, std::int32_t x, std::int32_t y,
                     std::int32_t width, std::int32_t height, std::uint32_t flags) override;

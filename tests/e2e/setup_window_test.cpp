@@ -229,11 +229,11 @@ TEST_F(SetupWindowTest, EnterAndEscapeChangeNothing) {
 
 TEST_F(SetupWindowTest, TabMovesThroughAcceptCancelAndTermsAfterPicture1) {
   const HWND picture1 = Control("Picture1").window;
-  const HWND command1 = Control("Command1").window;
-  const HWND command2 = Control("Command2").window;
+  const HWND accept_button = Control("Command1").window;
+  const HWND cancel_button = Control("Command2").window;
   const HWND text1 = Control("Text1").window;
   EXPECT_EQ(FocusedControl(window_), picture1);
-  for (HWND expected : {command1, command2, text1, picture1}) {
+  for (HWND expected : {accept_button, cancel_button, text1, picture1}) {
     PressKeys(window_, "Tab");
     EXPECT_EQ(FocusedControl(window_), expected);
   }

@@ -44,7 +44,7 @@ class WatchingBar : public ProgressBar {
  public:
   WatchingBar(FakePlatform& fake, std::vector<std::string> outputs)
       : fake_(fake), outputs_(std::move(outputs)) {}
-  void SetMax(float max) override { fake_.progress_bar1.SetMax(max); }
+  void SetMax(float max) override { fake_.progress_bar.SetMax(max); }
   void SetValue(float value) override {
     std::int64_t written = 0;
     for (const auto& path : outputs_) {
@@ -52,9 +52,9 @@ class WatchingBar : public ProgressBar {
       written += file == nullptr ? 0 : static_cast<std::int64_t>(file->bytes.size());
     }
     written_at_point.push_back(written);
-    fake_.progress_bar1.SetValue(value);
+    fake_.progress_bar.SetValue(value);
   }
-  const std::vector<float>& values() const { return fake_.progress_bar1.values; }
+  const std::vector<float>& values() const { return fake_.progress_bar.values; }
   std::vector<std::int64_t> written_at_point;  // bytes in all outputs together
 
  private:
@@ -77,7 +77,7 @@ class ExtractSegmentTest : public ::testing::Test {
     fake.ReleaseFiles();
     fake.files.clear();
     fake.calls.clear();
-    fake.progress_bar1.values.clear();
+    fake.progress_bar.values.clear();
   }
   const FakeFile& Carrier() const { return *fake.File(std::string(kSavedCarrierPath)); }
   const Bytes& Output(int segment) const { return fake.WrittenFile(OutputPath(segment))->bytes; }
@@ -118,7 +118,7 @@ TEST_F(ExtractSegmentTest, CopiesTheSegmentReversedAndReturnsTheNextStart) {
     std::int32_t total = 0;
     Sha256 digest;
     const std::int32_t next =
-        ExtractSegment(fake, fake.progress_bar1, carrier_file, 50, 7, OutputPath(0), rule, &total, &digest);
+        ExtractSegment(fake, fake.progress_bar, carrier_file, 50, 7, OutputPath(0), rule, &total, &digest);
     EXPECT_EQ(next, 43);
     EXPECT_EQ(Output(0), Reversed(carrier, 50, 7));
     EXPECT_EQ(Output(0).front(), carrier[49]);  // output byte 1 is carrier position 50
@@ -148,7 +148,7 @@ TEST(ReverseBytes, TurnsEveryLengthRound) {
 TEST_F(ExtractSegmentTest, EmptySegmentMakesAnEmptyFile) {
   const int carrier_file = OpenCarrier(RandomBytes(20, 2));
   std::int32_t total = 0;
-  EXPECT_EQ(ExtractSegment(fake, fake.progress_bar1, carrier_file, 10, 0, OutputPath(2),
+  EXPECT_EQ(ExtractSegment(fake, fake.progress_bar, carrier_file, 10, 0, OutputPath(2),
                            ProgressRule::kRunningTotal, &total, nullptr),
             10);
   ASSERT_NE(fake.WrittenFile(OutputPath(2)), nullptr);
@@ -160,15 +160,15 @@ TEST_F(ExtractSegmentTest, RunningTotalCarriesOverBetweenFiles) {
   const int carrier_file = OpenCarrier(RandomBytes(400, 3));
   std::int32_t total = 0;
   // Totals 1 to 99 bring no point.
-  ExtractSegment(fake, fake.progress_bar1, carrier_file, 390, 99, OutputPath(0),
+  ExtractSegment(fake, fake.progress_bar, carrier_file, 390, 99, OutputPath(0),
                  ProgressRule::kRunningTotal, &total, nullptr);
-  EXPECT_TRUE(fake.progress_bar1.values.empty());
+  EXPECT_TRUE(fake.progress_bar.values.empty());
   EXPECT_EQ(total, 99);
   // The next file's first byte is the run's 100th.
-  ExtractSegment(fake, fake.progress_bar1, carrier_file, 291, 150, OutputPath(1),
+  ExtractSegment(fake, fake.progress_bar, carrier_file, 291, 150, OutputPath(1),
                  ProgressRule::kRunningTotal, &total, nullptr);
   EXPECT_EQ(total, 249);
-  EXPECT_EQ(fake.progress_bar1.values, (std::vector<float>{1.0f, 2.0f}));
+  EXPECT_EQ(fake.progress_bar.values, (std::vector<float>{1.0f, 2.0f}));
   ExpectPumpAfterEachValue();
 }
 
@@ -240,7 +240,7 @@ TEST_F(ExtractSegmentTest, RefusesArgumentsItCannotHonour) {
                         Case{5, ProgressRule::kRunningTotal, nullptr, ErrorNumber::kInvalidProcedureCall},
                         Case{1000, ProgressRule::kRunningTotal, &nearly_full, ErrorNumber::kOverflow}}) {
     try {
-      ExtractSegment(fake, fake.progress_bar1, carrier_file, 10, c.length, OutputPath(0), c.rule, c.total,
+      ExtractSegment(fake, fake.progress_bar, carrier_file, 10, c.length, OutputPath(0), c.rule, c.total,
                      nullptr);
       ADD_FAILURE() << "copied length " << c.length;
     } catch (const RunTimeError& error) {
@@ -346,9 +346,9 @@ TEST_F(FullSizeCarrierTest, LayoutIsAnchoredToTheCarriersEnd) {
   std::int32_t total = 0;
   std::int32_t start = length - 10;
   for (int segment = 0; segment < kInstallSegmentCount; ++segment)
-    start = ExtractSegment(fake, fake.progress_bar1, carrier_file, start, kSegments[segment].length,
+    start = ExtractSegment(fake, fake.progress_bar, carrier_file, start, kSegments[segment].length,
                            OutputPath(segment), ProgressRule::kRunningTotal, &total, nullptr);
-  ExtractSegment(fake, fake.progress_bar1, carrier_file, length - 2'827'783,
+  ExtractSegment(fake, fake.progress_bar, carrier_file, length - 2'827'783,
                  kSegments[kUpgradeSegment].length, OutputPath(kUpgradeSegment), ProgressRule::kPerFile,
                  nullptr, nullptr);
   for (int segment = 0; segment < static_cast<int>(kSegments.size()); ++segment)
@@ -373,7 +373,7 @@ TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumberAndLeavesNoFi
     {
       NewFile output(fake, target);
       try {
-        EXPECT_EQ(ExtractSegment(fake, fake.progress_bar1, carrier_file, start, kSegments[kUpgradeSegment].length,
+        EXPECT_EQ(ExtractSegment(fake, fake.progress_bar, carrier_file, start, kSegments[kUpgradeSegment].length,
                                  target, ProgressRule::kPerFile, nullptr, output.Digest()),
                   0);
         EXPECT_EQ(length, shortest) << "copied from a carrier too short";

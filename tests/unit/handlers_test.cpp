@@ -77,18 +77,18 @@ class HandlersTest : public ::testing::Test {
   // The window as the version check leaves it for an upgrade of a product whose folder
   // is stored with blanks around it.
   void ArrangeUpgrade(bool program_present = true) {
-    module1.InstalledPath = "  " + kProductFolder + " ";
+    installed.folder = "  " + kProductFolder + " ";
     fake.folders.insert("c:\\program files");
     fake.folders.insert(Lower(kProductFolder));
     if (program_present) fake.PutFile(kProgram, kOldProgram);
-    fake.command1.SetCaption("Accept terms of upgrade");
+    fake.accept_button.SetCaption("Accept terms of upgrade");
     fake.calls.clear();
   }
 
   // Runs the accept action; true when it ended the program.
   bool Accept() {
     try {
-      handlers.Command1_Click();
+      handlers.AcceptClicked();
       return false;
     } catch (const ProgramEnded&) {
       return true;
@@ -118,17 +118,17 @@ class HandlersTest : public ::testing::Test {
 
   FakePlatform fake;
   Platform platform = fake.platform();
-  Module1 module1;
+  InstalledCopy installed;
   PayloadDigests digests;
-  SetupHandlers handlers{platform, module1, digests};
+  SetupHandlers handlers{platform, installed, digests};
 };
 
 // --- start-up ------------------------------------------------------------------------------
 
 TEST_F(HandlersTest, LoadGuardsPlacesReadsThenChecksAndWritesNothing) {
-  handlers.Form_Load();
+  handlers.Load();
 
-  EXPECT_EQ(fake.calls.front(), "FindWindowA(" + kProductWindow + ")");
+  EXPECT_EQ(fake.calls.front(), "FindWindowByTitle(" + kProductWindow + ")");
   const auto placed = First("SetWindowPos(" + std::to_string(FakePlatform::kSetupWindow) + ",-1,");
   const auto last_pump = Last("PumpEvents");
   const auto first_read = First("ReadSetting(");
@@ -140,8 +140,8 @@ TEST_F(HandlersTest, LoadGuardsPlacesReadsThenChecksAndWritesNothing) {
                                              "ReadSetting(app_Minor)", "ReadSetting(app_Revision)"}));
   // The version check ran last: nothing stored means install mode.
   EXPECT_LT(Last("ReadSetting("), First("Label5.Caption="));
-  EXPECT_EQ(fake.label5.Caption(), "Ready to install!");
-  EXPECT_TRUE(fake.command1.Enabled());
+  EXPECT_EQ(fake.status_line.Caption(), "Ready to install!");
+  EXPECT_TRUE(fake.accept_button.Enabled());
 
   for (const char* write : {"SaveSetting", "RemoveFile", "MakeFolder", "ChangeFolder", "OpenRandomFile",
                             "SavePicture", "ReplaceFile", "StartProgram", "ShowMessage"})
@@ -153,7 +153,7 @@ TEST_F(HandlersTest, LoadGuardsPlacesReadsThenChecksAndWritesNothing) {
 TEST_F(HandlersTest, LoadWithTheProductRunningEndsBeforeReadingOrPlacing) {
   fake.windows[kProductWindow] = 0x31337;
   fake.settings["HaldenGrid\\applicationSettings\\app_Major"] = "x";
-  EXPECT_THROW(handlers.Form_Load(), ProgramEnded);
+  EXPECT_THROW(handlers.Load(), ProgramEnded);
   EXPECT_EQ(fake.CallsStartingWith("ShowMessage"), std::vector<std::string>{kRunningMessage});
   EXPECT_FALSE(Called("ReadSetting"));
   EXPECT_FALSE(Called("SetWindowPos(" + std::to_string(FakePlatform::kSetupWindow)));
@@ -167,13 +167,13 @@ TEST_F(HandlersTest, LoadWithTheProductRunningEndsBeforeReadingOrPlacing) {
 // The exit code tells a management tool how the run ended: cancelled where there was
 // something to do, nothing to do where the installed copy is current.
 TEST_F(HandlersTest, CancelAndTimerEndTheProgramAndDoNothingElse) {
-  EXPECT_THROW(handlers.Command2_Click(), ProgramEnded);
+  EXPECT_THROW(handlers.CancelClicked(), ProgramEnded);
   EXPECT_EQ(fake.exit_code, kExitCancelled);
-  EXPECT_THROW(handlers.Timer1_Timer(), ProgramEnded);
+  EXPECT_THROW(handlers.TimerTicked(), ProgramEnded);
   EXPECT_EQ(fake.exit_code, kExitDone);
   EXPECT_EQ(fake.calls, (std::vector<std::string>{"EndProgram", "EndProgram"}));
-  fake.command1.SetEnabled(false);  // as the version check leaves it for a current copy
-  EXPECT_THROW(handlers.Command2_Click(), ProgramEnded);
+  fake.accept_button.SetEnabled(false);  // as the version check leaves it for a current copy
+  EXPECT_THROW(handlers.CancelClicked(), ProgramEnded);
   EXPECT_EQ(fake.exit_code, kExitNothingToDo);
 }
 
@@ -185,7 +185,7 @@ TEST_F(HandlersTest, AcceptWithTheProductRunningStopsAfterTheStatusAndTouchesNot
   EXPECT_TRUE(Accept());
   ASSERT_GE(fake.calls.size(), 3u);
   EXPECT_EQ(fake.calls[0], "Label5.Caption=Extracting...");
-  EXPECT_EQ(fake.calls[1], "FindWindowA(" + kProductWindow + ")");
+  EXPECT_EQ(fake.calls[1], "FindWindowByTitle(" + kProductWindow + ")");
   EXPECT_EQ(fake.calls[2], kRunningMessage);
   EXPECT_EQ(fake.calls.back(), "EndProgram");
   for (const char* touch : {"Label1.", "Command1.", "Command2.", "ChangeFolder", "FindEntry", "MakeFolder",
@@ -210,13 +210,13 @@ TEST_F(HandlersTest, TheWordUpgradeInAnyCaseChoosesTheUpgradeRun) {
     SCOPED_TRACE(c.caption);
     FakePlatform local;
     local.picture.bytes = {1, 2, 3};
-    local.command1.SetCaption(c.caption);
+    local.accept_button.SetCaption(c.caption);
     // Stop each run at its first file access, just after its choice shows in Max.
     local.Fail("FileLength", "setup_image", ErrorNumber::kPathFileAccessError);
     Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, module1, digests);
-    EXPECT_THROW(local_handlers.Command1_Click(), RunTimeError);
-    EXPECT_EQ(local.progress_bar1.max, c.max);
+    SetupHandlers local_handlers(local_platform, installed, digests);
+    EXPECT_THROW(local_handlers.AcceptClicked(), RunTimeError);
+    EXPECT_EQ(local.progress_bar.max, c.max);
   }
 }
 
@@ -228,14 +228,14 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
   // Common steps, in order, before staging begins.
   const std::vector<std::string> opening(fake.calls.begin(), fake.calls.begin() + 6);
   EXPECT_EQ(opening, (std::vector<std::string>{"Label5.Caption=Extracting...",
-                                               "FindWindowA(" + kProductWindow + ")", "Label1.Visible=true",
+                                               "FindWindowByTitle(" + kProductWindow + ")", "Label1.Visible=true",
                                                "Command1.Enabled=false", "Command2.Enabled=false",
                                                "ChangeFolder(c:\\)"}));
-  EXPECT_EQ(fake.progress_bar1.max, 28'277.73046875f);
+  EXPECT_EQ(fake.progress_bar.max, 28'277.73046875f);
   EXPECT_LT(First("ProgressBar1.Max="), First("Label1.Caption=Extracting setup files"));
   EXPECT_LT(First("Label1.Caption="), First("ProgressBar1.Value="));
-  EXPECT_EQ(fake.progress_bar1.values.size(), 28'277u);
-  EXPECT_EQ(fake.progress_bar1.values.back(), 28'277.0f);
+  EXPECT_EQ(fake.progress_bar.values.size(), 28'277u);
+  EXPECT_EQ(fake.progress_bar.values.back(), 28'277.0f);
 
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
     SCOPED_TRACE(segment);
@@ -272,10 +272,10 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
                                               "Timer1.Enabled=true"}));
   EXPECT_TRUE(fake.held_files.empty());
 
-  EXPECT_EQ(fake.label5.Caption(), "Extracting...");
-  EXPECT_EQ(fake.label1.Caption(), "Extracting setup files");
-  EXPECT_FALSE(fake.command1.Enabled());
-  EXPECT_FALSE(fake.command2.Enabled());
+  EXPECT_EQ(fake.status_line.Caption(), "Extracting...");
+  EXPECT_EQ(fake.progress_caption.Caption(), "Extracting setup files");
+  EXPECT_FALSE(fake.accept_button.Enabled());
+  EXPECT_FALSE(fake.cancel_button.Enabled());
   EXPECT_FALSE(Called("ShowMessage"));
 }
 
@@ -303,7 +303,7 @@ TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
   EXPECT_EQ(std::vector<std::string>(fake.calls.begin() + start + 1, fake.calls.end()),
             (std::vector<std::string>{"ShowMessage(16,hdGR Setup Extraction process,Could not launch the setup.)",
                                       "EndProgram"}));
-  EXPECT_FALSE(fake.timer1.enabled);
+  EXPECT_FALSE(fake.exit_timer.enabled);
   EXPECT_EQ(fake.exit_code, kExitFailed) << "a failure is not reported as success";
   EXPECT_TRUE(*Content(kSetupExe) == SharedPackage().files[0]);
 }
@@ -348,10 +348,10 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     PayloadDigests local_digests = digests;
     if (c.corrupt_digest >= 0) local_digests[c.corrupt_digest][0] ^= 1;
     Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, module1, local_digests);
+    SetupHandlers local_handlers(local_platform, installed, local_digests);
 
     try {
-      local_handlers.Command1_Click();
+      local_handlers.AcceptClicked();
       ADD_FAILURE() << "no failure";
     } catch (const RunTimeError& error) {
       EXPECT_NE(error.Detail().find(std::string(kWorkFolder) + "\\" + c.named), std::string::npos) << error.Detail();
@@ -371,7 +371,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     ExpectNoTemporaryFileIn(local);
     EXPECT_TRUE(local.CallsStartingWith("SaveSetting").empty());
     EXPECT_TRUE(local.CallsStartingWith("StartProgram").empty());
-    EXPECT_FALSE(local.timer1.enabled);
+    EXPECT_FALSE(local.exit_timer.enabled);
   }
 }
 
@@ -390,9 +390,9 @@ TEST_F(HandlersTest, UpgradeRunReplacesTheProgramWholeThenReportsAndEnds) {
   EXPECT_EQ(Content(kSavedCarrier), nullptr);
   EXPECT_TRUE(fake.HasFolder(kWork));
 
-  EXPECT_EQ(fake.progress_bar1.max, 18'104.3203125f);
+  EXPECT_EQ(fake.progress_bar.max, 18'104.3203125f);
   EXPECT_LT(First("ProgressBar1.Max="), First("ProgressBar1.Value="));
-  EXPECT_EQ(fake.progress_bar1.values.back(), 18'104.3f);
+  EXPECT_EQ(fake.progress_bar.values.back(), 18'104.3f);
   EXPECT_FALSE(Called("Label1.Caption="));
 
   const auto replaced = First("PutInPlace(" + kProgram + ")");
@@ -445,16 +445,16 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
     local.folders.insert("c:\\program files");
     local.folders.insert(Lower(kProductFolder));
     local.PutFile(kProgram, kOldProgram);
-    local.command1.SetCaption("Accept terms of upgrade");
+    local.accept_button.SetCaption("Accept terms of upgrade");
     if (*c.operation) local.Fail(c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
     PayloadDigests local_digests = digests;
     if (c.corrupt_digest) local_digests[kUpgradeSegment][31] ^= 0x80;
-    Module1 local_module1{kProductFolder};
+    InstalledCopy local_installed{kProductFolder};
     Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, local_module1, local_digests);
+    SetupHandlers local_handlers(local_platform, local_installed, local_digests);
 
     try {
-      local_handlers.Command1_Click();
+      local_handlers.AcceptClicked();
       ADD_FAILURE() << "no failure";
     } catch (const RunTimeError& error) {
       if (c.number) {

@@ -101,7 +101,7 @@ TEST(StopIfProductRunning, WithoutTheProductWindowOnlyLooks) {
   fake.windows["Halden Grid - Main Window (2)"] = 77;
   auto platform = fake.platform();
   StopIfProductRunning(platform);
-  EXPECT_EQ(fake.calls, std::vector<std::string>{"FindWindowA(Halden Grid - Main Window)"});
+  EXPECT_EQ(fake.calls, std::vector<std::string>{"FindWindowByTitle(Halden Grid - Main Window)"});
 }
 
 TEST(StopIfProductRunning, TellsCentresFlashesAndEnds) {
@@ -112,7 +112,7 @@ TEST(StopIfProductRunning, TellsCentresFlashesAndEnds) {
   EXPECT_THROW(StopIfProductRunning(platform), ProgramEnded);
   const std::string product = std::to_string(kProduct);
   EXPECT_EQ(fake.calls, (std::vector<std::string>{
-                            "FindWindowA(Halden Grid - Main Window)",
+                            "FindWindowByTitle(Halden Grid - Main Window)",
                             kRunningMessage,
                             "GetWindowRect(" + product + ")",
                             "GetScreenMetrics",

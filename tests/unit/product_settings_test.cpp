@@ -19,17 +19,17 @@ class ProductSettingsTest : public ::testing::Test {
     fake.settings["HaldenGrid\\applicationSettings\\" + key] = value;
   }
   FakePlatform fake;
-  Module1 module1;
+  InstalledCopy installed;
 };
 
 TEST_F(ProductSettingsTest, EmptyStoreReadsInOrderWithDefaults) {
-  ReadInstalledCopy(fake, module1);
+  ReadInstalledCopy(fake, installed);
   EXPECT_EQ(fake.calls, (Calls{"ReadSetting(app_path)", "ReadSetting(app_Major)",
                                "ReadSetting(app_Minor)", "ReadSetting(app_Revision)"}));
-  EXPECT_EQ(module1.InstalledPath, "");
-  EXPECT_EQ(module1.InstalledMajor, 0);
-  EXPECT_EQ(module1.InstalledMinor, 0);
-  EXPECT_EQ(module1.InstalledRevision, 0);
+  EXPECT_EQ(installed.folder, "");
+  EXPECT_EQ(installed.major, 0);
+  EXPECT_EQ(installed.minor, 0);
+  EXPECT_EQ(installed.revision, 0);
   EXPECT_TRUE(fake.settings.empty());
 }
 
@@ -38,11 +38,11 @@ TEST_F(ProductSettingsTest, StoredTextsAreConvertedAndThePathKeptAsItIs) {
   Store("app_Major", "07");
   Store("app_Minor", " 3 ");
   Store("app_Revision", "-1");
-  ReadInstalledCopy(fake, module1);
-  EXPECT_EQ(module1.InstalledPath, "  C:\\Program Files\\Halden Grid\\ ");
-  EXPECT_EQ(module1.InstalledMajor, 7);
-  EXPECT_EQ(module1.InstalledMinor, 3);
-  EXPECT_EQ(module1.InstalledRevision, -1);
+  ReadInstalledCopy(fake, installed);
+  EXPECT_EQ(installed.folder, "  C:\\Program Files\\Halden Grid\\ ");
+  EXPECT_EQ(installed.major, 7);
+  EXPECT_EQ(installed.minor, 3);
+  EXPECT_EQ(installed.revision, -1);
 }
 
 TEST_F(ProductSettingsTest, BadVersionTextFailsNamingTheSettingAndChangesNothing) {
@@ -65,7 +65,7 @@ TEST_F(ProductSettingsTest, BadVersionTextFailsNamingTheSettingAndChangesNothing
     store.settings["HaldenGrid\\applicationSettings\\app_path"] = "C:\\HG";
     store.settings["HaldenGrid\\applicationSettings\\" + c.key] = c.text;
     const auto before = store.settings;
-    Module1 read;
+    InstalledCopy read;
     try {
       ReadInstalledCopy(store, read);
       ADD_FAILURE() << "read";
@@ -76,7 +76,7 @@ TEST_F(ProductSettingsTest, BadVersionTextFailsNamingTheSettingAndChangesNothing
     EXPECT_EQ(store.calls.size(), c.reads);
     EXPECT_EQ(store.calls.back(), "ReadSetting(" + c.key + ")");
     EXPECT_EQ(store.settings, before);
-    EXPECT_EQ(read.InstalledPath, "");  // the installed copy is not half set
+    EXPECT_EQ(read.folder, "");  // the installed copy is not half set
   }
 }
 

@@ -45,7 +45,7 @@ class StubForm : public Form {
     return found->second;
   }
   CommandButton& ButtonNamed(std::string_view name, int) override {
-    return name == "Command1" ? command1 : command2;
+    return name == "Command1" ? accept_button : cancel_button;
   }
   ProgressBar& ProgressBarNamed(std::string_view, int) override { return bar; }
   Timer& TimerNamed(std::string_view, int) override { return timer; }
@@ -59,7 +59,7 @@ class StubForm : public Form {
   std::map<std::string, StubLabel> labels{{"Label1-1", StubLabel("Progress")}, {"Label30", StubLabel("3")},
                                           {"Label31", StubLabel("4")},        {"Label32", StubLabel("0")},
                                           {"Label5-1", StubLabel("Your version: 0")}};
-  StubButton command1, command2;
+  StubButton accept_button, cancel_button;
   StubBar bar;
   StubTimer timer;
   StubPicture picture;
@@ -69,24 +69,24 @@ class StubForm : public Form {
 TEST(SetupFormControls, ReachesTheDesignsControlsByName) {
   StubForm stub;
   SetupFormControls form(stub);
-  EXPECT_EQ(form.Label1().Caption(), "Progress");
-  EXPECT_EQ(form.Label5().Caption(), "Your version: 0");
-  EXPECT_EQ(form.Label3(0).Caption() + form.Label3(1).Caption() + form.Label3(2).Caption(), "340");
-  EXPECT_EQ(&form.Command1(), &stub.command1);
+  EXPECT_EQ(form.ProgressCaption().Caption(), "Progress");
+  EXPECT_EQ(form.StatusLine().Caption(), "Your version: 0");
+  EXPECT_EQ(form.VersionDigit(0).Caption() + form.VersionDigit(1).Caption() + form.VersionDigit(2).Caption(), "340");
+  EXPECT_EQ(&form.AcceptButton(), &stub.accept_button);
   EXPECT_EQ(form.hWnd(), 77);
-  EXPECT_THROW(form.Label3(3), RunTimeError);
-  EXPECT_THROW(form.Label3(-1), RunTimeError);
+  EXPECT_THROW(form.VersionDigit(3), RunTimeError);
+  EXPECT_THROW(form.VersionDigit(-1), RunTimeError);
 }
 
 TEST(SetupFormControls, TheCloseBoxFollowsTheCancelButton) {
   StubForm stub;
   SetupFormControls form(stub);
-  form.Command1().SetEnabled(false);  // current mode: cancel, and so closing, stays possible
+  form.AcceptButton().SetEnabled(false);  // current mode: cancel, and so closing, stays possible
   EXPECT_TRUE(stub.close_enabled);
-  form.Command2().SetEnabled(false);  // extracting: neither cancel nor close
-  EXPECT_FALSE(stub.command2.enabled);
+  form.CancelButton().SetEnabled(false);  // extracting: neither cancel nor close
+  EXPECT_FALSE(stub.cancel_button.enabled);
   EXPECT_FALSE(stub.close_enabled);
-  EXPECT_FALSE(form.Command2().Enabled());
+  EXPECT_FALSE(form.CancelButton().Enabled());
 }
 
 TEST(SetupFormControls, ADesignWithoutAControlFailsAtStart) {

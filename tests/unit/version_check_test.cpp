@@ -20,13 +20,13 @@ const std::string kWhiteText = ".ForeColor=255,255,255";
 
 class VersionCheckTest : public ::testing::Test {
  protected:
-  Calls Check(const Module1& module1) {
+  Calls Check(const InstalledCopy& installed) {
     fake.calls.clear();
-    CheckInstalledVersion(fake, fake, module1);
+    CheckInstalledVersion(fake, fake, installed);
     return fake.calls;
   }
-  static Module1 Installed(std::string path, int major, int minor, int revision) {
-    return Module1{std::move(path), static_cast<std::int16_t>(major), static_cast<std::int16_t>(minor),
+  static InstalledCopy Installed(std::string path, int major, int minor, int revision) {
+    return InstalledCopy{std::move(path), static_cast<std::int16_t>(major), static_cast<std::int16_t>(minor),
                    static_cast<std::int16_t>(revision)};
   }
   FakePlatform fake;
@@ -34,8 +34,8 @@ class VersionCheckTest : public ::testing::Test {
 
 TEST_F(VersionCheckTest, EmptyFolderMeansInstallWithoutAMessage) {
   EXPECT_EQ(Check(Installed("", 3, 3, 9)), (Calls{"Label5.Caption=Ready to install!"}));
-  EXPECT_TRUE(fake.command1.Enabled());
-  EXPECT_EQ(fake.command1.Caption(), "Accept terms of install");
+  EXPECT_TRUE(fake.accept_button.Enabled());
+  EXPECT_EQ(fake.accept_button.Caption(), "Accept terms of install");
 }
 
 TEST_F(VersionCheckTest, ProgramFileMissingShowsTheSettingsMessageFirst) {
@@ -48,7 +48,7 @@ TEST_F(VersionCheckTest, ProgramFileMissingShowsTheSettingsMessageFirst) {
     EXPECT_EQ(Check(Installed(folder, 3, 3, 9)),
               (Calls{"FindEntry(" + folder + "\\HaldenGrid.exe,0)", kSettingsFound,
                      "Label5.Caption=Ready to install!"}));
-    EXPECT_TRUE(fake.command1.Enabled());
+    EXPECT_TRUE(fake.accept_button.Enabled());
   }
 }
 
@@ -60,8 +60,8 @@ TEST_F(VersionCheckTest, AFolderThatIsNotAFullPathIsNoInstalledCopy) {
   for (const std::string folder : {".", "HG", "..\\HG", "\\HG", "C:HG", "   ", " C:\\HG"}) {
     SCOPED_TRACE("folder \"" + folder + "\"");
     EXPECT_EQ(Check(Installed(folder, 3, 3, 9)), (Calls{kSettingsFound, "Label5.Caption=Ready to install!"}));
-    EXPECT_EQ(fake.command1.Caption(), "Accept terms of install");
-    EXPECT_TRUE(fake.command1.Enabled());
+    EXPECT_EQ(fake.accept_button.Caption(), "Accept terms of install");
+    EXPECT_TRUE(fake.accept_button.Enabled());
   }
 }
 
@@ -103,17 +103,17 @@ TEST_F(VersionCheckTest, ComparesTheInstalledVersionInOrder) {
       expected.insert(expected.end(), {kMostCurrent, "Command1.Enabled=false"});
     }
     EXPECT_EQ(fresh.calls, expected);
-    EXPECT_EQ(fresh.command1.Enabled(), row.white >= 0);
+    EXPECT_EQ(fresh.accept_button.Enabled(), row.white >= 0);
   }
 }
 
 TEST_F(VersionCheckTest, PackageVersionComesFromTheLabel3CaptionsAsNumbers) {
   fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
-  fake.label3[1].SetCaption(" 5 ");
+  fake.version_digits[1].SetCaption(" 5 ");
   EXPECT_EQ(Check(Installed("C:\\HG", 3, 4, 9)).at(3), "Label3(1)" + kWhiteText);
   // Compared in double precision: a fraction in a caption is not rounded away.
-  fake.label3[1].SetCaption("4");
-  fake.label3[2].SetCaption("0.5");
+  fake.version_digits[1].SetCaption("4");
+  fake.version_digits[2].SetCaption("0.5");
   EXPECT_EQ(Check(Installed("C:\\HG", 3, 4, 0)).at(3), "Label3(2)" + kWhiteText);
 }
 

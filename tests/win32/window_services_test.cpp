@@ -175,9 +175,9 @@ TEST_F(WindowTest, MessageBoxesPassTheirTextAndAreOwnedByTheSetupWindowOnceItExi
 
 TEST_F(WindowTest, User32FindsTopLevelWindowsByTheirExactTitle) {
   Win32User32 user32;
-  EXPECT_EQ(user32.FindWindowA(title), reinterpret_cast<WindowHandle>(window));
-  EXPECT_EQ(user32.FindWindowA(title + " "), 0);
-  EXPECT_EQ(user32.FindWindowA("Halden Grid - no such window"), 0);
+  EXPECT_EQ(user32.FindWindowByTitle(title), reinterpret_cast<WindowHandle>(window));
+  EXPECT_EQ(user32.FindWindowByTitle(title + " "), 0);
+  EXPECT_EQ(user32.FindWindowByTitle("Halden Grid - no such window"), 0);
   const auto handle = reinterpret_cast<WindowHandle>(window);
   user32.SetWindowPos(handle, kHwndTop, 30, 40, 300, 150, SWP_NOACTIVATE);
   const WindowRect rect = user32.GetWindowRect(handle);

@@ -59,14 +59,14 @@ class Timer {
 class SetupForm {
  public:
   virtual ~SetupForm() = default;
-  virtual Label& Label1() = 0;
-  virtual Label& Label3(int index) = 0;  // 0 to 2: the package version digits
-  virtual Label& Label5() = 0;
-  virtual CommandButton& Command1() = 0;
-  virtual CommandButton& Command2() = 0;
-  virtual ProgressBar& ProgressBar1() = 0;
-  virtual Timer& Timer1() = 0;
-  virtual const Picture& Picture1() = 0;
+  virtual Label& ProgressCaption() = 0;
+  virtual Label& VersionDigit(int index) = 0;  // 0 to 2: the package version digits
+  virtual Label& StatusLine() = 0;
+  virtual CommandButton& AcceptButton() = 0;
+  virtual CommandButton& CancelButton() = 0;
+  virtual ProgressBar& Progress() = 0;
+  virtual Timer& ExitTimer() = 0;
+  virtual const Picture& CarrierPicture() = 0;
   virtual WindowHandle hWnd() const = 0;
 };
 

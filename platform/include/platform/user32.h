@@ -1,6 +1,6 @@
 #pragma once
 // The four window-system calls the guard and the placement use. Results are not
-// tested by callers, only FindWindowA's handle.
+// tested by callers, only the found window's handle.
 
 #include <cstdint>
 #include <string_view>
@@ -23,7 +23,7 @@ class User32 {
  public:
   virtual ~User32() = default;
   // A top-level window whose title is exactly `title`; 0 when there is none.
-  virtual WindowHandle FindWindowA(std::string_view title) = 0;
+  virtual WindowHandle FindWindowByTitle(std::string_view title) = 0;
   // The window's outer bounds in screen pixels.
   virtual WindowRect GetWindowRect(WindowHandle window) = 0;
   virtual void SetWindowPos(WindowHandle window, WindowHandle insert_after, std::int32_t x,
