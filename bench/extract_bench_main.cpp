@@ -218,6 +218,16 @@ int Main() {
       times->plain = std::min(times->plain, TimePlainCopy(carrier_path, plain, *run, false));
     }
   }
+  // What the upgrade run's 181,043 progress points cost alone: a Value and a pump each.
+  double points = 1e300;
+  for (int round = 0; round < kRounds; ++round) {
+    const auto start = Clock::now();
+    for (int count = 10; count <= kSegments[kUpgradeSegment].length; count += 10) {
+      window.Bar().SetValue(static_cast<float>(count / 100.0));
+      app.PumpEvents();
+    }
+    points = std::min(points, Milliseconds(Clock::now() - start));
+  }
   Verify(carrier, extracted, kInstall);
   Verify(carrier, extracted, kUpgrade);
 
@@ -225,6 +235,7 @@ int Main() {
               kCarrierLength, kRounds);
   const bool install_met = Report(kInstall, install);
   const bool upgrade_met = Report(kUpgrade, upgrade);
+  std::printf("the upgrade run's 181,043 progress points alone, Value and pump: %.2f ms\n", points);
   std::fflush(stdout);
   return install_met && upgrade_met ? 0 : 1;
 }

@@ -29,7 +29,10 @@ std::string NameOf(std::string_view path) {
 std::string Key(std::string_view path) {
   constexpr std::string_view kLongPathPrefix = "\\\\?\\";
   if (path.substr(0, kLongPathPrefix.size()) == kLongPathPrefix) path.remove_prefix(kLongPathPrefix.size());
-  std::string key = Lower(path);
+  // As Windows reads a path: repeated separators count as one, a closing one as none.
+  std::string key;
+  for (const char c : Lower(path))
+    if (c != '\\' || key.empty() || key.back() != '\\') key.push_back(c);
   while (key.size() > 3 && key.back() == '\\') key.pop_back();
   if (key == "c:\\") key = "c:";
   return key;

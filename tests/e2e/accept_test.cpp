@@ -253,18 +253,5 @@ TEST_F(AcceptTest, ASignedPackageInstallsTheFilesItCarries) {
   }
 }
 
-TEST_F(AcceptTest, CancelInUpgradeModeWritesNothing) {
-  const ProductFolder folder;
-  WriteWholeFile(folder.ProgramPath(), PayloadBytes(0));
-  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
-  HWND window = StartToWindow();
-  ASSERT_NE(window, nullptr);
-  Click(ControlOf(window, "Command2").window);
-  EXPECT_EQ(setup_.WaitForExit(10s), 4u);
-  EXPECT_FALSE(WorkFolderExists());
-  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(0));
-  EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{folder.Path(), L"3", L"3", L"9"}));
-}
-
 }  // namespace
 }  // namespace hdgr::e2e

@@ -242,28 +242,5 @@ TEST_F(SetupWindowTest, TabMovesThroughAcceptCancelAndTermsAfterPicture1) {
   EXPECT_EQ(Control("Text1").caption, win32::Wide(kTermsText)) << "Tab typed into the terms";
 }
 
-TEST_F(SetupWindowTest, EnterPressesTheFocusedButtonOnly) {
-  PressKeys(window_, "Tab");
-  PressKeys(window_, "Tab");
-  ASSERT_EQ(FocusedControl(window_), Control("Command2").window);
-  PressKeys(window_, "Enter");
-  EXPECT_EQ(ExitCode(10s), 4u) << "cancel ends the program, cancelled by the user";
-  EXPECT_FALSE(WorkFolderExists());
-}
-
-TEST_F(SetupWindowTest, ClickingCancelEndsWithNothingWritten) {
-  Click(Control("Command2").window);
-  EXPECT_EQ(ExitCode(10s), 4u);
-  EXPECT_FALSE(WorkFolderExists());
-  EXPECT_FALSE(ProductSettingsExist());
-}
-
-TEST_F(SetupWindowTest, ClosingTheWindowBeforeAcceptIsCancel) {
-  PressKeys(window_, "Alt+F4");
-  EXPECT_EQ(ExitCode(10s), 4u);
-  EXPECT_FALSE(WorkFolderExists());
-  EXPECT_FALSE(ProductSettingsExist());
-}
-
 }  // namespace
 }  // namespace hdgr::e2e

@@ -413,6 +413,20 @@ TEST_F(HandlersTest, UpgradeRunReplacesTheProgramWholeThenReportsAndEnds) {
   EXPECT_FALSE(Called("RemoveFile(" + kProgram + ")"));
 }
 
+// Staging runs before the choice of run: an upgrade also clears an earlier install run's
+// setup files out of the work folder, and leaves everything else there alone.
+TEST_F(HandlersTest, UpgradeRunRemovesAnEarlierInstallRunsSetupFiles) {
+  ArrangeUpgrade();
+  fake.folders.insert(Lower(kWorkFolder));
+  for (int segment = 0; segment < kInstallSegmentCount; ++segment) fake.PutFile(SetupFile(segment), {1, 2, 3});
+  fake.PutFile(kWork + "\\notes.txt", {4});
+  EXPECT_TRUE(Accept());
+  for (int segment = 0; segment < kInstallSegmentCount; ++segment)
+    EXPECT_EQ(fake.File(SetupFile(segment)), nullptr) << segment;
+  EXPECT_NE(fake.File(kWork + "\\notes.txt"), nullptr);
+  EXPECT_TRUE(*Content(kProgram) == SharedPackage().files[kUpgradeSegment]);
+}
+
 TEST_F(HandlersTest, UpgradeRunCreatesAMissingProgram) {
   ArrangeUpgrade(/*program_present=*/false);
   EXPECT_TRUE(Accept());

@@ -43,7 +43,7 @@ TEST_F(VersionCheckTest, ProgramFileMissingShowsTheSettingsMessageFirst) {
   fake.files["c:\\hidden\\haldengrid.exe"].hidden = true;  // find entry with mask 0 skips it
   fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
   // The path goes to find entry exactly as stored plus the suffix: blanks, separators and all.
-  for (const std::string folder : {"C:\\Gone", "C:\\HG\\", "C:\\Hidden"}) {
+  for (const std::string folder : {"C:\\Gone", "C:\\Hidden"}) {
     SCOPED_TRACE("folder \"" + folder + "\"");
     EXPECT_EQ(Check(Installed(folder, 3, 3, 9)),
               (Calls{"FindEntry(" + folder + "\\HaldenGrid.exe,0)", kSettingsFound,
@@ -63,6 +63,15 @@ TEST_F(VersionCheckTest, AFolderThatIsNotAFullPathIsNoInstalledCopy) {
     EXPECT_EQ(fake.accept_button.Caption(), "Accept terms of install");
     EXPECT_TRUE(fake.accept_button.Enabled());
   }
+}
+
+// A closing separator gives two before the program's name, which the system reads as one.
+TEST_F(VersionCheckTest, AFolderStoredWithAClosingSeparatorIsFound) {
+  fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
+  const Calls calls = Check(Installed("C:\\HG\\", 3, 3, 9));
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[0], "FindEntry(C:\\HG\\\\HaldenGrid.exe,0)");
+  EXPECT_EQ(calls[1], "Label5.Caption=Your version: 3.3.9");
 }
 
 TEST_F(VersionCheckTest, LongPathAndShareFormsAreLookedUpAsTheyAre) {

@@ -51,6 +51,8 @@ TEST_F(FileSystemTest, FindEntryTakesNoWildcards) {
               ErrorNumber::kBadFileNameOrNumber)
         << pattern;
   }
+  // A folder stored with a closing separator gives two before the name: the system reads one.
+  EXPECT_EQ(app.FindEntry(Folder() + "\\\\plain.txt", kFindFiles), "plain.txt");
   // The long-path prefix's '?' is a path form, not a pattern.
   EXPECT_EQ(app.FindEntry("\\\\?\\" + Path("plain.txt"), kFindFiles), "plain.txt");
 }

@@ -97,22 +97,6 @@ TEST_F(WindowTest, ThePumpRunsAtTheDisplaysPaceAndShowsTheLastValue) {
   EXPECT_GT(Shown(), Win32ProgressBar::kPositions / 10000 * 9999);
 }
 
-TEST_F(WindowTest, PumpingAtEveryProgressPointCostsLittle) {
-  Win32ProgressBar bar(bar_window);
-  app.SetPendingDisplay(&bar);
-  bar.SetMax(18'104.32f);
-  const auto start = std::chrono::steady_clock::now();
-  for (int count = 10; count <= 1'810'430; count += 10) {
-    bar.SetValue(static_cast<float>(count / 100.0));
-    app.PumpEvents();
-  }
-  const auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::seconds(3)) << "181,043 progress points";
-  app.CloseAllFiles();
-  PumpAllMessages();
-  EXPECT_EQ(Shown(), Win32ProgressBar::PositionOf(18'104.3f, 18'104.32f));
-}
-
 TEST(ProgressBarPosition, IsValueOverMaxOfTheRangeWithinItsEnds) {
   constexpr int kAll = Win32ProgressBar::kPositions;
   EXPECT_EQ(Win32ProgressBar::PositionOf(0, 28'277.73f), 0);
