@@ -55,7 +55,8 @@ class Timer {
   virtual void SetEnabled(bool enabled) = 0;
 };
 
-// frmhdGR_setup's controls that the handlers reach, by their design names.
+// The setup window's controls that the handlers reach, by their roles; the window's design
+// table keeps the designer's names (Label5, Command1, ...), see docs/architecture.md.
 class SetupForm {
  public:
   virtual ~SetupForm() = default;
