@@ -31,16 +31,22 @@ TEST(StartProgram, AProgramThatIsNotThereGivesZero) {
   EXPECT_EQ(app.StartProgram(ProgramFolder() + "NoSuchSetup.exe", kShowNormalFocus), 0u);
 }
 
-// The fixture carries version 3.4.7 and reports what its services read as its exit code.
-TEST(OwnVersion, ComesFromTheFixedVersionInformation) {
-  std::wstring command = L"\"" + Wide(FixturePath()) + L"\" version";
+// The fixture started with `argument`; an empty handle when it did not start.
+ProcessHandle StartFixture(const wchar_t* argument) {
+  std::wstring command = L"\"" + Wide(FixturePath()) + L"\" " + argument;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &started));
-  const ProcessHandle process(started.hProcess);
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    return ProcessHandle();
   const ProcessHandle thread(started.hThread);
+  return ProcessHandle(started.hProcess);
+}
+
+// The fixture carries version 3.4.7 and reports what its services read as its exit code.
+TEST(OwnVersion, ComesFromTheFixedVersionInformation) {
+  const ProcessHandle process = StartFixture(L"version");
+  ASSERT_TRUE(process);
   ASSERT_EQ(WaitForSingleObject(process.Get(), 10'000), WAIT_OBJECT_0);
   DWORD exit_code = 0;
   GetExitCodeProcess(process.Get(), &exit_code);
@@ -81,14 +87,8 @@ TEST(Win32Error, KeepsTheClassicNumbersAndNamesTheObject) {
 
 // The event boundary's end: the error box, then exit code 1 once the user presses OK.
 TEST(RunTimeErrorBox, ShowsTheErrorAndEndsWithExitCodeOne) {
-  std::wstring command = L"\"" + Wide(FixturePath()) + L"\" error";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION started{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &started));
-  const ProcessHandle process(started.hProcess);
-  const ProcessHandle thread(started.hThread);
+  const ProcessHandle process = StartFixture(L"error");
+  ASSERT_TRUE(process);
 
   HWND box = nullptr;
   const std::wstring title = Wide(kErrorTitle);
