@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/e2e_fixture.h"
@@ -14,13 +15,12 @@ constexpr auto kTimeout = 60s;
 constexpr wchar_t kFormClass[] = L"HdgrForm";
 
 void StoreSetting(const wchar_t* name, const std::wstring& value) {
-  HKEY key = nullptr;
+  win32::RegistryKey key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\HaldenGrid\\applicationSettings", 0, nullptr, 0,
-                            KEY_WRITE, nullptr, &key, nullptr),
+                            KEY_WRITE, nullptr, key.Receive(), nullptr),
             ERROR_SUCCESS);
-  RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
 }
 
 class StartUpMessageTest : public ::testing::Test {
