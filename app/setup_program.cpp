@@ -14,6 +14,7 @@
 #include "platform/run_time_error.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/single_instance.h"
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_user32.h"
@@ -93,10 +94,9 @@ class SetupProgram {
 
 std::vector<std::string> CommandLineArguments() {
   int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  const win32::LocalMemory<LPWSTR*> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
   std::vector<std::string> utf8;
-  for (int i = 1; arguments != nullptr && i < count; ++i) utf8.push_back(win32::Utf8(arguments[i]));
-  LocalFree(arguments);
+  for (int i = 1; arguments && i < count; ++i) utf8.push_back(win32::Utf8(arguments.Get()[i]));
   return utf8;
 }
 

@@ -31,19 +31,17 @@ BenchWindow::BenchWindow() {
   win32::LoadCommonControls();
   if (RegisterOnce() == 0) throw std::runtime_error("RegisterClassW failed");
   // The setup window's size at 96 dpi.
-  window_ = CreateWindowExW(0, kClassName, L"Halden Grid - Setup (benchmark)",
-                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 516, 319, nullptr,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed");
+  window_.Reset(CreateWindowExW(0, kClassName, L"Halden Grid - Setup (benchmark)",
+                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 516, 319, nullptr,
+                                nullptr, GetModuleHandleW(nullptr), nullptr));
+  if (!window_) throw std::runtime_error("CreateWindowExW failed");
   // Where, how large and in which style the setup window has its bar.
   HWND bar = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | PBS_SMOOTH, 146,
-                             247, 317, 17, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                             247, 317, 17, window_.Get(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (bar == nullptr) throw std::runtime_error("progress bar not created");
   bar_ = std::make_unique<win32::Win32ProgressBar>(bar);
-  ShowWindow(window_, SW_SHOWNORMAL);
-  UpdateWindow(window_);
+  ShowWindow(window_.Get(), SW_SHOWNORMAL);
+  UpdateWindow(window_.Get());
 }
-
-BenchWindow::~BenchWindow() { DestroyWindow(window_); }
 
 }  // namespace hdgr::bench

@@ -6,22 +6,20 @@
 #include <memory>
 
 #include "platform/win32/win32_progress_bar.h"
+#include "platform/win32/window/gdi_handles.h"
 
 namespace hdgr::bench {
 
 class BenchWindow {
  public:
   BenchWindow();
-  BenchWindow(const BenchWindow&) = delete;
-  BenchWindow& operator=(const BenchWindow&) = delete;
-  ~BenchWindow();
 
-  HWND Handle() const { return window_; }
+  HWND Handle() const { return window_.Get(); }
   win32::Win32ProgressBar& Bar() { return *bar_; }
 
  private:
-  HWND window_ = nullptr;
   std::unique_ptr<win32::Win32ProgressBar> bar_;
+  win32::OwnedWindow window_;  // destroyed first, its bar with it
 };
 
 }  // namespace hdgr::bench

@@ -27,10 +27,9 @@ build() {
   git clone --quiet --no-checkout "$HDGR_ROOT" "$folder/src"
   git -C "$folder/src" checkout --quiet --detach "$commit"
   local native=$folder/src/build/native win64=$folder/src/build/win64
-  cmake -S "$folder/src" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$native" -j "$HDGR_JOBS" --target hdgr-pack hdgr-icon >/dev/null
-  cmake -S "$folder/src" -B "$win64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$folder/src/cmake/mingw-w64-x86_64.cmake" \
+  cmake -S "$folder/src" --preset native -B "$native" >/dev/null
+  cmake --build "$native" -j "$HDGR_JOBS" --target hdgr-pack hdgr-icon hdgr-pe >/dev/null
+  cmake -S "$folder/src" --preset win64 -B "$win64" \
     -DHDGR_HOST_TOOLS_DIR="$native/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" >/dev/null
   cmake --build "$win64" -j "$HDGR_JOBS" --target hdgr_setup >/dev/null
 }

@@ -30,13 +30,13 @@ hdgr_install_dependencies() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing
 }
 
+# The presets of CMakePresets.json, in the folders HDGR_BUILD names.
 hdgr_build() {
   echo "== Native build ($HDGR_NATIVE)"
-  cmake -S "$HDGR_ROOT" -B "$HDGR_NATIVE" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S "$HDGR_ROOT" --preset native -B "$HDGR_NATIVE" >/dev/null
   cmake --build "$HDGR_NATIVE" -j "$HDGR_JOBS"
   echo "== Windows x86-64 build ($HDGR_WIN64)"
-  cmake -S "$HDGR_ROOT" -B "$HDGR_WIN64" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$HDGR_ROOT/cmake/mingw-w64-x86_64.cmake" \
+  cmake -S "$HDGR_ROOT" --preset win64 -B "$HDGR_WIN64" \
     -DHDGR_HOST_TOOLS_DIR="$HDGR_NATIVE/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" >/dev/null
   cmake --build "$HDGR_WIN64" -j "$HDGR_JOBS"
 }

@@ -28,28 +28,21 @@ std::wstring CurrentUserSid() {
   std::vector<std::uint8_t> buffer(size);
   if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
     throw Win32Error(GetLastError(), "The current user");
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text))
+  LocalMemory<wchar_t*> text;
+  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text.Receive()))
     throw Win32Error(GetLastError(), "The current user");
-  std::wstring sid(text);
-  LocalFree(text);
-  return sid;
+  return text.Get();
 }
 
 bool OwnedByUserOrAdministrators(HANDLE folder, const std::wstring& path) {
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PSID owner = nullptr;  // inside the descriptor
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
   const DWORD code = GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                                     nullptr, &descriptor);
+                                     nullptr, descriptor.Receive());
   if (code != ERROR_SUCCESS) throw Win32Error(code, "The owner of " + Utf8(path));
-  bool ours = IsWellKnownSid(owner, WinBuiltinAdministratorsSid) != FALSE;
-  wchar_t* text = nullptr;
-  if (!ours && ConvertSidToStringSidW(owner, &text)) {
-    ours = CurrentUserSid() == text;
-    LocalFree(text);
-  }
-  LocalFree(descriptor);
-  return ours;
+  if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) return true;
+  LocalMemory<wchar_t*> text;
+  return ConvertSidToStringSidW(owner, text.Receive()) && CurrentUserSid() == text.Get();
 }
 
 }  // namespace
@@ -95,14 +88,12 @@ FileHandle MakePrivateFolder(const std::wstring& path) {
   // change; inherited (OICI) by everything made inside.
   const std::wstring sddl =
       L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + CurrentUserSid() + L")";
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.Receive(),
+                                                            nullptr))
     throw Win32Error(GetLastError(), "The access list for " + Utf8(path));
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-  const BOOL made = CreateDirectoryW(path.c_str(), &attributes);
-  const DWORD code = GetLastError();
-  LocalFree(descriptor);
-  if (!made) throw FileError(code, path);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
+  if (!CreateDirectoryW(path.c_str(), &attributes)) throw FileError(GetLastError(), path);
   return HoldOwnFolder(path);
 }
 

@@ -67,11 +67,21 @@ struct ProcessHandleTraits {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle handle) { CloseHandle(handle); }
 };
+template <typename Pointer>
+struct LocalMemoryTraits {
+  using Handle = Pointer;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { LocalFree(handle); }
+};
 
 using FileHandle = UniqueHandle<FileHandleTraits>;        // CreateFileW
 using FindHandle = UniqueHandle<FindHandleTraits>;        // FindFirstFileW
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;      // RegOpenKeyExW, RegCreateKeyExW
 using ProcessHandle = UniqueHandle<ProcessHandleTraits>;  // ShellExecuteExW, OpenProcess
+// What the system allocated for the caller, typed as the call hands it out
+// (ConvertSidToStringSidW, GetNamedSecurityInfoW, FormatMessageW, CommandLineToArgvW).
+template <typename Pointer>
+using LocalMemory = UniqueHandle<LocalMemoryTraits<Pointer>>;
 
 // The screen's device context, released to the desktop window it came from.
 class ScreenDc {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 
 namespace hdgr::win32 {
@@ -39,12 +40,12 @@ ErrorNumber ErrorNumberOf(Win32Code code) {
 
 namespace {
 std::string SystemText(Win32Code code) {
-  wchar_t* buffer = nullptr;
+  LocalMemory<wchar_t*> buffer;
+  // With ALLOCATE_BUFFER the buffer argument is where the system stores its allocation.
   const DWORD length = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::wstring text(buffer != nullptr ? buffer : L"", length);
-  LocalFree(buffer);
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
+  std::wstring text(buffer ? buffer.Get() : L"", length);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
     text.pop_back();
   return Utf8(text);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/win32/unique_handle.h"
 #include "setup_window/design.h"
 #include "tests/e2e/driver/e2e_demo_installer.h"
 #include "tests/wine/wine_host.h"
@@ -40,10 +41,8 @@ void ResetProductState() {
 }
 
 bool ProductSettingsExist() {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\HaldenGrid", 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  win32::RegistryKey key;
+  return RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\HaldenGrid", 0, KEY_READ, key.Receive()) == ERROR_SUCCESS;
 }
 
 bool WorkFolderExists() { return GetFileAttributesW(kWorkFolder) != INVALID_FILE_ATTRIBUTES; }

@@ -29,7 +29,9 @@ class FailureTest : public ProgramRunTest {
   HWND StartUpgrade(const ProductFolder& folder) {
     StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
     HWND window = StartToWindow();
-    if (window != nullptr) EXPECT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of upgrade");
+    if (window != nullptr) {
+      EXPECT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of upgrade");
+    }
     return window;
   }
   // Accepts, expects the run-time error `number` naming `names`, presses OK: exit code 1.

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "tests/e2e/driver/e2e_windows.h"
 #include "tests/e2e/e2e_fixture.h"
@@ -21,20 +22,6 @@ constexpr wchar_t kSettingsKey[] = L"Software\\HaldenGrid\\applicationSettings";
 // A blank and a letter outside ASCII: the stored folder travels as wide text.
 constexpr wchar_t kProductFolder[] = L"c:\\hdgr e2e product \u00e9";
 
-class Key {
- public:
-  explicit Key(HKEY key) : key_(key) {}
-  Key(const Key&) = delete;
-  Key& operator=(const Key&) = delete;
-  ~Key() {
-    if (key_ != nullptr) RegCloseKey(key_);
-  }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_;
-};
-
 std::vector<std::string> SplitList(const std::string& list) {
   std::vector<std::string> items;
   std::stringstream in(list);
@@ -45,20 +32,18 @@ std::vector<std::string> SplitList(const std::string& list) {
 }  // namespace
 
 void StoreSetting(const wchar_t* name, const std::wstring& value) {
-  HKEY created = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr) !=
+  win32::RegistryKey key;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, key.Receive(), nullptr) !=
       ERROR_SUCCESS)
     throw std::runtime_error("cannot create the settings key");
-  const Key key(created);
   if (RegSetValueExW(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
     throw std::runtime_error("cannot store a setting");
 }
 
 std::optional<std::wstring> ReadSetting(const wchar_t* name) {
-  HKEY opened = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
-  const Key key(opened);
+  win32::RegistryKey key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, key.Receive()) != ERROR_SUCCESS) return std::nullopt;
   std::array<wchar_t, 1024> value{};
   DWORD size = sizeof value - sizeof(wchar_t);
   DWORD type = 0;

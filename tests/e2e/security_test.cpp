@@ -196,7 +196,9 @@ TEST_F(SecurityTest, LinksInTheWorkFolderAreNeverFollowed) {
     ASSERT_TRUE(CreateDirectoryW(victim.c_str(), nullptr));
     WriteWholeFile(victim + L"\\Setup.exe", precious);
     WriteWholeFile(victim + L"\\Setup.LST", precious);
-    if (!c.refused) ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
+    if (!c.refused) {
+      ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
+    }
     ASSERT_TRUE(wine_host::MakeSymbolicLink(c.link, c.target));
     ASSERT_TRUE(Exists(c.link)) << "no symbolic link made";
 
@@ -270,7 +272,9 @@ TEST_F(SecurityTest, NoDllPlantedBesideThePackageRunsInIt) {
     // that breaks Wine's own DLLs (those that go alone) may keep the window from showing.
     const bool goes_alone = planted.size() == 1;
     if (HWND window = WaitForWindow(kSetupTitle, goes_alone ? 8s : 20s, setup_.Id(), kSetupFormClass)) {
-      if (!goes_alone) EXPECT_TRUE(AcceptAndWaitForTheInstaller(window));
+      if (!goes_alone) {
+        EXPECT_TRUE(AcceptAndWaitForTheInstaller(window));
+      }
       setup_.WaitForExit(10s);
     }
     setup_.Kill();

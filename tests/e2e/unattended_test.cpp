@@ -179,7 +179,9 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
       const auto box = WaitForMessageBox(L"Halden Grid - Setup", kTimeout, setup_.Id());
       ASSERT_TRUE(box.has_value()) << "no box";
       EXPECT_EQ(box->text.rfind(c.box_starts, 0), 0u) << win32::Utf8(box->text);
-      if (c.code == 0) EXPECT_NE(box->text.find(L"87 bad command line"), std::wstring::npos);
+      if (c.code == 0) {
+        EXPECT_NE(box->text.find(L"87 bad command line"), std::wstring::npos);
+      }
       PressOk(box->window);
     }
     EXPECT_EQ(setup_.WaitForExit(kTimeout), c.code);

@@ -77,6 +77,11 @@ ok build --out carrier.bmp "${inputs[@]}" --digests-source digests.cpp
 [ "$(stat -c %i digests.cpp)" = "$inode" ] || fail "an unchanged digests source was rewritten"
 only_files carrier.bmp digests.cpp
 
+# The build learns the table from this listing: exactly these lines, nothing else.
+ok segments
+expected=$(for i in 0 1 2 3; do echo "${names[$i]} ${lengths[$i]}"; done)
+[ "$(cat out.txt)" = "$expected" ] || fail "segments lists: $(cat out.txt)"
+
 # --- Refusals: old outputs stay as they were, no new file appears ---
 cp carrier.bmp old.bmp
 echo old >digests.cpp
@@ -107,6 +112,7 @@ refused "noise.bmp" "not a bitmap" -- check noise.bmp
 refused "noise.bmp" "not a bitmap" -- unpack noise.bmp refused-dir
 refused "absent.bmp" "no such file" -- check absent.bmp
 refused "takes one carrier" -- check old.bmp extra
+refused "takes no arguments" -- segments extra
 [ -e refused-dir ] && fail "a refused unpack made its folder"
 # A folder in the way of one output: the files before it are written whole and
 # reported, none partly, and nothing after it.

@@ -221,7 +221,9 @@ TEST_F(ExtractSegmentTest, BlockBoundariesChangeNeitherBytesNorPoints) {
       ASSERT_GE(bar.written_at_point[i], counter) << "point " << i;
       ASSERT_LT(bar.written_at_point[i] - counter, kBlock) << "point " << i;
     }
-    if (by_total) EXPECT_EQ(total, after);
+    if (by_total) {
+      EXPECT_EQ(total, after);
+    }
     ExpectPumpAfterEachValue();
   }
 }

@@ -13,17 +13,14 @@ namespace hdgr::win32::testing {
 namespace {
 
 std::wstring SidText(PSID sid) {
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(sid, &text)) return L"?";
-  std::wstring result(text);
-  LocalFree(text);
-  return result;
+  LocalMemory<wchar_t*> text;
+  if (!ConvertSidToStringSidW(sid, text.Receive())) return L"?";
+  return text.Get();
 }
 
 std::wstring CurrentUser() {
-  HANDLE raw = nullptr;
-  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw);
-  const ProcessHandle token(raw);
+  ProcessHandle token;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive());
   std::vector<std::uint8_t> buffer(256);
   DWORD size = 0;
   GetTokenInformation(token.Get(), TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size);
@@ -32,18 +29,17 @@ std::wstring CurrentUser() {
 
 // Whom the folder's access list lets in, as the system reads it back.
 std::vector<std::wstring> Trustees(const std::string& path) {
-  PACL dacl = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PACL dacl = nullptr;  // inside the descriptor
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
   std::vector<std::wstring> trustees;
   if (GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                            nullptr, &descriptor) != ERROR_SUCCESS)
+                            nullptr, descriptor.Receive()) != ERROR_SUCCESS)
     return trustees;
   for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
     void* ace = nullptr;
     if (GetAce(dacl, i, &ace) && static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE)
       trustees.push_back(SidText(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart));
   }
-  LocalFree(descriptor);
   return trustees;
 }
 

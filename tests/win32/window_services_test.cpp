@@ -12,6 +12,7 @@
 #include "platform/win32/win32_progress_bar.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_user32.h"
+#include "platform/win32/window/gdi_handles.h"
 #include "win32_test_support.h"
 
 namespace hdgr::win32::testing {
@@ -23,8 +24,9 @@ class WindowTest : public TempFolderTest {
   void SetUp() override {
     TempFolderTest::SetUp();
     LoadCommonControls();
-    window = CreateWindowExW(0, L"STATIC", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
-                             10, 400, 200, nullptr, nullptr, nullptr, nullptr);
+    owned_window_.Reset(CreateWindowExW(0, L"STATIC", Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                        10, 400, 200, nullptr, nullptr, nullptr, nullptr));
+    window = owned_window_.Get();
     ASSERT_NE(window, nullptr);
     bar_window = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 10, 10, 300, 20,
                                  window, nullptr, nullptr, nullptr);
@@ -33,7 +35,7 @@ class WindowTest : public TempFolderTest {
   void TearDown() override {
     app.SetPendingDisplay(nullptr);  // the tests' bars are gone by now
     app.CloseAllFiles();
-    DestroyWindow(window);
+    owned_window_.Reset();
     TempFolderTest::TearDown();
   }
 
@@ -44,6 +46,7 @@ class WindowTest : public TempFolderTest {
   }
 
   const std::string title = "Halden Grid – Prüf Ωindow " + std::to_string(GetCurrentProcessId());
+  OwnedWindow owned_window_;
   HWND window = nullptr;
   HWND bar_window = nullptr;
   Win32Services app;

@@ -32,10 +32,8 @@ bool RunHostProgram(const wchar_t* program, std::wstring command_line, Done done
 
 bool EntryExists(const std::wstring& path) {
   WIN32_FIND_DATAW found{};
-  const HANDLE find = FindFirstFileW(path.c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  FindClose(find);
-  return true;
+  const win32::FindHandle find(FindFirstFileW(path.c_str(), &found));
+  return find.Valid();
 }
 
 std::wstring Quoted(const std::string& unix_path) {
@@ -47,10 +45,10 @@ std::wstring Quoted(const std::string& unix_path) {
 }
 
 bool OwnedByCurrentUser(const std::wstring& path) {
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PSID owner = nullptr;  // inside the descriptor
+  win32::LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
   if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                            nullptr, &descriptor) != ERROR_SUCCESS)
+                            nullptr, descriptor.Receive()) != ERROR_SUCCESS)
     return false;
   win32::ProcessHandle token;
   bool ours = false;
@@ -59,7 +57,6 @@ bool OwnedByCurrentUser(const std::wstring& path) {
   if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()) &&
       GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size))
     ours = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) != FALSE;
-  LocalFree(descriptor);
   return ours;
 }
 

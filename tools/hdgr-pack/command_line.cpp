@@ -84,6 +84,8 @@ const char kUsage[] =
     "      Pads a program to the length of the packed file NAME (Setup.exe or HaldenGrid.exe).\n"
     "  hdgr-pack make-demo NAME FILE\n"
     "      Writes the demo payload's HaldenGrid.CAB or Setup.LST.\n"
+    "  hdgr-pack segments\n"
+    "      Lists the packed files in table order, one 'NAME LENGTH' line each (the build reads it).\n"
     "Any problem is reported on one line and exits with code 2.\n";
 
 Command ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -104,6 +106,10 @@ Command ParseCommandLine(const std::vector<std::string>& arguments) {
   if (command == "make-demo") {
     RequireCount(command, words, 2, "a file name (HaldenGrid.CAB or Setup.LST) and the file to write");
     return MakeDemoCommand{SegmentIndexOf(words.positional[0]), words.positional[1]};
+  }
+  if (command == "segments") {
+    RequireCount(command, words, 0, "no arguments");
+    return SegmentsCommand{};
   }
   Refuse("unknown command '" + command + "'");
 }

@@ -27,8 +27,10 @@ struct MakeDemoCommand {
   int segment;
   std::filesystem::path file;
 };
+struct SegmentsCommand {};
 
-using Command = std::variant<HelpCommand, BuildRequest, CheckCommand, UnpackCommand, PadCommand, MakeDemoCommand>;
+using Command = std::variant<HelpCommand, BuildRequest, CheckCommand, UnpackCommand, PadCommand, MakeDemoCommand,
+                             SegmentsCommand>;
 
 // `arguments` without the program's name. Throws PackError for a bad command line.
 Command ParseCommandLine(const std::vector<std::string>& arguments);

@@ -96,4 +96,8 @@ void MakeDemoFile(int segment, const fs::path& file) {
   WriteFileAtomically(file, GeneratedDemoFile(segment));
 }
 
+void ListSegments(std::ostream& out) {
+  for (const Segment& segment : kSegments) out << segment.file_name << " " << segment.length << "\n";
+}
+
 }  // namespace hdgr

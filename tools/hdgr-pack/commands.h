@@ -27,4 +27,7 @@ void UnpackCarrier(const std::filesystem::path& carrier, const std::filesystem::
 void PadProgram(int segment, const std::filesystem::path& program, const std::filesystem::path& padded);
 void MakeDemoFile(int segment, const std::filesystem::path& file);
 
+// The segment table for the build: "NAME LENGTH" per line, in table order.
+void ListSegments(std::ostream& out);
+
 }  // namespace hdgr

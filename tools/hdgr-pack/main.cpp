@@ -1,5 +1,5 @@
-// hdgr-pack: builds, checks and unpacks carrier bitmaps. Exit code 0 on success, 2 with
-// one line on stderr for any problem.
+// hdgr-pack: builds, checks and unpacks carrier bitmaps; lists the segment table for the build. Exit
+// code 0 on success, 2 with one line on stderr for any problem.
 
 #include <exception>
 #include <iostream>
@@ -21,6 +21,7 @@ struct Runner {
   void operator()(const hdgr::UnpackCommand& c) const { hdgr::UnpackCarrier(c.carrier, c.folder, std::cout); }
   void operator()(const hdgr::PadCommand& c) const { hdgr::PadProgram(c.segment, c.program, c.padded); }
   void operator()(const hdgr::MakeDemoCommand& c) const { hdgr::MakeDemoFile(c.segment, c.file); }
+  void operator()(const hdgr::SegmentsCommand&) const { hdgr::ListSegments(std::cout); }
 };
 
 }  // namespace

@@ -5,36 +5,31 @@
 
 namespace hdgr::e2e {
 
-Process::Process(Process&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+// A moved-from process has no id either.
+Process::Process(Process&& other) noexcept : handle_(std::move(other.handle_)), id_(std::exchange(other.id_, 0)) {}
 
 Process& Process::operator=(Process&& other) noexcept {
   if (this != &other) {
-    if (handle_ != nullptr) CloseHandle(handle_);
-    handle_ = std::exchange(other.handle_, nullptr);
+    handle_ = std::move(other.handle_);
     id_ = std::exchange(other.id_, 0);
   }
   return *this;
 }
 
-Process::~Process() {
-  if (handle_ != nullptr) CloseHandle(handle_);
-}
-
-bool Process::Running() const { return handle_ != nullptr && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
+bool Process::Running() const { return handle_ && WaitForSingleObject(handle_.Get(), 0) == WAIT_TIMEOUT; }
 
 std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds timeout) const {
-  if (handle_ == nullptr) return std::nullopt;
-  if (WaitForSingleObject(handle_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return std::nullopt;
+  if (!handle_) return std::nullopt;
+  if (WaitForSingleObject(handle_.Get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;
-  GetExitCodeProcess(handle_, &code);
+  GetExitCodeProcess(handle_.Get(), &code);
   return code;
 }
 
 void Process::Kill() {
   if (!Running()) return;
-  TerminateProcess(handle_, 99);
-  WaitForSingleObject(handle_, 10'000);
+  TerminateProcess(handle_.Get(), 99);
+  WaitForSingleObject(handle_.Get(), 10'000);
 }
 
 Process Start(const std::wstring& path, const std::wstring& arguments, const std::wstring& current_folder) {
@@ -49,14 +44,15 @@ Process Start(const std::wstring& path, const std::wstring& arguments, const std
   if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &started))
     throw std::runtime_error("cannot start program, error " + std::to_string(GetLastError()));
-  CloseHandle(started.hThread);
-  return Process(started.hProcess, started.dwProcessId);
+  const win32::ProcessHandle thread(started.hThread);
+  return Process(win32::ProcessHandle(started.hProcess), started.dwProcessId);
 }
 
 Process Attach(DWORD id) {
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, id);
-  if (process == nullptr) throw std::runtime_error("no process " + std::to_string(id));
-  return Process(process, id);
+  win32::ProcessHandle process(
+      OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, id));
+  if (!process) throw std::runtime_error("no process " + std::to_string(id));
+  return Process(std::move(process), id);
 }
 
 std::wstring HostPath(const std::string& unix_path) {

@@ -6,6 +6,9 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <utility>
+
+#include "platform/win32/unique_handle.h"
 
 namespace hdgr::e2e {
 
@@ -14,12 +17,9 @@ using namespace std::chrono_literals;
 class Process {
  public:
   Process() = default;
-  Process(HANDLE process, DWORD id) : handle_(process), id_(id) {}
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
+  Process(win32::ProcessHandle process, DWORD id) : handle_(std::move(process)), id_(id) {}
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
-  ~Process();
 
   DWORD Id() const { return id_; }
   bool Running() const;
@@ -29,7 +29,7 @@ class Process {
   void Kill();
 
  private:
-  HANDLE handle_ = nullptr;
+  win32::ProcessHandle handle_;
   DWORD id_ = 0;
 };
 

@@ -7,6 +7,7 @@
                                  FOLDER it can open
      swapper                     the program it plants: leaves %TEMP%\hdgr_swapper_started.txt */
 #include <windows.h>
+#include <shellapi.h>
 #include <wchar.h>
 
 static WCHAR self[MAX_PATH];
