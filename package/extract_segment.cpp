@@ -55,7 +55,7 @@ class ProgressPoints {
 
 std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carrier_file,
                             std::int32_t start, std::int32_t length, std::string_view output_path,
-                            ProgressRule rule, std::int32_t* running_total, Sha256* digest) {
+                            ProgressRule rule, std::int32_t* running_total, Sha256Worker* digest) {
   CheckArguments(length, output_path, rule, running_total);
   const bool by_total = rule == ProgressRule::kRunningTotal;
   const int output_file = app.FreeFileNumber();

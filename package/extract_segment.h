@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "package/sha256.h"
+#include "package/sha256_worker.h"
 #include "platform/controls.h"
 
 namespace hdgr {
@@ -28,6 +28,6 @@ inline constexpr std::int32_t kExtractBlockBytes = 256'000;
 // Returns start - length.
 std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carrier_file,
                             std::int32_t start, std::int32_t length, std::string_view output_path,
-                            ProgressRule rule, std::int32_t* running_total, Sha256* digest);
+                            ProgressRule rule, std::int32_t* running_total, Sha256Worker* digest);
 
 }  // namespace hdgr

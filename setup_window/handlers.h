@@ -4,6 +4,7 @@
 
 #include "installed/installed_copy.h"
 #include "package/payload_digests.h"
+#include "package/sha256_worker.h"
 #include "platform/controls.h"
 
 namespace hdgr {
@@ -22,6 +23,7 @@ class SetupHandlers {
   Platform& platform_;
   InstalledCopy& installed_;
   const PayloadDigests& digests_;
+  Sha256Worker digest_;  // started with the window, so a click does not wait for a thread
 };
 
 }  // namespace hdgr

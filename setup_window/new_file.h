@@ -7,21 +7,25 @@
 #include <string>
 #include <string_view>
 
-#include "package/sha256.h"
+#include "package/sha256_worker.h"
 #include "platform/application_services.h"
 
 namespace hdgr {
 
 class NewFile {
  public:
-  NewFile(ApplicationServices& app, std::string_view final_path) : app_(app), final_path_(final_path) {}
+  // `digest` is the file's from here on.
+  NewFile(ApplicationServices& app, std::string_view final_path, Sha256Worker& digest)
+      : app_(app), final_path_(final_path), digest_(digest) {
+    digest_.Begin();
+  }
   ~NewFile();
   NewFile(const NewFile&) = delete;
   NewFile& operator=(const NewFile&) = delete;
 
   const std::string& FinalPath() const { return final_path_; }
   // Fed with every byte handed to the file's writes.
-  Sha256* Digest() { return &digest_; }
+  Sha256Worker* Digest() { return &digest_; }
   // Its writes done and its number closed: checks its length and digest, then puts it in
   // place. A mismatch leaves the final path as it was.
   void PutInPlace(std::int32_t length, const Sha256Digest& expected);
@@ -34,7 +38,7 @@ class NewFile {
 
   ApplicationServices& app_;
   std::string final_path_;
-  Sha256 digest_;
+  Sha256Worker& digest_;
   bool in_place_ = false;
 };
 

@@ -3,12 +3,13 @@
 
 #include "installed/installed_copy.h"
 #include "package/payload_digests.h"
+#include "package/sha256_worker.h"
 #include "platform/controls.h"
 
 namespace hdgr {
 
 // Reports completion and ends the program.
 void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy& installed,
-                       const PayloadDigests& digests);
+                       const PayloadDigests& digests, Sha256Worker& digest);
 
 }  // namespace hdgr

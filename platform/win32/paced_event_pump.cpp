@@ -18,9 +18,8 @@ void PumpAllMessages() {
   }
 }
 
-void PacedEventPump::Pump() {
+void PacedEventPump::PumpIfDue() {
   const std::uint64_t now = GetTickCount64();
-  if (now < due_ms_) return;
   // The pace counts from the last pump or the display's last show (a bar shows its Max
   // at once): a run shorter than the interval shows its bar at the end alone.
   const std::uint64_t last = display_ != nullptr ? std::max(last_ms_, display_->LastShownMs()) : last_ms_;

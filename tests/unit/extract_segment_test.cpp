@@ -116,7 +116,7 @@ TEST_F(ExtractSegmentTest, CopiesTheSegmentReversedAndReturnsTheNextStart) {
     Reset();
     const int carrier_file = OpenCarrier(carrier);
     std::int32_t total = 0;
-    Sha256 digest;
+    Sha256Worker digest;
     const std::int32_t next =
         ExtractSegment(fake, fake.progress_bar, carrier_file, 50, 7, OutputPath(0), rule, &total, &digest);
     EXPECT_EQ(next, 43);
@@ -201,7 +201,7 @@ TEST_F(ExtractSegmentTest, BlockBoundariesChangeNeitherBytesNorPoints) {
     WatchingBar bar(fake, {OutputPath(0)});
     std::int32_t total = c.total_before;
     const std::int32_t start = 3 * kBlock - 5;
-    Sha256 digest;
+    Sha256Worker digest;
     EXPECT_EQ(ExtractSegment(fake, bar, carrier_file, start, c.length, OutputPath(0), c.rule, &total, &digest),
               start - c.length);
     EXPECT_EQ(Output(0), Reversed(carrier, start, c.length));
@@ -373,7 +373,8 @@ TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumberAndLeavesNoFi
     const std::string target = "c:\\" + std::string(kSegments[kUpgradeSegment].file_name);
     fake.PutFile(target, {1, 2, 3});
     {
-      NewFile output(fake, target);
+      Sha256Worker digest;
+      NewFile output(fake, target, digest);
       try {
         EXPECT_EQ(ExtractSegment(fake, fake.progress_bar, carrier_file, start, kSegments[kUpgradeSegment].length,
                                  target, ProgressRule::kPerFile, nullptr, output.Digest()),

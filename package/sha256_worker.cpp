@@ -1,0 +1,106 @@
+#include "package/sha256_worker.h"
+
+#include <chrono>
+#include <system_error>
+#include <utility>
+
+namespace hdgr {
+
+namespace {
+
+// How long an idle worker watches for the next block before it sleeps: longer than the
+// gap between two files of a run, short enough not to matter to anybody else.
+constexpr auto kWatchBeforeSleeping = std::chrono::milliseconds(2);
+
+template <class Done>
+void SpinUntil(const Done& done) {
+  for (unsigned spins = 0; !done(); ++spins) {
+    if (spins < 64) {
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    } else {
+      std::this_thread::yield();
+    }
+  }
+}
+
+}  // namespace
+
+Sha256Worker::Sha256Worker() {
+  try {
+    thread_ = std::thread(&Sha256Worker::Work, this);
+    threaded_ = true;
+  } catch (const std::system_error&) {
+    // Without a thread of its own the caller computes the digest: slower, as sound.
+  }
+}
+
+Sha256Worker::~Sha256Worker() {
+  if (!threaded_) return;
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  woken_.notify_one();
+  thread_.join();
+}
+
+void Sha256Worker::WaitUntilIdle() const {
+  SpinUntil([this] { return !has_handed_.load() && !busy_.load(); });
+}
+
+void Sha256Worker::Begin() {
+  WaitUntilIdle();
+  digest_ = Sha256();
+}
+
+void Sha256Worker::Update(std::span<const std::uint8_t> bytes) {
+  if (!threaded_) {
+    digest_.Update(bytes);
+    return;
+  }
+  SpinUntil([this] { return !has_handed_.load(); });
+  handed_.assign(bytes.begin(), bytes.end());
+  has_handed_ = true;
+  // The worker marks itself sleeping before it last looks for a block, under the lock it
+  // sleeps with: one of the two sees the other, and a wake-up cannot be lost.
+  if (sleeping_) {
+    { const std::lock_guard lock(mutex_); }
+    woken_.notify_one();
+  }
+}
+
+Sha256Digest Sha256Worker::Finish() {
+  WaitUntilIdle();
+  return digest_.Finish();
+}
+
+bool Sha256Worker::WaitForBlock() {
+  const auto ready = [this] { return has_handed_.load() || stopping_.load(); };
+  const auto sleep_at = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
+  for (unsigned spins = 0; !ready(); ++spins) {
+    if (spins % 256 == 255 && std::chrono::steady_clock::now() >= sleep_at) {
+      std::unique_lock lock(mutex_);
+      sleeping_ = true;
+      woken_.wait(lock, ready);
+      sleeping_ = false;
+      break;
+    }
+    std::this_thread::yield();
+  }
+  return !stopping_;
+}
+
+void Sha256Worker::Work() {
+  while (WaitForBlock()) {
+    // Busy before the block is taken, so that nobody sees the worker idle in between.
+    busy_ = true;
+    std::swap(handed_, hashing_);
+    has_handed_ = false;
+    digest_.Update(hashing_);
+    busy_ = false;
+  }
+}
+
+}  // namespace hdgr
