@@ -76,24 +76,28 @@ Sha256Digest Sha256Worker::Finish() {
   return digest_.Finish();
 }
 
-bool Sha256Worker::WaitForBlock() {
+// Just after a block the worker watches for the next (far sooner than a sleeping thread
+// wakes under Wine); idle for longer, or before the first, it sleeps until one comes.
+bool Sha256Worker::WaitForBlock(bool just_hashed) {
   const auto ready = [this] { return has_handed_.load() || stopping_.load(); };
-  const auto sleep_at = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
-  for (unsigned spins = 0; !ready(); ++spins) {
-    if (spins % 256 == 255 && std::chrono::steady_clock::now() >= sleep_at) {
-      std::unique_lock lock(mutex_);
-      sleeping_ = true;
-      woken_.wait(lock, ready);
-      sleeping_ = false;
-      break;
+  if (just_hashed) {
+    const auto sleep_at = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
+    for (unsigned spins = 1; !ready(); ++spins) {
+      if (spins % 256 == 0 && std::chrono::steady_clock::now() >= sleep_at) break;
+      std::this_thread::yield();
     }
-    std::this_thread::yield();
+  }
+  if (!ready()) {
+    std::unique_lock lock(mutex_);
+    sleeping_ = true;
+    woken_.wait(lock, ready);
+    sleeping_ = false;
   }
   return !stopping_;
 }
 
 void Sha256Worker::Work() {
-  while (WaitForBlock()) {
+  for (bool just_hashed = false; WaitForBlock(just_hashed); just_hashed = true) {
     // Busy before the block is taken, so that nobody sees the worker idle in between.
     busy_ = true;
     std::swap(handed_, hashing_);

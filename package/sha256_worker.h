@@ -31,12 +31,11 @@ class Sha256Worker {
 
  private:
   void Work();
-  bool WaitForBlock();
+  bool WaitForBlock(bool just_hashed);
   void WaitUntilIdle() const;
 
   // A block is handed over and taken by flags alone: waking a sleeping thread takes
-  // milliseconds under Wine, the wait between blocks a fraction of one. Only a worker
-  // left idle for long sleeps.
+  // milliseconds under Wine, the wait between blocks a fraction of one.
   std::atomic<bool> has_handed_{false};
   std::atomic<bool> busy_{false};
   std::atomic<bool> sleeping_{false};
