@@ -53,6 +53,15 @@ void Sha256Worker::WaitUntilIdle() const {
 void Sha256Worker::Begin() {
   WaitUntilIdle();
   digest_ = Sha256();
+  // Woken now, while the caller makes the file, the worker is watching when the first
+  // block comes.
+  if (sleeping_) {
+    {
+      const std::lock_guard lock(mutex_);
+      watch_asked_ = true;
+    }
+    woken_.notify_one();
+  }
 }
 
 void Sha256Worker::Update(std::span<const std::uint8_t> bytes) {
@@ -76,24 +85,25 @@ Sha256Digest Sha256Worker::Finish() {
   return digest_.Finish();
 }
 
-// Just after a block the worker watches for the next (far sooner than a sleeping thread
-// wakes under Wine); idle for longer, or before the first, it sleeps until one comes.
-bool Sha256Worker::WaitForBlock(bool just_hashed) {
+// Just after a block, or when a file begins, the worker watches for the next block (far
+// sooner than a sleeping thread wakes under Wine); idle for longer it sleeps until one comes.
+bool Sha256Worker::WaitForBlock(bool watch) {
   const auto ready = [this] { return has_handed_.load() || stopping_.load(); };
-  if (just_hashed) {
-    const auto sleep_at = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
-    for (unsigned spins = 1; !ready(); ++spins) {
-      if (spins % 256 == 0 && std::chrono::steady_clock::now() >= sleep_at) break;
-      std::this_thread::yield();
+  for (;;) {
+    if (watch) {
+      const auto sleep_at = std::chrono::steady_clock::now() + kWatchBeforeSleeping;
+      for (unsigned spins = 1; !ready(); ++spins) {
+        if (spins % 256 == 0 && std::chrono::steady_clock::now() >= sleep_at) break;
+        std::this_thread::yield();
+      }
     }
-  }
-  if (!ready()) {
+    if (ready()) return !stopping_;
     std::unique_lock lock(mutex_);
     sleeping_ = true;
-    woken_.wait(lock, ready);
+    woken_.wait(lock, [&] { return ready() || watch_asked_; });
     sleeping_ = false;
+    watch = std::exchange(watch_asked_, false);
   }
-  return !stopping_;
 }
 
 void Sha256Worker::Work() {

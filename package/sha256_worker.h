@@ -31,7 +31,7 @@ class Sha256Worker {
 
  private:
   void Work();
-  bool WaitForBlock(bool just_hashed);
+  bool WaitForBlock(bool watch);
   void WaitUntilIdle() const;
 
   // A block is handed over and taken by flags alone: waking a sleeping thread takes
@@ -42,6 +42,7 @@ class Sha256Worker {
   std::atomic<bool> stopping_{false};
   std::mutex mutex_;
   std::condition_variable woken_;
+  bool watch_asked_ = false;            // under mutex_
   std::vector<std::uint8_t> handed_;   // the caller's until has_handed_
   std::vector<std::uint8_t> hashing_;  // the worker's
   Sha256 digest_;                      // the worker's while a block is handed or busy_
