@@ -30,14 +30,13 @@ void SpinUntil(const Done& done) {
 Sha256Worker::Sha256Worker() {
   try {
     thread_ = std::thread(&Sha256Worker::Work, this);
-    threaded_ = true;
   } catch (const std::system_error&) {
     // Without a thread of its own the caller computes the digest: slower, as sound.
   }
 }
 
 Sha256Worker::~Sha256Worker() {
-  if (!threaded_) return;
+  if (!thread_.joinable()) return;
   {
     const std::lock_guard lock(mutex_);
     stopping_ = true;
@@ -65,7 +64,7 @@ void Sha256Worker::Begin() {
 }
 
 void Sha256Worker::Update(std::span<const std::uint8_t> bytes) {
-  if (!threaded_) {
+  if (!thread_.joinable()) {
     digest_.Update(bytes);
     return;
   }

@@ -46,8 +46,7 @@ class Sha256Worker {
   std::vector<std::uint8_t> handed_;   // the caller's until has_handed_
   std::vector<std::uint8_t> hashing_;  // the worker's
   Sha256 digest_;                      // the worker's while a block is handed or busy_
-  bool threaded_ = false;
-  std::thread thread_;  // last: it starts once everything above is ready
+  std::thread thread_;  // last: it starts once everything above is ready; none when it could not
 };
 
 }  // namespace hdgr

@@ -57,11 +57,6 @@ std::wstring FolderOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
-std::wstring NameOf(const std::wstring& path) {
-  const auto slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 std::wstring FreshNameBeside(const std::wstring& path) {
   std::array<std::uint8_t, 8> random{};
   if (!RtlGenRandom(random.data(), static_cast<ULONG>(random.size()))) {

@@ -31,9 +31,8 @@ DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> bytes);
 // A second handle onto the same open file, with the same access.
 FileHandle Duplicate(HANDLE file);
 
-// The folder part of a path ("c:\a\b.txt" -> "c:\a"), and the name ("b.txt").
+// The folder part of a path ("c:\a\b.txt" -> "c:\a").
 std::wstring FolderOf(const std::wstring& path);
-std::wstring NameOf(const std::wstring& path);
 // "`path`.<16 random hex digits>.new": nobody can guess it before it exists.
 std::wstring FreshNameBeside(const std::wstring& path);
 // Creates a file where no entry exists at this moment, read, write and delete access, shared

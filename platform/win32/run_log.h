@@ -14,7 +14,6 @@ class RunLog {
   // Opens `path` to append to, creating it when missing; a log that cannot be written is
   // a run-time error naming it. Without a call to Open, the log keeps nothing.
   void Open(std::string_view path);
-  bool Kept() const { return file_.Valid(); }
   // One line, with the local time to the microsecond; line breaks in `text` become " | ".
   // A line that cannot be written is lost: the run goes on.
   void Write(std::string_view text);
