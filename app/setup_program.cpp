@@ -142,12 +142,12 @@ int RunWithServices(win32::Win32Services& services, const Switches& switches) {
 
 int RunSetupProgram() {
   const Switches switches = ParseSwitches(CommandLineArguments());
-  if (!switches.offending.empty()) {
+  if (switches.offending) {
     ShowBox(switches, HelpText(switches.offending), MB_ICONERROR);
     return kExitBadCommandLine;
   }
   if (switches.help) {
-    ShowBox(switches, HelpText(""), MB_ICONINFORMATION);
+    ShowBox(switches, HelpText(std::nullopt), MB_ICONINFORMATION);
     return kExitDone;
   }
   win32::Win32Services services;

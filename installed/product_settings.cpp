@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/log_text.h"
 #include "platform/number_text.h"
 #include "platform/run_time_error.h"
 
@@ -19,7 +20,7 @@ constexpr std::string_view kVersionDefault = "0";
 
 std::string Read(ApplicationServices& app, std::string_view key, std::string_view default_value) {
   std::string text = app.ReadSetting(kSettingsApplication, kSettingsSection, key, default_value);
-  app.Note("setting " + std::string(key) + " = \"" + text + "\"");
+  app.Note("setting " + std::string(key) + " = " + QuotedForLog(text));
   return text;
 }
 

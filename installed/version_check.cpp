@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "platform/log_text.h"
 #include "platform/number_text.h"
 #include "platform/path_text.h"
 
@@ -51,8 +52,8 @@ void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const Inst
   }
   if (!ProgramFileFound(app, installed)) {
     app.Note(IsFullPath(installed.folder)
-                 ? "mode install: " + installed.folder + std::string(kProgramFileSuffix) + " is not there"
-                 : "mode install: the stored folder \"" + installed.folder + "\" is no full path");
+                 ? "mode install: " + QuotedForLog(installed.folder + std::string(kProgramFileSuffix)) + " is not there"
+                 : "mode install: the stored folder " + QuotedForLog(installed.folder) + " is no full path");
     app.ShowMessage(kSettingsFoundMessage, MessageIcon::kInformation, kVersionMessageTitle);
     form.StatusLine().SetCaption(kReadyToInstallStatus);
     return;

@@ -23,21 +23,33 @@ void RemoveOldSetupFiles(ApplicationServices& app) {
   }
 }
 
+std::string MovedAsideMessage(const std::string& aside) {
+  return std::string(kWorkFolder) + " could be changed by other users of this computer, so the setup does not use it.\r\r" +
+         "What it held is kept in " + aside + ". The setup works in a new folder that other " +
+         "users cannot change.";
+}
+
 }  // namespace
 
 int StageCarrier(ApplicationServices& app, const Picture& carrier) {
   app.ChangeFolder(kDriveRoot);
-  // Every user may write to the drive's root: a folder found there is held only when it is
-  // ours (not a link, not someone else's), and one made there is open to us alone. A plain
+  // Every user may write to the drive's root, so a folder found there may hold what others
+  // put in it (a DLL the installer would load): only a private one of ours is used as it
+  // is. Anything else is moved aside whole, and a private one made in its place. A plain
   // file of the folder's name counts as present here, and holding it fails.
-  if (Exists(app, kWorkFolder, kFindFolders)) {
-    app.HoldFolder(kWorkFolder);
-    RemoveOldSetupFiles(app);
-  } else {
-    app.MakeFolder(kWorkFolder);
+  const bool found = Exists(app, kWorkFolder, kFindFolders);
+  const bool ours = found && app.HoldPrivateFolder(kWorkFolder);
+  if (found && !ours) {
+    const std::string aside = app.MoveFolderAside(kWorkFolder);
+    app.Note("moved aside " + std::string(kWorkFolder) + ", which others could change: its contents are in " + aside);
+    app.ShowMessage(MovedAsideMessage(aside), MessageIcon::kInformation, kWorkFolderMessageTitle);
   }
+  if (!ours) app.MakeFolder(kWorkFolder);
+  // The picture's name first: held by another program, it stops the run before an earlier
+  // run's files are gone.
   app.SavePicture(carrier, kSavedCarrierPath);
   app.Note("saved the carrier: " + std::string(kSavedCarrierPath));
+  if (ours) RemoveOldSetupFiles(app);
   const int carrier_file = app.FreeFileNumber();
   app.OpenRandomFile(kSavedCarrierPath, carrier_file);
   return carrier_file;

@@ -5,7 +5,8 @@
 
 namespace hdgr {
 
-// Prepares the work folder, removes old setup files, saves `carrier` there and opens it.
+// Prepares a private work folder (one found that others could change is moved aside, and
+// the user told where), saves `carrier` there, removes old setup files and opens the carrier.
 // Returns the carrier's file number.
 int StageCarrier(ApplicationServices& app, const Picture& carrier);
 // Deletes the saved carrier image, if present; all files must be closed.

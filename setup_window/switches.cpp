@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/log_text.h"
+
 namespace hdgr {
 
 namespace {
@@ -34,7 +36,7 @@ bool IsSwitch(std::string_view word) { return word.size() > 1 && (word[0] == '/'
 Switches ParseSwitches(std::span<const std::string> arguments) {
   Switches switches;
   const auto offend = [&](std::string_view word) {
-    if (switches.offending.empty()) switches.offending = word;
+    if (!switches.offending) switches.offending = std::string(word);
   };
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
@@ -73,13 +75,15 @@ std::string DescribeSwitches(const Switches& switches) {
   if (switches.passive) add("/passive");
   if (switches.verify) add("/verify");
   if (switches.help) add("/help");
-  if (switches.log_file) add("/log \"" + *switches.log_file + "\"");
+  if (switches.log_file) add("/log " + QuotedForLog(*switches.log_file));
   return text.empty() ? "none" : text;
 }
 
-std::string HelpText(std::string_view offending) {
-  if (offending.empty()) return std::string(kHelp);
-  return "Not a switch of this setup: " + std::string(offending) + "\r\n\r\n" + std::string(kHelp);
+std::string HelpText(const std::optional<std::string>& offending) {
+  if (!offending) return std::string(kHelp);
+  // An empty word, as a script's unset variable in quotes gives, is shown as what it was.
+  const std::string shown = offending->empty() ? "\"\"" : *offending;
+  return "Not a switch of this setup: " + shown + "\r\n\r\n" + std::string(kHelp);
 }
 
 }  // namespace hdgr

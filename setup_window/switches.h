@@ -15,8 +15,9 @@ struct Switches {
   bool verify = false;   // checks the payload against its digests and writes nothing
   bool help = false;
   std::optional<std::string> log_file;  // UTF-8 lines appended, each with its time
-  // The first word that is no switch, or a /log without a file name; empty when all is well.
-  std::string offending;
+  // The first word that is no switch (an empty one too), or a /log without a file name;
+  // none when all is well.
+  std::optional<std::string> offending;
 
   bool Unattended() const { return quiet || passive; }
 };
@@ -27,6 +28,6 @@ Switches ParseSwitches(std::span<const std::string> arguments);
 // The switches as the log records them.
 std::string DescribeSwitches(const Switches& switches);
 // What the help box says, the offending word first when there is one.
-std::string HelpText(std::string_view offending);
+std::string HelpText(const std::optional<std::string>& offending);
 
 }  // namespace hdgr

@@ -57,7 +57,7 @@ std::wstring FolderOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
-std::wstring FreshNameBeside(const std::wstring& path) {
+std::wstring FreshNameBeside(const std::wstring& path, std::wstring_view suffix) {
   std::array<std::uint8_t, 8> random{};
   if (!RtlGenRandom(random.data(), static_cast<ULONG>(random.size()))) {
     // Unguessable is the point; without the system's generator, the clock and the process
@@ -71,7 +71,7 @@ std::wstring FreshNameBeside(const std::wstring& path) {
     name += kHex[byte >> 4];
     name += kHex[byte & 15];
   }
-  return name + L".new";
+  return name + std::wstring(suffix);
 }
 
 FileHandle CreateFreshFile(const std::wstring& beside, std::wstring* created, DWORD* error) {

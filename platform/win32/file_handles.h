@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/win32/unique_handle.h"
 
@@ -33,8 +34,8 @@ FileHandle Duplicate(HANDLE file);
 
 // The folder part of a path ("c:\a\b.txt" -> "c:\a").
 std::wstring FolderOf(const std::wstring& path);
-// "`path`.<16 random hex digits>.new": nobody can guess it before it exists.
-std::wstring FreshNameBeside(const std::wstring& path);
+// "`path`.<16 random hex digits>`suffix`": nobody can guess it before it exists.
+std::wstring FreshNameBeside(const std::wstring& path, std::wstring_view suffix = L".new");
 // Creates a file where no entry exists at this moment, read, write and delete access, shared
 // for reading only, and marked for removal until it is cleared: a process that dies leaves
 // nothing behind. A name that exists already is tried again under another.

@@ -8,13 +8,14 @@
 
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
+#include "platform/win32/link_check.h"
 #include "platform/win32/wide_text.h"
 
 namespace hdgr::win32 {
 
 namespace {
 
-[[noreturn]] void Refuse(ErrorNumber number, const std::wstring& path, const char* why) {
+[[noreturn]] void Refuse(ErrorNumber number, const std::wstring& path, const std::string& why) {
   throw RunTimeError(number, Utf8(path) + " " + why);
 }
 
@@ -34,18 +35,115 @@ std::wstring CurrentUserSid() {
   return text.Get();
 }
 
-bool OwnedByUserOrAdministrators(HANDLE folder, const std::wstring& path) {
-  PSID owner = nullptr;  // inside the descriptor
+// Elevated, or an administrator where there is no elevation: a limited token holds the
+// administrators' group for denying only, and is no member.
+bool HasAdministratorRights() {
+  std::uint8_t sid[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof sid;
+  BOOL member = FALSE;
+  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+         CheckTokenMembership(nullptr, sid, &member) && member;
+}
+
+LocalMemory<PSECURITY_DESCRIPTOR> PrivateDescriptor(const std::wstring& path) {
+  const bool administrator = HasAdministratorRights();
+  const std::wstring sddl = PrivateAccessList(administrator, administrator ? std::wstring() : CurrentUserSid());
   LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-  const DWORD code = GetSecurityInfo(folder, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                                     nullptr, descriptor.Receive());
-  if (code != ERROR_SUCCESS) throw Win32Error(code, "The owner of " + Utf8(path));
-  if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) return true;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.Receive(),
+                                                            nullptr))
+    throw Win32Error(GetLastError(), "The access list for " + Utf8(path));
+  return descriptor;
+}
+
+// A folder's owner and access list as the system reads them back, as text to compare.
+std::wstring ReadBack(HANDLE folder, const std::wstring& path) {
+  constexpr SECURITY_INFORMATION kWhat = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+  const DWORD code =
+      GetSecurityInfo(folder, SE_FILE_OBJECT, kWhat, nullptr, nullptr, nullptr, nullptr, descriptor.Receive());
+  if (code != ERROR_SUCCESS) throw Win32Error(code, "The access list of " + Utf8(path));
   LocalMemory<wchar_t*> text;
-  return ConvertSidToStringSidW(owner, text.Receive()) && CurrentUserSid() == text.Get();
+  if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.Get(), SDDL_REVISION_1, kWhat, text.Receive(),
+                                                            nullptr))
+    throw Win32Error(GetLastError(), "The access list of " + Utf8(path));
+  return text.Get();
+}
+
+// What a folder made now beside `path` reads back as: a file system may keep the list as
+// given (Windows) or show one of its own making (Wine derives it from the host's
+// permissions), and only the same system's answer is the measure. The probe has a name
+// nobody can guess, and goes at once.
+std::wstring PrivateReadBackBeside(const std::wstring& path) {
+  const LocalMemory<PSECURITY_DESCRIPTOR> descriptor = PrivateDescriptor(path);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
+  const std::wstring probe = FreshNameBeside(path, L".probe");
+  if (!CreateDirectoryW(probe.c_str(), &attributes)) throw FileError(GetLastError(), probe);
+  const FileHandle made(CreateFileW(probe.c_str(), READ_CONTROL | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!made) {
+    const DWORD code = GetLastError();
+    RemoveDirectoryW(probe.c_str());
+    throw FileError(code, probe);
+  }
+  MarkForRemoval(made.Get(), true);
+  return ReadBack(made.Get(), probe);
+}
+
+// Exactly the owner and the entries a folder made now would get: anything more lets
+// someone else put a file there, and a handle opened before any repair keeps its rights.
+bool IsPrivate(HANDLE folder, const std::wstring& path) {
+  return ReadBack(folder, path) == PrivateReadBackBeside(path);
+}
+
+// A folder that is a real one of its own: no link at its name or on the way to it.
+FileHandle HoldRealFolder(const std::wstring& path) {
+  FileHandle folder = HoldAnyFolder(path, Utf8(path));
+  BY_HANDLE_FILE_INFORMATION held{};
+  if (!GetFileInformationByHandle(folder.Get(), &held)) throw FileError(GetLastError(), path);
+  // Windows opens a link itself and says so; Wine opens what it points to, but the entry's
+  // own attributes still say link, and the final path tells a link above.
+  const DWORD entry = AttributesOf(path);
+  if ((held.dwFileAttributes | entry) & FILE_ATTRIBUTE_REPARSE_POINT || !ReachedWithoutLink(folder.Get(), path))
+    Refuse(ErrorNumber::kPathFileAccessError, path, "is a link to another place, not a folder of its own");
+  if (!(held.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    Refuse(ErrorNumber::kPathFileAccessError, path, "is a file, not a folder");
+  return folder;
+}
+
+std::string CannotMove(const std::wstring& path, const std::string& why) {
+  return "could be changed by other users of this computer, and it cannot be moved aside: " + why +
+         ". Close the programs that use it, or remove " + Utf8(path) + ", then start the setup again";
+}
+
+// Windows refuses to rename a folder while a file inside is open; Wine renames it anyway,
+// and the program holding the file would keep it. Asked first, both behave alike.
+void RefuseOpenEntries(const std::wstring& path) {
+  WIN32_FIND_DATAW entry{};
+  FindHandle find(FindFirstFileW((path + L"\\*").c_str(), &entry));
+  if (!find) return;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring inside = path + L"\\" + name;
+    // Shared with nobody: any other open handle that reads, writes or removes says no.
+    const FileHandle alone(CreateFileW(inside.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!alone && GetLastError() == ERROR_SHARING_VIOLATION)
+      Refuse(ErrorNumber::kPathFileAccessError, path, CannotMove(path, Utf8(inside) + " is open in another program"));
+  } while (FindNextFileW(find.Get(), &entry));
 }
 
 }  // namespace
+
+std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& user_sid) {
+  // Protected (P): nothing comes from the drive's root, where every user may create and
+  // change; inherited (OICI) by everything made inside. The installer started from the
+  // folder runs elevated: with those rights, not even the same user's other programs may
+  // put a file in it.
+  const std::wstring entries = L"(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+  if (administrator_rights) return L"O:BAD:P" + entries;
+  return L"O:" + user_sid + L"D:P" + entries + L"(A;OICI;FA;;;" + user_sid + L")";
+}
 
 FileHandle HoldAnyFolder(const std::wstring& path, const std::string& named) {
   // No FILE_SHARE_DELETE: while this is open the folder cannot be renamed or removed. The
@@ -61,40 +159,37 @@ FileHandle HoldAnyFolder(const std::wstring& path, const std::string& named) {
   return folder;
 }
 
-FileHandle HoldOwnFolder(const std::wstring& path) {
-  FileHandle folder = HoldAnyFolder(path, Utf8(path));
-  BY_HANDLE_FILE_INFORMATION held{};
-  if (!GetFileInformationByHandle(folder.Get(), &held)) throw FileError(GetLastError(), path);
-  // Windows opens a link itself and says so; Wine opens what it points to, but the entry's
-  // own attributes still say link. Either way the held folder must be the one at the path.
-  const DWORD entry = AttributesOf(path);
-  if ((held.dwFileAttributes | entry) & FILE_ATTRIBUTE_REPARSE_POINT)
-    Refuse(ErrorNumber::kPathFileAccessError, path, "is a link to another place, not a folder of its own");
-  if (!(held.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    Refuse(ErrorNumber::kPathFileAccessError, path, "is a file, not a folder");
-  FileIdentity identity;
-  FileIdentity now;
-  const FileHandle again(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!again || !IdentityOf(folder.Get(), &identity) || !IdentityOf(again.Get(), &now) || !(identity == now))
-    Refuse(ErrorNumber::kPathFileAccessError, path, "changed while it was being opened");
-  if (!OwnedByUserOrAdministrators(folder.Get(), path))
-    Refuse(ErrorNumber::kPermissionDenied, path, "belongs to another user");
+FileHandle HoldPrivateFolder(const std::wstring& path) {
+  FileHandle folder = HoldRealFolder(path);
+  if (!IsPrivate(folder.Get(), path)) return FileHandle();
   return folder;
 }
 
 FileHandle MakePrivateFolder(const std::wstring& path) {
-  // Protected (P): nothing comes from the drive's root, where every user may create and
-  // change; inherited (OICI) by everything made inside.
-  const std::wstring sddl =
-      L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + CurrentUserSid() + L")";
-  LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.Receive(),
-                                                            nullptr))
-    throw Win32Error(GetLastError(), "The access list for " + Utf8(path));
+  const LocalMemory<PSECURITY_DESCRIPTOR> descriptor = PrivateDescriptor(path);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
   if (!CreateDirectoryW(path.c_str(), &attributes)) throw FileError(GetLastError(), path);
-  return HoldOwnFolder(path);
+  return HoldRealFolder(path);
+}
+
+std::wstring MoveFolderAside(const std::wstring& path) {
+  RefuseOpenEntries(path);
+  const FileHandle folder(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!folder) {
+    const DWORD code = GetLastError();
+    Refuse(ErrorNumber::kPathFileAccessError, path, CannotMove(path, "Windows refused it" + Win32Error(code, "").Detail()));
+  }
+  constexpr int kTries = 4;
+  DWORD code = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < kTries; ++attempt) {
+    const std::wstring aside = FreshNameBeside(path, L".aside");
+    if (AttributesOf(aside) != INVALID_FILE_ATTRIBUTES) continue;  // taken: never replaced
+    if (RenameOpenFile(folder.Get(), aside)) return aside;
+    code = GetLastError();
+  }
+  Refuse(ErrorNumber::kPathFileAccessError, path, CannotMove(path, "Windows refused it" + Win32Error(code, "").Detail()));
 }
 
 }  // namespace hdgr::win32

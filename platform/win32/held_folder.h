@@ -8,14 +8,24 @@
 
 namespace hdgr::win32 {
 
+// The access list of a private folder, as SDDL: SYSTEM and the administrators only, owned
+// by them, for a run with the administrators' rights; the user too, and owned by the user,
+// for a run without.
+std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& user_sid);
 // Holds the folder at `path`, whatever it is; errors name `named`.
 FileHandle HoldAnyFolder(const std::wstring& path, const std::string& named);
-// Holds the folder at `path` if it is ours to work in: a real folder (no symbolic link,
-// junction or mount point), owned by the current user or the administrators. Anything
-// else is refused with a run-time error and left as it is.
-FileHandle HoldOwnFolder(const std::wstring& path);
-// Makes a folder open to the current user, SYSTEM and the administrators only, with
-// nothing inherited from the folder above, then holds it.
+// Holds the folder at `path` if it is a real folder (no symbolic link, junction or mount
+// point there or above it) whose owner and access list read back exactly as those of a
+// folder MakePrivateFolder makes beside it now; an empty handle for a folder others may change. A link or a file is refused with a
+// run-time error and left as it is.
+FileHandle HoldPrivateFolder(const std::wstring& path);
+// Makes a folder with nothing inherited from the folder above: SYSTEM and the
+// administrators only, owned by them, when the run has the administrators' rights; the
+// current user too, and owned by the user, when it has not. Then holds it.
 FileHandle MakePrivateFolder(const std::wstring& path);
+// Renames a folder to a fresh name beside it and returns that name. When something inside
+// is open (Windows then refuses the rename; Wine would not), or the rename fails, nothing
+// moves and the run-time error names the folder and says what to do.
+std::wstring MoveFolderAside(const std::wstring& path);
 
 }  // namespace hdgr::win32

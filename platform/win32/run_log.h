@@ -12,9 +12,10 @@ namespace hdgr::win32 {
 class RunLog {
  public:
   // Opens `path` to append to, creating it when missing; a log that cannot be written is
-  // a run-time error naming it. Without a call to Open, the log keeps nothing.
+  // a run-time error naming it, and so is a link there, a link on the way to it, a folder,
+  // or a file with a second name. Without a call to Open, the log keeps nothing.
   void Open(std::string_view path);
-  // One line, with the local time to the microsecond; line breaks in `text` become " | ".
+  // One line, with the local time to the microsecond, as OneLogLine gives `text`.
   // A line that cannot be written is lost: the run goes on.
   void Write(std::string_view text);
 

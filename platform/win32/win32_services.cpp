@@ -54,7 +54,13 @@ void Win32Services::RemoveFile(std::string_view path) {
 }
 
 void Win32Services::MakeFolder(std::string_view path) { held_.KeepFolder(path, MakePrivateFolder(Wide(path))); }
-void Win32Services::HoldFolder(std::string_view path) { held_.KeepFolder(path, HoldOwnFolder(Wide(path))); }
+bool Win32Services::HoldPrivateFolder(std::string_view path) {
+  FileHandle folder = win32::HoldPrivateFolder(Wide(path));
+  if (!folder) return false;
+  held_.KeepFolder(path, std::move(folder));
+  return true;
+}
+std::string Win32Services::MoveFolderAside(std::string_view path) { return Utf8(win32::MoveFolderAside(Wide(path))); }
 void Win32Services::ChangeFolder(std::string_view path) { win32::ChangeFolder(path); }
 
 std::int32_t Win32Services::FileLength(std::string_view path) {

@@ -46,7 +46,8 @@ class Win32Services final : public ApplicationServices {
   std::string FindEntry(std::string_view path, int mask) override;
   void RemoveFile(std::string_view path) override;
   void MakeFolder(std::string_view path) override;
-  void HoldFolder(std::string_view path) override;
+  bool HoldPrivateFolder(std::string_view path) override;
+  std::string MoveFolderAside(std::string_view path) override;
   void ChangeFolder(std::string_view path) override;
   std::int32_t FileLength(std::string_view path) override;
   int FreeFileNumber() override;

@@ -212,13 +212,36 @@ void FakePlatform::MakeFolder(std::string_view path) {
   held_folders.insert(key);
 }
 
-void FakePlatform::HoldFolder(std::string_view path) {
-  Record("HoldFolder(" + std::string(path) + ")");
-  MaybeFail("HoldFolder", path);
+bool FakePlatform::HoldPrivateFolder(std::string_view path) {
+  Record("HoldPrivateFolder(" + std::string(path) + ")");
+  MaybeFail("HoldPrivateFolder", path);
   const std::string key = Key(path);
   if (!folders.count(key) || untrusted_folders.count(key))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  if (shared_folders.count(key)) return false;
   held_folders.insert(key);
+  return true;
+}
+
+std::string FakePlatform::MoveFolderAside(std::string_view path) {
+  Record("MoveFolderAside(" + std::string(path) + ")");
+  MaybeFail("MoveFolderAside", path);
+  const std::string key = Key(path);
+  if (!folders.count(key) || held_folders.count(key))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
+  const std::string aside = std::string(path) + std::string(kAsideSuffix);
+  const auto moved = [&](const std::string& name) { return Key(aside) + name.substr(key.size()); };
+  const auto inside = [&](const std::string& name) {
+    return name == key || (name.size() > key.size() && name.compare(0, key.size() + 1, key + "\\") == 0);
+  };
+  std::set<std::string> new_folders;
+  for (const std::string& folder : folders) new_folders.insert(inside(folder) ? moved(folder) : folder);
+  folders = std::move(new_folders);
+  std::map<std::string, FakeFile> new_files;
+  for (auto& [name, file] : files) new_files.emplace(inside(name) ? moved(name) : name, std::move(file));
+  files = std::move(new_files);
+  shared_folders.erase(key);
+  return aside;
 }
 
 void FakePlatform::ChangeFolder(std::string_view path) {

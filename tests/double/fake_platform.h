@@ -110,8 +110,10 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
 
   std::map<std::string, FakeFile> files;  // by lower-cased full path
   std::set<std::string> folders;          // lower-cased full paths, "c:" is the drive
-  // Folders HoldFolder refuses, as it refuses a link or a folder someone else owns.
+  // Folders HoldPrivateFolder refuses, as it refuses a link.
   std::set<std::string> untrusted_folders;
+  // Folders others may change: HoldPrivateFolder says no, MoveFolderAside takes them.
+  std::set<std::string> shared_folders;
   std::set<std::string> held_folders;
   std::set<std::string> held_files;
   std::map<std::string, std::string> settings;  // "application\section\key" -> text
@@ -122,6 +124,8 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   std::string current_folder;
   FakePicture picture;
   static constexpr WindowHandle kSetupWindow = 0x5e7;
+  // What MoveFolderAside appends to a folder's name.
+  static constexpr std::string_view kAsideSuffix = ".0123456789abcdef.aside";
 
   // Helpers for tests.
   void PutFile(const std::string& path, std::vector<std::uint8_t> bytes);
@@ -166,7 +170,8 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   void RemoveFile(std::string_view path) override;
   void MakeFolder(std::string_view path) override;
   void ChangeFolder(std::string_view path) override;
-  void HoldFolder(std::string_view path) override;
+  bool HoldPrivateFolder(std::string_view path) override;
+  std::string MoveFolderAside(std::string_view path) override;
   std::int32_t FileLength(std::string_view path) override;
   int FreeFileNumber() override;
   void OpenRandomFile(std::string_view path, int file_number) override;

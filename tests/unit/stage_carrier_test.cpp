@@ -62,10 +62,9 @@ TEST_F(StageCarrierTest, RemovesTheThreeSetupFilesAndReplacesTheOldImage) {
 
   EXPECT_EQ(Stage(), 2);
   EXPECT_EQ(fake.calls,
-            (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "HoldFolder(" + kFolder + ")", Find(kSetupExe, 0),
-                   Remove(kSetupExe),
-                   Find(kCab, 0), Remove(kCab), Find(kList, 0), Remove(kList),
-                   "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#2)"}));
+            (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "HoldPrivateFolder(" + kFolder + ")",
+                   "SavePicture(" + kImage + ")", Find(kSetupExe, 0), Remove(kSetupExe), Find(kCab, 0), Remove(kCab),
+                   Find(kList, 0), Remove(kList), "OpenRandomFile(" + kImage + ",#2)"}));
   for (const auto& path : {kSetupExe, kCab, kList}) EXPECT_EQ(fake.File(path), nullptr) << path;
   EXPECT_EQ(fake.File(kImage)->bytes, fake.picture.bytes);  // replaced whole, not overwritten
   EXPECT_NE(fake.File(kFolder + "\\readme.txt"), nullptr);
@@ -88,10 +87,10 @@ TEST_F(StageCarrierTest, RemovesOnlyWhatFindEntryReports) {
   EXPECT_TRUE(fake.HasCall("OpenRandomFile(" + kImage + ",#1)"));
 }
 
-// A plain file of the folder's name, a link in the folder's place or a folder someone
-// else owns: refused before anything in it is deleted or written.
+// A plain file of the folder's name or a link in the folder's place: refused before
+// anything in it is deleted or written.
 TEST_F(StageCarrierTest, AWorkFolderThatIsNotOursIsRefusedBeforeAnythingChanges) {
-  for (const char* what : {"plain file", "untrusted folder"}) {
+  for (const char* what : {"plain file", "link"}) {
     SCOPED_TRACE(what);
     FakePlatform local;
     local.picture.bytes = fake.picture.bytes;
@@ -109,7 +108,7 @@ TEST_F(StageCarrierTest, AWorkFolderThatIsNotOursIsRefusedBeforeAnythingChanges)
       EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
       EXPECT_NE(error.Detail().find(kFolder), std::string::npos) << error.Detail();
     }
-    EXPECT_EQ(local.calls, (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "HoldFolder(" + kFolder + ")"}));
+    EXPECT_EQ(local.calls, (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "HoldPrivateFolder(" + kFolder + ")"}));
     if (std::string(what) == "plain file") {
       EXPECT_EQ(local.File(kFolder)->bytes, std::vector<std::uint8_t>{'x'});
     } else {
@@ -127,7 +126,16 @@ TEST_F(StageCarrierTest, FailingDeletionStopsStagingAndKeepsWhatWasDone) {
   EXPECT_EQ(fake.calls.back(), Remove(kCab));
   EXPECT_EQ(fake.File(kSetupExe), nullptr);
   EXPECT_NE(fake.File(kList), nullptr);
-  EXPECT_EQ(fake.File(kImage), nullptr);
+  EXPECT_EQ(fake.File(kImage)->bytes, fake.picture.bytes);  // saved first, and whole
+}
+
+TEST_F(StageCarrierTest, APictureNameInUseStopsStagingBeforeAnyRemoval) {
+  PutWorkFolder();
+  for (const auto& path : {kSetupExe, kCab, kList}) fake.PutFile(path, {1});
+  fake.Fail("SavePicture", kImage, ErrorNumber::kPermissionDenied);
+  EXPECT_THROW(Stage(), RunTimeError);
+  EXPECT_TRUE(fake.CallsStartingWith("RemoveFile(").empty());
+  for (const auto& path : {kSetupExe, kCab, kList}) EXPECT_NE(fake.File(path), nullptr) << path;
 }
 
 TEST_F(StageCarrierTest, RemoveSavedCarrierDeletesOnlyTheImageAndOnlyWhenPresent) {
@@ -142,6 +150,49 @@ TEST_F(StageCarrierTest, RemoveSavedCarrierDeletesOnlyTheImageAndOnlyWhenPresent
   RemoveSavedCarrier(fake);
   EXPECT_EQ(fake.calls, (Calls{Find(kImage, 0)}));
   EXPECT_TRUE(fake.HasFolder(kFolder));
+  EXPECT_NE(fake.File(kSetupExe), nullptr);
+}
+
+}  // namespace
+}  // namespace hdgr::testing
+
+namespace hdgr::testing {
+namespace {
+
+// A folder others could change may hold a DLL the installer would load: it is never used,
+// its contents are kept under the name the user is told, and a private one replaces it.
+TEST_F(StageCarrierTest, AFolderOthersCanChangeIsMovedAsideWholeAndANewOneMade) {
+  PutWorkFolder();
+  fake.shared_folders.insert(kFolder);
+  fake.PutFile(kFolder + "\\version.dll", {'M', 'Z'});
+  fake.PutFile(kSetupExe, {9});
+  const std::string aside = kFolder + std::string(FakePlatform::kAsideSuffix);
+
+  Stage();
+  EXPECT_EQ(fake.calls, (Calls{"ChangeFolder(c:\\)", Find(kFolder, 16), "HoldPrivateFolder(" + kFolder + ")",
+                               "MoveFolderAside(" + kFolder + ")", "ShowMessage(64,Halden Grid setup," + kFolder +
+                                   " could be changed by other users of this computer, so the setup does not use it.\r\r"
+                                   "What it held is kept in " + aside +
+                                   ". The setup works in a new folder that other users cannot change.)",
+                               "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")",
+                               "OpenRandomFile(" + kImage + ",#1)"}));
+  EXPECT_EQ(fake.File(aside + "\\version.dll")->bytes, (std::vector<std::uint8_t>{'M', 'Z'}));
+  EXPECT_EQ(fake.File(aside + "\\Setup.exe")->bytes, std::vector<std::uint8_t>{9});
+  EXPECT_EQ(fake.File(kFolder + "\\version.dll"), nullptr);
+  EXPECT_EQ(fake.File(kSetupExe), nullptr);
+  EXPECT_TRUE(fake.held_folders.count(kFolder));
+  EXPECT_EQ(fake.notes, (Calls{"moved aside " + kFolder + ", which others could change: its contents are in " + aside,
+                               "saved the carrier: " + kImage}));
+}
+
+TEST_F(StageCarrierTest, AFolderOthersCanChangeThatCannotBeMovedStopsTheRunBeforeAnyWrite) {
+  PutWorkFolder();
+  fake.shared_folders.insert(kFolder);
+  fake.PutFile(kSetupExe, {9});
+  fake.Fail("MoveFolderAside", kFolder, ErrorNumber::kPathFileAccessError);
+  EXPECT_THROW(Stage(), RunTimeError);
+  EXPECT_EQ(fake.calls.back(), "MoveFolderAside(" + kFolder + ")");
+  EXPECT_EQ(fake.files.size(), 1u);
   EXPECT_NE(fake.File(kSetupExe), nullptr);
 }
 

@@ -81,14 +81,20 @@ class ApplicationServices {
   // Removes one file: a link itself, never what it points to; a file the services hold,
   // through that hold. A read-only file is refused (path/file access error) and stays.
   virtual void RemoveFile(std::string_view path) = 0;
-  // Creates one folder whose parent exists, open to the current user, SYSTEM and the
-  // administrators only, and holds it as HoldFolder does.
+  // Creates one folder whose parent exists, private to the run's rights, and holds it as
+  // HoldPrivateFolder does. Private: protected from the folder above, SYSTEM and the
+  // administrators only and owned by the administrators when the run has their rights
+  // (elevated), the current user too and owned by that user when it has not.
   virtual void MakeFolder(std::string_view path) = 0;
-  // Holds an existing folder for the rest of the run: nobody can rename or remove it, so
-  // its path keeps naming it. A link (symbolic link, junction, mount point), a file, or a
-  // folder owned by neither the current user nor the administrators is refused and left
-  // as it is.
-  virtual void HoldFolder(std::string_view path) = 0;
+  // Holds an existing folder for the rest of the run if it is private, exactly as MakeFolder
+  // makes one for these rights: nobody can rename or remove it, so its path keeps naming
+  // it. False, holding nothing, for a folder others may change. A link (symbolic link,
+  // junction, mount point) or a file is refused and left as it is.
+  virtual bool HoldPrivateFolder(std::string_view path) = 0;
+  // Renames a folder that is not private to a fresh name beside it, contents and all, and
+  // returns that name. Refused, nothing moved, when something inside is open: the error
+  // names the folder and what to do.
+  virtual std::string MoveFolderAside(std::string_view path) = 0;
   virtual void ChangeFolder(std::string_view path) = 0;
   // Length in bytes (of a held file, through its hold); longer than 2 GiB - 1 is an overflow.
   virtual std::int32_t FileLength(std::string_view path) = 0;
