@@ -6,7 +6,6 @@
 #include "package/segment_table.h"
 #include "package/stage_carrier.h"
 #include "package/work_folder.h"
-#include "platform/number_text.h"
 #include "setup_window/new_file.h"
 #include "setup_window/texts.h"
 
@@ -17,7 +16,10 @@ void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy
   ApplicationServices& app = platform.app;
   const Segment& program = kSegments[kUpgradeSegment];
   platform.form.Progress().SetMax(static_cast<float>(program.length / 100.0));
-  const std::string target = std::string(TrimBlanks(installed.folder)) + std::string(kProgramFileSuffix);
+  // The path the version check found the program at, as it found it, in the folder it
+  // found: held now, so that nothing re-pointed since sends the new program elsewhere.
+  const std::string target = installed.folder + std::string(kProgramFileSuffix);
+  app.HoldProductFolder(target);
   {
     // The old program stays until the new one is complete and verified, then one rename
     // replaces it, hidden or system too: a failure never leaves the product without one.

@@ -9,6 +9,7 @@
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
 #include "platform/win32/held_folder.h"
+#include "platform/win32/link_check.h"
 #include "platform/win32/wide_text.h"
 
 namespace hdgr::win32 {
@@ -26,6 +27,20 @@ std::wstring HeldFiles::Key(std::string_view path) {
 }
 
 void HeldFiles::KeepFolder(std::string_view path, FileHandle folder) { folders_[Key(path)] = std::move(folder); }
+
+void HeldFiles::HoldProductFolder(std::string_view program_path) {
+  const std::wstring folder = FolderOf(Wide(program_path));
+  // With its closing separator the system keeps a blank or a dot at the folder name's end,
+  // as it does inside the program's path: "C:\\hg_prod \\" is not "C:\\hg_prod".
+  const std::wstring named = folder + L"\\";
+  FileHandle held = HoldAnyFolder(named, Utf8(folder));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(held.Get(), &info)) throw FileError(GetLastError(), folder);
+  if ((info.dwFileAttributes | AttributesOf(named)) & FILE_ATTRIBUTE_REPARSE_POINT || !ReachedWithoutLink(held.Get(), named))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError,
+                       Utf8(folder) + " is a link to another place, not the product's folder: nothing was written");
+  folders_[Key(Utf8(folder))] = std::move(held);
+}
 
 void HeldFiles::HoldFolderOf(const std::wstring& final_path, std::string_view named) {
   const std::wstring folder = FolderOf(final_path);
@@ -51,6 +66,9 @@ FileHandle HeldFiles::CreateNew(std::string_view final_path) {
   DWORD code = 0;
   held.file = CreateFreshFile(held.final_path, &held.fresh_path, &code);
   if (!held.file) throw Win32Error(code, std::string(final_path));
+  // The name went through the folders again: it must have led into the held one.
+  if (!LiesIn(held.file.Get(), folders_.at(Key(Utf8(FolderOf(held.final_path)))).Get()))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " no longer lies in the folder found");
   FileHandle records = Duplicate(held.file.Get());
   if (!records) throw Win32Error(GetLastError(), std::string(final_path));
   files_.emplace(key, std::move(held));

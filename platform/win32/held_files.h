@@ -19,10 +19,13 @@ class HeldFiles {
   HeldFiles(const HeldFiles&) = delete;
   HeldFiles& operator=(const HeldFiles&) = delete;
 
-  // A folder held for the rest of the run (HoldFolder, MakeFolder).
+  // A folder held for the rest of the run (HoldPrivateFolder, MakeFolder).
   void KeepFolder(std::string_view path, FileHandle folder);
+  // Holds the folder `program_path` lies in, the one the path names now; a link there or
+  // on the way is refused.
+  void HoldProductFolder(std::string_view program_path);
   // A new, empty file for `final_path`, under a fresh name in its folder, which is held
-  // for the rest of the run too. Returns a second handle onto it for the record file.
+  // for the rest of the run too: a file that the system put anywhere else is refused. Returns a second handle onto it for the record file.
   FileHandle CreateNew(std::string_view final_path);
   bool Holds(std::string_view path) const;
   // Length of a held file, new or in place.

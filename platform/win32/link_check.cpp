@@ -16,7 +16,9 @@ std::wstring FullLongPath(const std::wstring& path) {
   return long_path.data();
 }
 
-std::wstring FinalPath(HANDLE handle) {
+}  // namespace
+
+std::wstring FinalPathOf(HANDLE handle) {
   std::vector<wchar_t> final_path(GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS) + 1);
   if (GetFinalPathNameByHandleW(handle, final_path.data(), static_cast<DWORD>(final_path.size()),
                                 VOLUME_NAME_DOS) == 0)
@@ -26,6 +28,8 @@ std::wstring FinalPath(HANDLE handle) {
   if (text.rfind(L"\\\\?\\", 0) == 0) return text.substr(4);
   return text;
 }
+
+namespace {
 
 std::wstring WithoutClosingSeparator(std::wstring path) {
   // A drive's root keeps its separator: "c:\" is no "c:".
@@ -40,11 +44,18 @@ bool OnNetworkDrive(const std::wstring& full) {
 
 }  // namespace
 
+bool LiesIn(HANDLE file, HANDLE folder) {
+  const std::wstring path = FinalPathOf(file);
+  const std::wstring within = WithoutClosingSeparator(FinalPathOf(folder));
+  const auto slash = path.find_last_of(L'\\');
+  return !within.empty() && slash != std::wstring::npos && WithoutClosingSeparator(path.substr(0, slash + 1)) == within;
+}
+
 bool ReachedWithoutLink(HANDLE handle, const std::wstring& path) {
   const std::wstring asked = WithoutClosingSeparator(FullLongPath(path));
   if (asked.empty()) return false;
   if (OnNetworkDrive(asked)) return true;
-  const std::wstring reached = WithoutClosingSeparator(FinalPath(handle));
+  const std::wstring reached = WithoutClosingSeparator(FinalPathOf(handle));
   return !reached.empty() &&
          CompareStringOrdinal(asked.c_str(), static_cast<int>(asked.size()), reached.c_str(),
                               static_cast<int>(reached.size()), TRUE) == CSTR_EQUAL;

@@ -14,5 +14,10 @@ namespace hdgr::win32 {
 // path tells. On a network drive the server resolves its links itself, and the drive
 // letter never reads back: the answer there is true.
 bool ReachedWithoutLink(HANDLE handle, const std::wstring& path);
+// The system's own path of an open file or folder ("C:\\..." or "\\\\server\\share\\..."), empty
+// when it cannot say.
+std::wstring FinalPathOf(HANDLE handle);
+// Whether the open `file` lies directly in the open `folder`, by the system's final paths.
+bool LiesIn(HANDLE file, HANDLE folder);
 
 }  // namespace hdgr::win32

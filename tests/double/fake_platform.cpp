@@ -244,6 +244,15 @@ std::string FakePlatform::MoveFolderAside(std::string_view path) {
   return aside;
 }
 
+void FakePlatform::HoldProductFolder(std::string_view program_path) {
+  Record("HoldProductFolder(" + std::string(program_path) + ")");
+  MaybeFail("HoldProductFolder", program_path);
+  const std::string folder = ParentOf(Key(program_path));
+  if (!folders.count(folder) || untrusted_folders.count(folder))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(program_path));
+  held_folders.insert(folder);
+}
+
 void FakePlatform::ChangeFolder(std::string_view path) {
   Record("ChangeFolder(" + std::string(path) + ")");
   MaybeFail("ChangeFolder", path);

@@ -114,7 +114,7 @@ TEST_F(AcceptTest, InstallRunWritesExactlyTheThreeSetupFilesRecordsTheVersionAnd
 // lengths; files that are not the package's stay as they were, a name that only looks
 // like one of ours included.
 TEST_F(AcceptTest, InstallRunReplacesLeftoversWholeAndLeavesOtherFilesAlone) {
-  CreateDirectoryW(kWorkFolder, nullptr);
+  MakePrivateWorkFolder();
   const std::vector<std::uint8_t> longer(PayloadBytes(1).size() + 100'000, 0x5A);
   WriteWholeFile(InWorkFolder(L"HaldenGrid.CAB"), longer);
   SetFileAttributesW(InWorkFolder(L"HaldenGrid.CAB").c_str(), FILE_ATTRIBUTE_HIDDEN);

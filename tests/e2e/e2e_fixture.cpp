@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "platform/win32/held_folder.h"
 #include "platform/win32/unique_handle.h"
 #include "setup_window/design.h"
 #include "tests/e2e/driver/e2e_demo_installer.h"
@@ -46,6 +47,8 @@ bool ProductSettingsExist() {
 }
 
 bool WorkFolderExists() { return GetFileAttributesW(kWorkFolder) != INVALID_FILE_ATTRIBUTES; }
+
+void MakePrivateWorkFolder() { win32::MakePrivateFolder(kWorkFolder); }
 
 CarrierImage::CarrierImage() : bytes_(ReadWholeFile(CarrierPath())) {
   if (bytes_.size() != kPixelsAt + 3u * kCarrierWidth * kCarrierHeight)

@@ -28,6 +28,8 @@ std::vector<std::uint8_t> ReadWholeFile(const std::wstring& path);
 void ResetProductState();
 bool ProductSettingsExist();
 bool WorkFolderExists();
+// The work folder as an earlier run leaves it: private, made the way the run makes it.
+void MakePrivateWorkFolder();
 
 // The carrier bitmap as displayed: column and row counted from the top-left corner.
 class CarrierImage {

@@ -49,15 +49,37 @@ class FailureTest : public ProgramRunTest {
 };
 
 // The product's folder on a disk too small for the new program: the old one stays whole.
-// (A small disk cannot be mounted as the work folder to show the same there: a mount point
-// is a link to another place, which the run refuses; the unit tests fill that disk.)
+// (A small disk cannot be mounted as the work folder or the product's folder to show the
+// same there: a mount point is a link to another place, which the run refuses; the unit
+// tests fill that disk.)
 TEST_F(FailureTest, AFullDiskEndsWithTheDiskFullErrorAndLeavesNoPartOfAFile) {
+  const std::wstring disk = L"c:\\hdgr e2e small disk";
+  wine_host::RemoveTree(disk);
+  ASSERT_TRUE(CreateDirectoryW(disk.c_str(), nullptr));
+  if (!wine_host::MountSmallDisk(disk, 1)) GTEST_SKIP() << "the host cannot mount a small disk here";
+  {
+    const ProductFolder folder(disk + L"\\product \u00e9");
+    WriteWholeFile(folder.ProgramPath(), kOldProgram);
+    HWND window = StartUpgrade(folder);
+    ASSERT_NE(window, nullptr);
+    ExpectErrorAfterAccept(window, L"61: Disk full", folder.ProgramPath());
+    EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"HaldenGrid.exe"});
+    EXPECT_EQ(ReadWholeFile(folder.ProgramPath()), kOldProgram);
+    setup_.Kill();
+  }
+  EXPECT_TRUE(wine_host::Unmount(disk));
+  wine_host::RemoveTree(disk);
+}
+
+// A mount point in the product folder's place is refused as a link is: the new program is
+// written only into the folder the version check found, never through a link.
+TEST_F(FailureTest, AMountPointAsTheProductFolderIsRefusedLikeALink) {
   const ProductFolder folder;
-  if (!wine_host::MountSmallDisk(folder.Path(), 1)) GTEST_SKIP() << "the host cannot mount a small disk here";
+  if (!wine_host::MountSmallDisk(folder.Path(), 8)) GTEST_SKIP() << "the host cannot mount a small disk here";
   WriteWholeFile(folder.ProgramPath(), kOldProgram);
   HWND window = StartUpgrade(folder);
   ASSERT_NE(window, nullptr);
-  ExpectErrorAfterAccept(window, L"61: Disk full", folder.ProgramPath());
+  ExpectErrorAfterAccept(window, L"75", folder.Path() + L" is a link");
   EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"HaldenGrid.exe"});
   EXPECT_EQ(ReadWholeFile(folder.ProgramPath()), kOldProgram);
   setup_.Kill();

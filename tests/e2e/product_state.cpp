@@ -102,7 +102,9 @@ std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-ProductFolder::ProductFolder() : path_(kProductFolder) {
+ProductFolder::ProductFolder() : ProductFolder(kProductFolder) {}
+
+ProductFolder::ProductFolder(std::wstring path) : path_(std::move(path)) {
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(path_), ignored);
   std::filesystem::create_directories(std::filesystem::path(path_));

@@ -45,6 +45,7 @@ bool Exists(const std::wstring& path);
 class ProductFolder {
  public:
   ProductFolder();
+  explicit ProductFolder(std::wstring path);
   ProductFolder(const ProductFolder&) = delete;
   ProductFolder& operator=(const ProductFolder&) = delete;
   ~ProductFolder();

@@ -197,7 +197,7 @@ TEST_F(SecurityTest, LinksInTheWorkFolderAreNeverFollowed) {
     WriteWholeFile(victim + L"\\Setup.exe", precious);
     WriteWholeFile(victim + L"\\Setup.LST", precious);
     if (!c.refused) {
-      ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
+      MakePrivateWorkFolder();
     }
     ASSERT_TRUE(wine_host::MakeSymbolicLink(c.link, c.target));
     ASSERT_TRUE(Exists(c.link)) << "no symbolic link made";

@@ -77,7 +77,7 @@ class HandlersTest : public ::testing::Test {
   // The window as the version check leaves it for an upgrade of a product whose folder
   // is stored with blanks around it.
   void ArrangeUpgrade(bool program_present = true) {
-    installed.folder = "  " + kProductFolder + " ";
+    installed.folder = kProductFolder;
     fake.folders.insert("c:\\program files");
     fake.folders.insert(Lower(kProductFolder));
     if (program_present) fake.PutFile(kProgram, kOldProgram);
@@ -425,6 +425,41 @@ TEST_F(HandlersTest, UpgradeRunRemovesAnEarlierInstallRunsSetupFiles) {
     EXPECT_EQ(fake.File(SetupFile(segment)), nullptr) << segment;
   EXPECT_NE(fake.File(kWork + "\\notes.txt"), nullptr);
   EXPECT_TRUE(*Content(kProgram) == SharedPackage().files[kUpgradeSegment]);
+}
+
+// The folder the version check found the program in, exactly as stored, is the one
+// written, and held first: a stored "C:\\hg_prod " writes beside the old program in
+// "C:\\hg_prod \\", never into "C:\\hg_prod"; a link in its place is refused.
+TEST_F(HandlersTest, UpgradeRunWritesOnlyIntoTheFolderTheCheckFound) {
+  for (const bool link : {false, true}) {
+    SCOPED_TRACE(link ? "a link in the folder's place" : "a stored trailing blank");
+    FakePlatform local;
+    local.picture.bytes = SharedPackage().carrier;
+    local.folders.insert("c:\\program files");
+    local.folders.insert(Lower(kProductFolder));
+    local.folders.insert(Lower(kProductFolder + " "));
+    if (link) local.untrusted_folders.insert(Lower(kProductFolder + " "));
+    local.PutFile(kProductFolder + " \\HaldenGrid.exe", kOldProgram);
+    local.accept_button.SetCaption("Accept terms of upgrade");
+    InstalledCopy stored{kProductFolder + " "};
+    Platform local_platform = local.platform();
+    SetupHandlers local_handlers(local_platform, stored, digests);
+    try {
+      local_handlers.AcceptClicked();
+    } catch (const ProgramEnded&) {
+    } catch (const RunTimeError& error) {
+      EXPECT_TRUE(link) << error.what();
+      EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
+    }
+    const std::vector<std::string> held = local.CallsStartingWith("HoldProductFolder(");
+    EXPECT_EQ(held, std::vector<std::string>{"HoldProductFolder(" + kProductFolder + " \\HaldenGrid.exe)"});
+    EXPECT_EQ(local.CallsStartingWith("OpenNewFile(").empty(), link);
+    const FakeFile* written = local.File(kProductFolder + " \\HaldenGrid.exe");
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(written->bytes == SharedPackage().files[kUpgradeSegment], !link);
+    EXPECT_EQ(local.File(kProgram), nullptr) << "nothing in the folder without the blank";
+    ExpectNoTemporaryFileIn(local);
+  }
 }
 
 TEST_F(HandlersTest, UpgradeRunCreatesAMissingProgram) {

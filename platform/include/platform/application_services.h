@@ -95,6 +95,11 @@ class ApplicationServices {
   // returns that name. Refused, nothing moved, when something inside is open: the error
   // names the folder and what to do.
   virtual std::string MoveFolderAside(std::string_view path) = 0;
+  // Holds the folder `program_path` lies in for the rest of the run, the one the path names
+  // now: a link there or on the way (symbolic link, junction, mount point) is refused with
+  // a path/file access error and nothing is held. From then on a new file for a path in
+  // that folder is made in the held folder or not at all.
+  virtual void HoldProductFolder(std::string_view program_path) = 0;
   virtual void ChangeFolder(std::string_view path) = 0;
   // Length in bytes (of a held file, through its hold); longer than 2 GiB - 1 is an overflow.
   virtual std::int32_t FileLength(std::string_view path) = 0;
