@@ -37,6 +37,19 @@ std::wstring WithoutClosingSeparator(std::wstring path) {
   return path;
 }
 
+// Each name without the blanks and dots at its end: Wine's final path drops them from a
+// folder's name ("C:\\prod \\x" reads back as "C:\\prod\\x"), and a link is no matter of them.
+std::wstring WithoutTrailingBlanks(const std::wstring& path) {
+  std::wstring out;
+  for (const wchar_t c : path) {
+    if (c == L'\\')
+      while (!out.empty() && (out.back() == L' ' || out.back() == L'.') && out.size() > 2) out.pop_back();
+    out += c;
+  }
+  while (!out.empty() && (out.back() == L' ' || out.back() == L'.')) out.pop_back();
+  return out;
+}
+
 bool OnNetworkDrive(const std::wstring& full) {
   if (full.size() < 3 || full[1] != L':') return full.rfind(L"\\\\", 0) == 0;
   return GetDriveTypeW(full.substr(0, 3).c_str()) == DRIVE_REMOTE;
@@ -45,17 +58,18 @@ bool OnNetworkDrive(const std::wstring& full) {
 }  // namespace
 
 bool LiesIn(HANDLE file, HANDLE folder) {
-  const std::wstring path = FinalPathOf(file);
-  const std::wstring within = WithoutClosingSeparator(FinalPathOf(folder));
+  const std::wstring path = WithoutTrailingBlanks(FinalPathOf(file));
+  const std::wstring within = WithoutClosingSeparator(WithoutTrailingBlanks(FinalPathOf(folder)));
   const auto slash = path.find_last_of(L'\\');
   return !within.empty() && slash != std::wstring::npos && WithoutClosingSeparator(path.substr(0, slash + 1)) == within;
 }
 
 bool ReachedWithoutLink(HANDLE handle, const std::wstring& path) {
-  const std::wstring asked = WithoutClosingSeparator(FullLongPath(path));
-  if (asked.empty()) return false;
-  if (OnNetworkDrive(asked)) return true;
-  const std::wstring reached = WithoutClosingSeparator(FinalPathOf(handle));
+  const std::wstring full = FullLongPath(path);
+  if (full.empty()) return false;
+  if (OnNetworkDrive(full)) return true;
+  const std::wstring asked = WithoutClosingSeparator(WithoutTrailingBlanks(full));
+  const std::wstring reached = WithoutClosingSeparator(WithoutTrailingBlanks(FinalPathOf(handle)));
   return !reached.empty() &&
          CompareStringOrdinal(asked.c_str(), static_cast<int>(asked.size()), reached.c_str(),
                               static_cast<int>(reached.size()), TRUE) == CSTR_EQUAL;

@@ -168,6 +168,7 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
       {L"/passive /bogus", L"Not a switch of this setup: /bogus", 87},
       {L"/log", L"Not a switch of this setup: /log", 87},
       {L"/quiet /bogus", nullptr, 87},
+      {L"\"\" /quiet", nullptr, 87},
       {L"/log \"c:\\no such folder\\run.log\"", L"The log cannot be written.", 1},
       {L"/quiet /log \"c:\\no such folder\\run.log\"", nullptr, 1},
   };

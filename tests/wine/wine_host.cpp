@@ -125,6 +125,56 @@ bool RemoveTree(const std::wstring& path) {
   return RunHostProgram(L"Z:\\bin\\rm", L"/bin/rm -rf " + Quoted(unix_path), [&] { return !EntryExists(path); });
 }
 
+namespace {
+bool FolderThere(const std::wstring& parent, const std::string& name) {
+  const std::wstring wide(name.begin(), name.end());
+  // The closing separator keeps a blank at the name's end.
+  const win32::FileHandle folder(CreateFileW((parent + L"\\" + wide + L"\\").c_str(), FILE_READ_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return folder.Valid();
+}
+}  // namespace
+
+bool MakeHostFolder(const std::wstring& parent, const std::string& name) {
+  const std::string unix_parent = UnixPathOf(parent);
+  if (unix_parent.empty()) return false;
+  return RunHostProgram(L"Z:\\bin\\mkdir", L"/bin/mkdir " + Quoted(unix_parent + "/" + name),
+                        [&] { return FolderThere(parent, name); });
+}
+
+bool RemoveHostFolder(const std::wstring& parent, const std::string& name) {
+  const std::string unix_parent = UnixPathOf(parent);
+  if (unix_parent.empty()) return false;
+  if (!FolderThere(parent, name)) return true;
+  return RunHostProgram(L"Z:\\bin\\rm", L"/bin/rm -rf " + Quoted(unix_parent + "/" + name),
+                        [&] { return !FolderThere(parent, name); });
+}
+
+bool OpenToEveryone(const std::wstring& path) {
+  const std::string unix_path = UnixPathOf(path);
+  if (unix_path.empty()) return false;
+  const auto everyone_may_write = [&] {
+    PACL dacl = nullptr;  // inside the descriptor
+    win32::LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
+    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                              nullptr, descriptor.Receive()) != ERROR_SUCCESS)
+      return false;
+    std::uint8_t everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size);
+    for (DWORD i = 0; dacl != nullptr && i < dacl->AceCount; ++i) {
+      void* ace = nullptr;
+      if (GetAce(dacl, i, &ace) && static_cast<ACE_HEADER*>(ace)->AceType == ACCESS_ALLOWED_ACE_TYPE &&
+          EqualSid(&static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart, everyone) &&
+          (static_cast<ACCESS_ALLOWED_ACE*>(ace)->Mask & FILE_ADD_FILE))
+        return true;
+    }
+    return false;
+  };
+  return RunHostProgram(L"Z:\\bin\\chmod", L"/bin/chmod 777 " + Quoted(unix_path), everyone_may_write);
+}
+
 bool TakeBack(const std::wstring& path) {
   const std::string unix_path = UnixPathOf(path);
   if (unix_path.empty()) return false;

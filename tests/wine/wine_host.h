@@ -20,6 +20,13 @@ bool MountSmallDisk(const std::wstring& path, int megabytes);
 bool Unmount(const std::wstring& path);
 // Removes `path` and all below it on the host, links as links. False outside Wine.
 bool RemoveTree(const std::wstring& path);
+// Lets every host user read and change the folder `path` (mode 777), which Wine reads back
+// as an access list granting Everyone full control.
+bool OpenToEveryone(const std::wstring& path);
+// Makes or removes (with all below it) the folder `name` in `parent` on the host, where a
+// name may end in a blank, which no Windows program can make.
+bool MakeHostFolder(const std::wstring& parent, const std::string& name);
+bool RemoveHostFolder(const std::wstring& parent, const std::string& name);
 // Gives `path` back to the user running the tests.
 bool TakeBack(const std::wstring& path);
 

@@ -1,0 +1,220 @@
+// What another user of the machine may have prepared before the setup ever ran: a work
+// folder everyone can change with DLLs in it, a log name that leads elsewhere, settings
+// text made to forge the log, a product folder that changes between the check and the write.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/wide_text.h"
+#include "tests/e2e/driver/e2e_demo_installer.h"
+#include "tests/e2e/driver/e2e_input.h"
+#include "tests/e2e/driver/e2e_message_box.h"
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/product_state.h"
+#include "tests/wine/wine_host.h"
+
+namespace hdgr::e2e {
+namespace {
+
+constexpr auto kTimeout = 60s;
+constexpr wchar_t kLogFolder[] = L"c:\\hdgr e2e logs";
+const std::vector<std::uint8_t> kMarker{'M', 'Z', 'p', 'l', 'a', 'n', 't', 'e', 'd'};
+const std::vector<std::uint8_t> kOldProgram(50'000, 0x5A);
+
+std::wstring InWorkFolder(const std::wstring& name) { return std::wstring(kWorkFolder) + L"\\" + name; }
+
+std::string TextOf(const std::wstring& path) {
+  const std::vector<std::uint8_t> bytes = Exists(path) ? ReadWholeFile(path) : std::vector<std::uint8_t>{};
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// Folders an earlier run moved aside: "c:\hdgr_temp_setup.<hex>.aside".
+std::vector<std::wstring> FoldersMovedAside() {
+  std::vector<std::wstring> found;
+  for (const std::wstring& name : FolderEntries(L"c:\\"))
+    if (name.rfind(L"hdgr_temp_setup.", 0) == 0 && name.size() > 6 && name.substr(name.size() - 6) == L".aside")
+      found.push_back(L"c:\\" + name);
+  return found;
+}
+
+class PreparedFoldersTest : public ProgramRunTest {
+ protected:
+  void SetUp() override {
+    ProgramRunTest::SetUp();
+    Clear();
+    std::filesystem::create_directories(std::filesystem::path(kLogFolder));
+  }
+  void TearDown() override {
+    ProgramRunTest::TearDown();
+    Clear();
+  }
+  static void Clear() {
+    for (const std::wstring& aside : FoldersMovedAside()) wine_host::RemoveTree(aside);
+    wine_host::RemoveTree(kLogFolder);
+  }
+  DWORD RunQuiet(const std::wstring& more = L"") {
+    setup_ = Start(SetupProgramPath(), L"/quiet /log \"" + Log() + L"\"" + more);
+    return setup_.WaitForExit(kTimeout).value_or(999);
+  }
+  static std::wstring Log() { return std::wstring(kLogFolder) + L"\\run.log"; }
+};
+
+// A folder everyone can change is never used: its contents, planted DLLs included, are kept
+// aside under the name the log gives, and the installer starts from a new private folder.
+// With a file inside open in another program it cannot be moved: the run says what to do
+// and writes nothing. A private folder of an earlier run is used as it is.
+TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNeverUsed) {
+  enum class Prepared { kOpenToEveryone, kOpenToEveryoneAndInUse, kPrivate };
+  for (const Prepared prepared : {Prepared::kOpenToEveryone, Prepared::kOpenToEveryoneAndInUse, Prepared::kPrivate}) {
+    SCOPED_TRACE(static_cast<int>(prepared));
+    Reset();
+    Clear();
+    std::filesystem::create_directories(std::filesystem::path(kLogFolder));
+    if (prepared == Prepared::kPrivate) {
+      MakePrivateWorkFolder();
+    } else {
+      ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
+      ASSERT_TRUE(wine_host::OpenToEveryone(kWorkFolder));
+    }
+    for (const wchar_t* dll : {L"version.dll", L"uxtheme.dll"}) WriteWholeFile(InWorkFolder(dll), kMarker);
+    win32::FileHandle in_use;
+    if (prepared == Prepared::kOpenToEveryoneAndInUse)
+      in_use.Reset(CreateFileW(InWorkFolder(L"version.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+
+    const DWORD code = RunQuiet();
+    const std::string log = TextOf(Log());
+    const std::vector<std::wstring> aside = FoldersMovedAside();
+    switch (prepared) {
+      case Prepared::kOpenToEveryone:
+        EXPECT_EQ(code, 0u) << log;
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_NE(log.find("moved aside c:\\hdgr_temp_setup, which others could change: its contents are in " +
+                           win32::Utf8(aside[0])),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(ReadWholeFile(aside[0] + L"\\version.dll"), kMarker);
+        EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
+        break;
+      case Prepared::kOpenToEveryoneAndInUse:
+        EXPECT_EQ(code, 1u);
+        EXPECT_TRUE(aside.empty());
+        for (const char* says : {"Run-time error 75", "version.dll is open in another program",
+                                 "Close the programs that use it, or remove c:\\hdgr_temp_setup"})
+          EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
+        EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"uxtheme.dll", L"version.dll"}));
+        EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));
+        break;
+      case Prepared::kPrivate:
+        EXPECT_EQ(code, 0u) << log;
+        EXPECT_TRUE(aside.empty());
+        EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe",
+                                                                         L"uxtheme.dll", L"version.dll"}));
+        break;
+    }
+  }
+}
+
+// The log is written only where it was asked: a link to a missing file in the system's
+// folder, a link to another file, a folder link on the way and a second name of another
+// file are refused, and what they lead to stays as it was.
+TEST_F(PreparedFoldersTest, ALogThatIsALinkOrAnotherFilesSecondNameIsRefused) {
+  const std::wstring elsewhere = L"c:\\hdgr e2e elsewhere";
+  const std::wstring task = elsewhere + L"\\hg_task.cmd";
+  const std::vector<std::uint8_t> precious{'k', 'e', 'e', 'p'};
+  enum class Kind { kLinkToMissingFile, kLinkToFile, kFolderLink, kHardLink };
+  for (const Kind kind : {Kind::kLinkToMissingFile, Kind::kLinkToFile, Kind::kFolderLink, Kind::kHardLink}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    Reset();
+    wine_host::RemoveTree(kLogFolder);  // a link first: once its target goes, it is not found
+    wine_host::RemoveTree(elsewhere);
+    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+    WriteWholeFile(task, precious);
+    std::wstring log = Log();
+    if (kind == Kind::kFolderLink) {
+      ASSERT_TRUE(wine_host::MakeSymbolicLink(kLogFolder, elsewhere));
+      log = std::wstring(kLogFolder) + L"\\hg_task.cmd";
+    } else {
+      ASSERT_TRUE(CreateDirectoryW(kLogFolder, nullptr));
+      if (kind == Kind::kHardLink) {
+        ASSERT_TRUE(CreateHardLinkW(log.c_str(), task.c_str(), nullptr));
+      } else {
+        ASSERT_TRUE(wine_host::MakeSymbolicLink(log, task));
+      }
+    }
+    if (kind == Kind::kLinkToMissingFile) DeleteFileW(task.c_str());
+
+    setup_ = Start(SetupProgramPath(), L"/quiet /log \"" + log + L"\"");
+    EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+    EXPECT_FALSE(WorkFolderExists()) << "nothing else done";
+    if (kind == Kind::kLinkToMissingFile) {
+      EXPECT_FALSE(Exists(task)) << "made through the link";
+    } else {
+      EXPECT_EQ(ReadWholeFile(task), precious);
+    }
+  }
+  wine_host::RemoveTree(kLogFolder);
+  wine_host::RemoveTree(elsewhere);
+}
+
+// Settings text is any user's to write: quotes, '&' and line breaks stay inside one value
+// on one line, and no line can be made to look like the run's own.
+TEST_F(PreparedFoldersTest, ASettingIsLoggedOnOneEscapedLine) {
+  StoreSetting(L"app_path", L"\" & c:\\x\\evil.exe & rem \"\r\n2026-12-10 10:00:00.000000 exit code 0");
+  EXPECT_EQ(RunQuiet(), 0u);
+  const std::string log = TextOf(Log());
+  EXPECT_NE(log.find("setting app_path = \"\"\" & c:\\x\\evil.exe & rem \"\"\\r\\n2026-12-10 10:00:00.000000 exit "
+                     "code 0\"\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("\n2026-12-10"), std::string::npos) << log;
+}
+
+// The folder the version check found, as stored, is the folder written: a stored trailing
+// blank names "c:\...prod \", never "c:\...prod"; a folder link re-pointed after the
+// window showed is refused, and neither of its targets changes.
+TEST_F(PreparedFoldersTest, TheUpgradeWritesOnlyTheFolderThatWasFound) {
+  const std::wstring plain = L"c:\\hdgr e2e prod";
+  const std::wstring blank = plain + L" \\";
+  wine_host::RemoveTree(plain);
+  ASSERT_TRUE(wine_host::RemoveHostFolder(L"c:", "hdgr e2e prod "));
+  ASSERT_TRUE(wine_host::MakeHostFolder(L"c:", "hdgr e2e prod "));
+  WriteWholeFile(blank + L"HaldenGrid.exe", kOldProgram);
+  StoreInstalledCopy(plain + L" ", L"3", L"3", L"9");
+  EXPECT_EQ(RunQuiet(), 0u) << TextOf(Log());
+  EXPECT_TRUE(ReadWholeFile(blank + L"HaldenGrid.exe") == PayloadBytes(3));
+  EXPECT_FALSE(Exists(plain)) << "written beside the folder found";
+  wine_host::RemoveHostFolder(L"c:", "hdgr e2e prod ");
+
+  Reset();
+  const ProductFolder first(L"c:\\hdgr e2e first");
+  const ProductFolder second(L"c:\\hdgr e2e second");
+  const std::wstring link = L"c:\\hdgr e2e link";
+  wine_host::RemoveTree(link);
+  WriteWholeFile(first.ProgramPath(), kOldProgram);
+  ASSERT_TRUE(wine_host::MakeSymbolicLink(link, first.Path()));
+  StoreInstalledCopy(link, L"3", L"3", L"9");
+  HWND window = StartToWindow();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of upgrade");
+  wine_host::RemoveTree(link);
+  ASSERT_TRUE(wine_host::MakeSymbolicLink(link, second.Path()));
+  Click(ControlOf(window, "Command1").window);
+  const auto box = WaitForMessageBox(L"Halden Grid - Setup", kTimeout, setup_.Id());
+  ASSERT_TRUE(box.has_value()) << "no error";
+  EXPECT_NE(box->text.find(L"Run-time error 75"), std::wstring::npos) << win32::Utf8(box->text);
+  EXPECT_NE(box->text.find(link + L" is a link"), std::wstring::npos) << win32::Utf8(box->text);
+  PressOk(box->window);
+  EXPECT_EQ(setup_.WaitForExit(10s), 1u);
+  EXPECT_EQ(ReadWholeFile(first.ProgramPath()), kOldProgram);
+  EXPECT_TRUE(FolderEntries(second.Path()).empty());
+  wine_host::RemoveTree(link);
+}
+
+}  // namespace
+}  // namespace hdgr::e2e
