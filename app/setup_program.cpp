@@ -33,6 +33,8 @@ namespace {
 // Every copy of this setup, of any version and in every session, works in the one work
 // folder: only one may run.
 constexpr wchar_t kOneSetupAtATime[] = L"Global\\HaldenGrid.Setup";
+constexpr wchar_t kSetupNamespace[] = L"HaldenGrid";
+constexpr wchar_t kOneSetupInNamespace[] = L"Setup";
 
 class SetupProgram {
  public:
@@ -122,9 +124,11 @@ int RunWithServices(win32::Win32Services& services, const Switches& switches) {
     services.Note("exit code " + std::to_string(code));
     return code;
   }
-  const win32::SingleInstance one_setup(kOneSetupAtATime);
+  const win32::SingleInstance one_setup(kOneSetupAtATime, kSetupNamespace, kOneSetupInNamespace);
   if (!one_setup.First()) {
-    services.Note("another setup is running");
+    services.Note(one_setup.Private() ? std::string("another setup is running")
+                                      : "another setup is running, or another program holds the name " +
+                                            win32::Utf8(kOneSetupAtATime));
     services.ShowMessage(kAnotherSetupRunningMessage, MessageIcon::kError, kSetupWindowCaption);
     services.EndProgram(kExitAnotherSetupRunning);
   }

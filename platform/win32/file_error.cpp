@@ -9,6 +9,9 @@ namespace hdgr::win32 {
 Win32Code AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
 RunTimeError FileError(Win32Code code, const std::wstring& path) {
+  if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
+    return RunTimeError(ErrorNumber::kPermissionDenied,
+                        Utf8(path) + " is in use by another program: close that program, then start the setup again");
   if (code == ERROR_ACCESS_DENIED) {
     const Win32Code attributes = AttributesOf(path);
     if (attributes != INVALID_FILE_ATTRIBUTES) {

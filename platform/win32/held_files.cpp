@@ -18,6 +18,12 @@ namespace {
 
 constexpr DWORD kMostPerCall = 1u << 20;
 
+bool InUse(const std::wstring& path) {
+  const FileHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 }  // namespace
 
 std::wstring HeldFiles::Key(std::string_view path) {
@@ -93,8 +99,11 @@ void HeldFiles::PutInPlace(std::string_view final_path) {
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " is read-only");
   MarkForRemoval(held.file.Get(), false);  // a file marked for removal cannot be renamed
   if (!RenameOpenFile(held.file.Get(), held.final_path)) {
-    const DWORD code = GetLastError();
+    DWORD code = GetLastError();
     MarkForRemoval(held.file.Get(), true);
+    // The system says only "access denied" when another program has the file open: the
+    // user needs to know which of the two it is.
+    if (code == ERROR_ACCESS_DENIED && InUse(held.final_path)) code = ERROR_SHARING_VIOLATION;
     throw FileError(code, held.final_path);
   }
   held.in_place = true;

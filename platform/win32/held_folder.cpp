@@ -9,6 +9,7 @@
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
 #include "platform/win32/link_check.h"
+#include "platform/win32/system_info.h"
 #include "platform/win32/wide_text.h"
 
 namespace hdgr::win32 {
@@ -33,16 +34,6 @@ std::wstring CurrentUserSid() {
   if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text.Receive()))
     throw Win32Error(GetLastError(), "The current user");
   return text.Get();
-}
-
-// Elevated, or an administrator where there is no elevation: a limited token holds the
-// administrators' group for denying only, and is no member.
-bool HasAdministratorRights() {
-  std::uint8_t sid[SECURITY_MAX_SID_SIZE];
-  DWORD size = sizeof sid;
-  BOOL member = FALSE;
-  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
-         CheckTokenMembership(nullptr, sid, &member) && member;
 }
 
 LocalMemory<PSECURITY_DESCRIPTOR> PrivateDescriptor(const std::wstring& path) {

@@ -70,4 +70,12 @@ std::wstring OwnProgramPath() {
   }
 }
 
+bool HasAdministratorRights() {
+  std::uint8_t sid[SECURITY_MAX_SID_SIZE];
+  DWORD size = sizeof sid;
+  BOOL member = FALSE;
+  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
+         CheckTokenMembership(nullptr, sid, &member) && member;
+}
+
 }  // namespace hdgr::win32

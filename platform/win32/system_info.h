@@ -11,6 +11,9 @@ ScreenMetrics ReadScreenMetrics();
 // Major, minor and revision of the running program's fixed version information; a program
 // without version information is a path/file access error naming it.
 OwnVersion ReadOwnVersion();
+// Elevated, or an administrator where there is no elevation: a limited token holds the
+// administrators' group for denying only, and is no member.
+bool HasAdministratorRights();
 // The running program's own file.
 std::wstring OwnProgramPath();
 

@@ -67,6 +67,16 @@ struct ProcessHandleTraits {
   static Handle Invalid() { return nullptr; }
   static void Close(Handle handle) { CloseHandle(handle); }
 };
+struct PrivateNamespaceTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { ClosePrivateNamespace(handle, 0); }
+};
+struct BoundaryDescriptorTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { DeleteBoundaryDescriptor(handle); }
+};
 template <typename Pointer>
 struct LocalMemoryTraits {
   using Handle = Pointer;
@@ -78,6 +88,8 @@ using FileHandle = UniqueHandle<FileHandleTraits>;        // CreateFileW
 using FindHandle = UniqueHandle<FindHandleTraits>;        // FindFirstFileW
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;      // RegOpenKeyExW, RegCreateKeyExW
 using ProcessHandle = UniqueHandle<ProcessHandleTraits>;  // ShellExecuteExW, OpenProcess
+using PrivateNamespace = UniqueHandle<PrivateNamespaceTraits>;      // CreatePrivateNamespaceW
+using BoundaryDescriptor = UniqueHandle<BoundaryDescriptorTraits>;  // CreateBoundaryDescriptorW
 // What the system allocated for the caller, typed as the call hands it out
 // (ConvertSidToStringSidW, GetNamedSecurityInfoW, FormatMessageW, CommandLineToArgvW).
 template <typename Pointer>

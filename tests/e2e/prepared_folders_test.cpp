@@ -69,13 +69,14 @@ class PreparedFoldersTest : public ProgramRunTest {
 // With a file inside open in another program it cannot be moved: the run says what to do
 // and writes nothing. A private folder of an earlier run is used as it is.
 TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNeverUsed) {
-  enum class Prepared { kOpenToEveryone, kOpenToEveryoneAndInUse, kPrivate };
-  for (const Prepared prepared : {Prepared::kOpenToEveryone, Prepared::kOpenToEveryoneAndInUse, Prepared::kPrivate}) {
+  enum class Prepared { kOpenToEveryone, kOpenToEveryoneAndInUse, kPrivate, kPrivateWithPictureInUse };
+  for (const Prepared prepared : {Prepared::kOpenToEveryone, Prepared::kOpenToEveryoneAndInUse, Prepared::kPrivate,
+                                  Prepared::kPrivateWithPictureInUse}) {
     SCOPED_TRACE(static_cast<int>(prepared));
     Reset();
     Clear();
     std::filesystem::create_directories(std::filesystem::path(kLogFolder));
-    if (prepared == Prepared::kPrivate) {
+    if (prepared == Prepared::kPrivate || prepared == Prepared::kPrivateWithPictureInUse) {
       MakePrivateWorkFolder();
     } else {
       ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
@@ -86,6 +87,12 @@ TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNever
     if (prepared == Prepared::kOpenToEveryoneAndInUse)
       in_use.Reset(CreateFileW(InWorkFolder(L"version.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr));
+    if (prepared == Prepared::kPrivateWithPictureInUse) {
+      WriteWholeFile(InWorkFolder(L"Setup.LST"), kMarker);
+      WriteWholeFile(InWorkFolder(L"setup_image.bmp"), kMarker);
+      in_use.Reset(CreateFileW(InWorkFolder(L"setup_image.bmp").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    }
 
     const DWORD code = RunQuiet();
     const std::string log = TextOf(Log());
@@ -115,6 +122,14 @@ TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNever
         EXPECT_TRUE(aside.empty());
         EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe",
                                                                          L"uxtheme.dll", L"version.dll"}));
+        break;
+      case Prepared::kPrivateWithPictureInUse:
+        // Stopped before an earlier run's files go, and told what is in the way.
+        EXPECT_EQ(code, 1u);
+        EXPECT_NE(log.find("setup_image.bmp is in use by another program: close that program"), std::string::npos)
+            << log;
+        EXPECT_EQ(ReadWholeFile(InWorkFolder(L"Setup.LST")), kMarker);
+        EXPECT_EQ(ReadWholeFile(InWorkFolder(L"setup_image.bmp")), kMarker);
         break;
     }
   }
