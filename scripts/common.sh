@@ -53,14 +53,16 @@ hdgr_build_sanitize() {
 # Runs every fuzz target of the sanitize build for $1 seconds, from its seed corpus in
 # tests/fuzz/corpus and what earlier runs found. Returns 1 when any target found something.
 hdgr_fuzz() {
-  local seconds=$1 target name work status=0
+  local seconds=$1 target name work status=0 options
   for target in "$HDGR_SANITIZE_DIR"/tests/fuzz/fuzz_*; do
     [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     work=$HDGR_SANITIZE_DIR/fuzz/$name
     mkdir -p "$work/corpus" "$work/findings"
-    if "$target" -max_total_time="$seconds" -timeout=60 -print_final_stats=1 -artifact_prefix="$work/findings/" \
-      "$work/corpus" "$HDGR_ROOT/tests/fuzz/corpus/$name" >"$work/fuzz.log" 2>&1; then
+    options=(-max_total_time="$seconds" -timeout=60 -print_final_stats=1 -artifact_prefix="$work/findings/")
+    [ -f "$HDGR_ROOT/tests/fuzz/$name.dict" ] && options+=(-dict="$HDGR_ROOT/tests/fuzz/$name.dict")
+    # New inputs go to the first folder, so the seed corpus stays as committed.
+    if "$target" "${options[@]}" "$work/corpus" "$HDGR_ROOT/tests/fuzz/corpus/$name" >"$work/fuzz.log" 2>&1; then
       echo "$name: $(hdgr_fuzz_summary "$work/fuzz.log"), no finding"
     else
       status=1
