@@ -18,10 +18,17 @@ std::string VersionText(const InstalledCopy& installed) {
          IntegerToText(installed.revision);
 }
 
+// A relative folder would be looked up in, and later written to, whatever folder the
+// program is in; a pattern names no one folder, and looking it up fails: neither names an
+// installed copy. Empty when the folder can name one.
+std::string WhyNoFolder(const std::string& folder) {
+  if (!IsFullPath(folder)) return "is no full path";
+  if (HasWildcard(folder)) return "holds a wildcard";
+  return {};
+}
+
 bool ProgramFileFound(ApplicationServices& app, const InstalledCopy& installed) {
-  // A relative folder would be looked up in, and later written to, whatever folder the
-  // program is in: it names no installed copy.
-  if (!IsFullPath(installed.folder)) return false;
+  if (!WhyNoFolder(installed.folder).empty()) return false;
   // The stored folder as it is: a closing separator or blanks go to find entry unchanged.
   const std::string program = installed.folder + std::string(kProgramFileSuffix);
   return !TrimBlanks(app.FindEntry(program, kFindFiles)).empty();
@@ -51,9 +58,9 @@ void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const Inst
     return;
   }
   if (!ProgramFileFound(app, installed)) {
-    app.Note(IsFullPath(installed.folder)
-                 ? "mode install: " + QuotedForLog(installed.folder + std::string(kProgramFileSuffix)) + " is not there"
-                 : "mode install: the stored folder " + QuotedForLog(installed.folder) + " is no full path");
+    const std::string why = WhyNoFolder(installed.folder);
+    app.Note(why.empty() ? "mode install: " + QuotedForLog(installed.folder + std::string(kProgramFileSuffix)) + " is not there"
+                         : "mode install: the stored folder " + QuotedForLog(installed.folder) + " " + why);
     app.ShowMessage(kSettingsFoundMessage, MessageIcon::kInformation, kVersionMessageTitle);
     form.StatusLine().SetCaption(kReadyToInstallStatus);
     return;

@@ -5,10 +5,12 @@ HDGR_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 HDGR_BUILD=${HDGR_BUILD:-$HDGR_ROOT/build}
 HDGR_NATIVE=$HDGR_BUILD/native
 HDGR_WIN64=$HDGR_BUILD/win64
+HDGR_SANITIZE_DIR=$HDGR_BUILD/sanitize
 HDGR_JOBS=${HDGR_JOBS:-$(nproc)}
 
 hdgr_packages=(cmake ninja-build g++ googletest wine64 g++-mingw-w64-x86-64-posix mingw-w64-tools
-               xvfb xauth openbox x11-utils fonts-liberation imagemagick osslsigncode openssl git)
+               xvfb xauth openbox x11-utils fonts-liberation imagemagick osslsigncode openssl git
+               clang libclang-rt-14-dev)
 
 hdgr_missing_packages() {
   local p missing=()
@@ -39,4 +41,44 @@ hdgr_build() {
   cmake -S "$HDGR_ROOT" --preset win64 -B "$HDGR_WIN64" \
     -DHDGR_HOST_TOOLS_DIR="$HDGR_NATIVE/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" >/dev/null
   cmake --build "$HDGR_WIN64" -j "$HDGR_JOBS"
+}
+
+# The sanitize preset: the native build under ASan and UBSan, with the fuzz targets.
+hdgr_build_sanitize() {
+  echo "== Native build under the sanitizers, with the fuzz targets ($HDGR_SANITIZE_DIR)"
+  cmake -S "$HDGR_ROOT" --preset sanitize -B "$HDGR_SANITIZE_DIR" >/dev/null
+  cmake --build "$HDGR_SANITIZE_DIR" -j "$HDGR_JOBS"
+}
+
+# Runs every fuzz target of the sanitize build for $1 seconds, from its seed corpus in
+# tests/fuzz/corpus and what earlier runs found. Returns 1 when any target found something.
+hdgr_fuzz() {
+  local seconds=$1 target name work status=0 options
+  for target in "$HDGR_SANITIZE_DIR"/tests/fuzz/fuzz_*; do
+    [ -f "$target" ] && [ -x "$target" ] || continue
+    name=$(basename "$target")
+    work=$HDGR_SANITIZE_DIR/fuzz/$name
+    mkdir -p "$work/corpus" "$work/findings"
+    options=(-max_total_time="$seconds" -timeout=60 -print_final_stats=1 -artifact_prefix="$work/findings/")
+    [ -f "$HDGR_ROOT/tests/fuzz/$name.dict" ] && options+=(-dict="$HDGR_ROOT/tests/fuzz/$name.dict")
+    # New inputs go to the first folder, so the seed corpus stays as committed.
+    if "$target" "${options[@]}" "$work/corpus" "$HDGR_ROOT/tests/fuzz/corpus/$name" >"$work/fuzz.log" 2>&1; then
+      echo "$name: $(hdgr_fuzz_summary "$work/fuzz.log"), no finding"
+    else
+      status=1
+      echo "$name: FINDING ($(hdgr_fuzz_summary "$work/fuzz.log")); the last of its log ($work/fuzz.log):"
+      tail -n 30 "$work/fuzz.log"
+      echo "$name: the input is kept in $work/findings/ (add it to tests/fuzz/corpus/$name/ with the fix):"
+      ls -1 "$work/findings/"
+    fi
+  done
+  return "$status"
+}
+
+# "N runs, cov C ft F" from a libFuzzer log.
+hdgr_fuzz_summary() {
+  local runs coverage
+  runs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$1" | grep -o '[0-9]*$' || true)
+  coverage=$(grep -o 'cov: [0-9]* ft: [0-9]*' "$1" | tail -n 1 | sed 's/: / /g' || true)
+  echo "${runs:-?} runs, ${coverage:-no coverage reported}"
 }

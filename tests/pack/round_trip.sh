@@ -97,6 +97,10 @@ refused "unknown command" -- frobnicate
 refused "no command" --
 refused "not a bitmap" -- build --out carrier.bmp "${inputs[@]}" --cover in/Setup.LST
 refused "no-such-dir" -- build --out no-such-dir/carrier.bmp "${inputs[@]}"
+# Padding is for the two programs: a data file is never written zero-filled.
+for name in Setup.LST HaldenGrid.CAB; do
+  refused "$name" "no program" -- pad --segment "$name" "in/$name" padded.bin
+done
 cmp -s carrier.bmp old.bmp || fail "a refused build changed the old carrier"
 [ "$(cat digests.cpp)" = old ] || fail "a refused build changed the old digests source"
 only_files carrier.bmp digests.cpp old.bmp short.CAB

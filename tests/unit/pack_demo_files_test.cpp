@@ -45,6 +45,14 @@ TEST(PackDemoFilesTest, PaddingKeepsTheProgramAndFillsItsSegment) {
   EXPECT_THROW(GeneratedDemoFile(setup), PackError);
 }
 
+// Padding fills a program's segment with zeros; a data file filled so would be packed as if real.
+TEST(PackDemoFilesTest, OnlyTheProgramsArePadded) {
+  EXPECT_EQ(ProgramSegmentIndexOf("Setup.exe"), SegmentIndexOf("Setup.exe"));
+  EXPECT_EQ(ProgramSegmentIndexOf("HaldenGrid.exe"), SegmentIndexOf("HaldenGrid.exe"));
+  for (const char* data : {"Setup.LST", "HaldenGrid.CAB", "setup.exe"})
+    EXPECT_THROW(ProgramSegmentIndexOf(data), PackError) << data;
+}
+
 TEST(PackDemoFilesTest, DigestsSourceListsEachDigestsBytesInTableOrder) {
   PayloadDigests digests;
   for (std::size_t i = 0; i < digests.size(); ++i)

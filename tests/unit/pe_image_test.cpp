@@ -92,5 +92,39 @@ TEST(PeImageTest, NamesTheSectionOfAnOffsetAndRefusesWhatIsNoProgram) {
   EXPECT_THROW(without.AttachLoadConfig(), PeError);
 }
 
+// Every descriptor may point at the same run of bytes: a name is read only up to its bound,
+// so the list costs a short name per descriptor, never the rest of the file each.
+TEST(PeImageTest, AnImportNameIsReadUpToItsBoundOnly) {
+  constexpr std::size_t kName = SmallImage::kRdataRaw + 0x80;
+  SmallImage longest;
+  std::memset(&longest.bytes[kName], 'a', kLongestDllName);
+  longest.bytes[kName + kLongestDllName] = 0;
+  EXPECT_EQ(PeImage(longest.bytes).ImportedDlls().at(0), std::string(kLongestDllName, 'a'));
+
+  SmallImage unterminated;  // both descriptors name one run that reaches the file's end
+  std::memset(&unterminated.bytes[kName], 'a', SmallImage::kFileSize - kName);
+  unterminated.Put32(SmallImage::kRdataRaw + 20 + 12, SmallImage::kRdataRva + 0x80);
+  EXPECT_THROW(PeImage(unterminated.bytes).ImportedDlls(), PeError);
+  longest.bytes[kName + kLongestDllName] = 'a';  // one byte over, then the .lcfg section's bytes
+  EXPECT_THROW(PeImage(longest.bytes).ImportedDlls(), PeError);
+}
+
+TEST(PeImageTest, AnOffsetIsDecimalOrHexadecimalAndAnythingElseIsNamed) {
+  EXPECT_EQ(ParseOffset("1234"), 1234u);
+  EXPECT_EQ(ParseOffset("0x4d2"), 1234u);
+  EXPECT_EQ(ParseOffset("0X4D2"), 1234u);
+  EXPECT_EQ(ParseOffset("18446744073709551615"), UINT64_MAX);
+  for (const std::string bad : {"zz", "", "0x", "-1", "+1", " 12", "12 ", "0x1g", "12abc", "18446744073709551616"}) {
+    SCOPED_TRACE("\"" + bad + "\"");
+    try {
+      ParseOffset(bad);
+      ADD_FAILURE() << "accepted";
+    } catch (const PeError& error) {
+      EXPECT_NE(std::string(error.what()).find("not a file offset: \"" + bad + "\""), std::string::npos)
+          << error.what();
+    }
+  }
+}
+
 }  // namespace
 }  // namespace hdgr::pe

@@ -53,11 +53,13 @@ TEST_F(VersionCheckTest, ProgramFileMissingShowsTheSettingsMessageFirst) {
 }
 
 // A folder that is not a full path would be looked up in, and written to, whatever folder
-// the program runs in: it counts as no installed copy, and nothing is looked up.
-TEST_F(VersionCheckTest, AFolderThatIsNotAFullPathIsNoInstalledCopy) {
+// the program runs in, and a pattern names no one folder (looking it up is error 52): either
+// counts as no installed copy, and nothing is looked up.
+TEST_F(VersionCheckTest, AFolderThatIsNotAFullPathOrHoldsAPatternIsNoInstalledCopy) {
   fake.PutFile("C:\\HG\\HaldenGrid.exe", {1});
   fake.current_folder = "C:\\HG";
-  for (const std::string folder : {".", "HG", "..\\HG", "\\HG", "C:HG", "   ", " C:\\HG"}) {
+  for (const std::string folder : {".", "HG", "..\\HG", "\\HG", "C:HG", "   ", " C:\\HG", "C:\\*", "C:\\H?",
+                                   "\\\\?\\C:\\*", "\\\\server\\sh*re"}) {
     SCOPED_TRACE("folder \"" + folder + "\"");
     EXPECT_EQ(Check(Installed(folder, 3, 3, 9)), (Calls{kSettingsFound, "Label5.Caption=Ready to install!"}));
     EXPECT_EQ(fake.accept_button.Caption(), "Accept terms of install");

@@ -65,7 +65,7 @@ PadCommand ParsePad(const std::vector<std::string>& arguments) {
   RequireCount("pad", words, 2, "a program and the padded file to write");
   const auto segment = words.options.find("--segment");
   if (segment == words.options.end()) Refuse("pad needs --segment Setup.exe or --segment HaldenGrid.exe");
-  return {SegmentIndexOf(segment->second), words.positional[0], words.positional[1]};
+  return {ProgramSegmentIndexOf(segment->second), words.positional[0], words.positional[1]};
 }
 
 }  // namespace

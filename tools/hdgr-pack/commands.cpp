@@ -68,9 +68,12 @@ void BuildCarrier(const BuildRequest& request, std::ostream& out) {
 }
 
 void CheckCarrier(const fs::path& path, std::ostream& out) {
-  const Bytes carrier = ReadValidCarrier(path);
-  out << path.string() << ": " << carrier.size() << " bytes, " << kCarrierWidth << " x " << kCarrierHeight
-      << " 24-bit bitmap\n";
+  CheckCarrierBytes(ReadWholeFile(path), path.string(), out);
+}
+
+void CheckCarrierBytes(std::span<const std::uint8_t> carrier, std::string_view name, std::ostream& out) {
+  ValidateCarrier(carrier, name);
+  out << name << ": " << carrier.size() << " bytes, " << kCarrierWidth << " x " << kCarrierHeight << " 24-bit bitmap\n";
   for (int i = 0; i < static_cast<int>(kSegments.size()); ++i)
     ReportSegment(out, i, static_cast<std::int64_t>(carrier.size()), Sha256Of(UnpackSegment(carrier, i)));
 }

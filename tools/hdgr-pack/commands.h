@@ -3,9 +3,12 @@
 // file half-written; each reports what it did on `out`.
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <span>
+#include <string_view>
 
 #include "package/segment_table.h"
 
@@ -20,6 +23,8 @@ struct BuildRequest {
 
 void BuildCarrier(const BuildRequest& request, std::ostream& out);
 void CheckCarrier(const std::filesystem::path& carrier, std::ostream& out);
+// CheckCarrier on a carrier's bytes, `name` standing for its file.
+void CheckCarrierBytes(std::span<const std::uint8_t> carrier, std::string_view name, std::ostream& out);
 void UnpackCarrier(const std::filesystem::path& carrier, const std::filesystem::path& folder, std::ostream& out);
 
 // The demo payload's helpers: a program padded to its segment's length, and the

@@ -60,6 +60,13 @@ int SegmentIndexOf(std::string_view file_name) {
   throw PackError("no packed file is named " + std::string(file_name));
 }
 
+int ProgramSegmentIndexOf(std::string_view file_name) {
+  const int index = SegmentIndexOf(file_name);
+  if (file_name == kCabinetName || file_name == kFileListName)
+    throw PackError(std::string(file_name) + " is no program: only Setup.exe and HaldenGrid.exe are padded");
+  return index;
+}
+
 std::vector<std::uint8_t> DemoCabinet() {
   const int index = SegmentIndexOf(kCabinetName);
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kSegments[index].length));

@@ -11,6 +11,10 @@ namespace hdgr {
 // Index of the segment whose file is named `file_name`; throws PackError for any other name.
 int SegmentIndexOf(std::string_view file_name);
 
+// Index of the segment of a program built from sources (Setup.exe or HaldenGrid.exe), the
+// files padding is for; throws PackError for any other name.
+int ProgramSegmentIndexOf(std::string_view file_name);
+
 // Deterministic pseudo-random bytes of the cabinet's length, starting "MSCF".
 std::vector<std::uint8_t> DemoCabinet();
 

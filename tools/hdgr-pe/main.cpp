@@ -54,7 +54,7 @@ int Run(std::string_view command, const char* path, const char* argument) {
     image.AttachLoadConfig();
     WriteAll(path, image.Bytes());
   } else if (command == "section-of" && argument != nullptr) {
-    std::printf("%s\n", image.SectionAt(std::stoull(argument, nullptr, 0)).c_str());
+    std::printf("%s\n", image.SectionAt(hdgr::pe::ParseOffset(argument)).c_str());
   } else {
     return 2;
   }

@@ -1,5 +1,7 @@
 #include "tools/hdgr-pe/pe_image.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace hdgr::pe {
@@ -70,11 +72,19 @@ std::size_t PeImage::DirectoryAt(int index) const {
   return optional_header_ + kDirectoriesInOptionalHeader + static_cast<std::size_t>(index) * 8;
 }
 
-std::string PeImage::TextAtRva(std::uint32_t rva) const {
-  std::string text;
-  for (std::size_t at = OffsetOfRva(rva); at < bytes_.size() && bytes_[at] != 0; ++at)
-    text.push_back(static_cast<char>(bytes_[at]));
-  return text;
+// Bounded, so that descriptors sharing one long unterminated run of bytes cost no more
+// than a short name each.
+std::string PeImage::DllNameAtRva(std::uint32_t rva) const {
+  const std::size_t at = OffsetOfRva(rva);
+  if (at >= bytes_.size())
+    throw PeError("the import name at address " + std::to_string(rva) + " lies past the end of the file");
+  const auto begin = bytes_.begin() + static_cast<std::ptrdiff_t>(at);
+  const auto end = bytes_.begin() + static_cast<std::ptrdiff_t>(std::min(bytes_.size(), at + kLongestDllName + 1));
+  const auto terminator = std::find(begin, end, std::uint8_t{0});
+  if (terminator == end)
+    throw PeError("the import name at address " + std::to_string(rva) + " is unterminated or longer than " +
+                  std::to_string(kLongestDllName) + " bytes");
+  return std::string(begin, terminator);
 }
 
 std::vector<std::string> PeImage::ImportedDlls() const {
@@ -84,7 +94,7 @@ std::vector<std::string> PeImage::ImportedDlls() const {
   for (std::size_t at = OffsetOfRva(table);; at += kImportDescriptorBytes) {
     const std::uint32_t name = U32(at + 12);
     if (name == 0) return dlls;
-    dlls.push_back(TextAtRva(name));
+    dlls.push_back(DllNameAtRva(name));
   }
 }
 
@@ -121,6 +131,16 @@ std::string PeImage::SectionAt(std::uint64_t offset) const {
 void PeImage::UpdateChecksum() {
   const std::size_t field = optional_header_ + kChecksumInOptionalHeader;
   if (U32(field) != 0) Put32(field, PeChecksum(bytes_, field));
+}
+
+std::uint64_t ParseOffset(std::string_view text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string_view digits = hex ? text.substr(2) : text;
+  std::uint64_t offset = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), offset, hex ? 16 : 10);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+    throw PeError("not a file offset: \"" + std::string(text) + "\" (decimal, or hexadecimal after 0x)");
+  return offset;
 }
 
 std::uint32_t PeChecksum(const std::vector<std::uint8_t>& bytes, std::size_t checksum_at) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace hdgr::pe {
@@ -18,6 +19,9 @@ class PeError : public std::runtime_error {
 // The section whose contents are the load configuration; the linker of this toolchain does
 // not point the header at a load configuration itself.
 inline constexpr char kLoadConfigSection[] = ".lcfg";
+
+// A DLL's name is a file name; anything longer is a damaged table, not a name.
+inline constexpr std::size_t kLongestDllName = 255;
 
 struct Section {
   std::string name;
@@ -34,7 +38,8 @@ class PeImage {
 
   const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
   const std::vector<Section>& Sections() const { return sections_; }
-  // The DLLs named by the import table, in its order, as spelled there.
+  // The DLLs named by the import table, in its order, as spelled there. Throws PeError for a
+  // name that is unterminated or longer than kLongestDllName bytes.
   std::vector<std::string> ImportedDlls() const;
   // The load configuration's DependentLoadFlags; nothing when there is no load
   // configuration or it is too short to hold them.
@@ -51,13 +56,17 @@ class PeImage {
   void Put32(std::size_t at, std::uint32_t value);
   std::size_t OffsetOfRva(std::uint32_t rva) const;
   std::size_t DirectoryAt(int index) const;
-  std::string TextAtRva(std::uint32_t rva) const;
+  std::string DllNameAtRva(std::uint32_t rva) const;
   void UpdateChecksum();
 
   std::vector<std::uint8_t> bytes_;
   std::size_t optional_header_ = 0;
   std::vector<Section> sections_;
 };
+
+// A file offset as written on a command line: decimal, or hexadecimal after "0x". Throws
+// PeError naming `text` when it is neither or does not fit in 64 bits.
+std::uint64_t ParseOffset(std::string_view text);
 
 // The PE checksum of `bytes`, whose checksum field lies at `checksum_at`.
 std::uint32_t PeChecksum(const std::vector<std::uint8_t>& bytes, std::size_t checksum_at);
