@@ -78,8 +78,8 @@ class SetupProgram {
     return [this, handler = std::move(handler)] {
       try {
         handler();
-      } catch (const RunTimeError& error) {
-        services_.EndWithRunTimeError(error);
+      } catch (...) {
+        services_.EndWithRunTimeError(CurrentFailure());
       }
     };
   }
@@ -136,8 +136,8 @@ int RunWithServices(win32::Win32Services& services, const Switches& switches) {
   try {
     win32::LoadCommonControls();
     program.emplace(services, switches);
-  } catch (const RunTimeError& error) {
-    services.EndWithRunTimeError(error);
+  } catch (...) {
+    services.EndWithRunTimeError(CurrentFailure());
   }
   return program->Run();
 }

@@ -68,6 +68,11 @@ function(hdgr_setup_program target)
   # Sections aligned to pages in the file too: Wine then maps the image, the 6 MB carrier
   # among it, from the file as Windows does, instead of copying it into private memory.
   target_link_options(${target} PRIVATE -municode -Wl,--file-alignment,4096)
+  # The oldest Windows it declares is the oldest it loads on: its imports need Windows 8
+  # (GetSystemTimePreciseAsFileTime, SetDefaultDllDirectories). Aware of terminal servers,
+  # so the system does not redirect its folders and settings per session.
+  target_link_options(${target} PRIVATE -Wl,--tsaware -Wl,--major-subsystem-version,6 -Wl,--minor-subsystem-version,2
+                      -Wl,--major-os-version,6 -Wl,--minor-os-version,2)
   hdgr_warnings(${target})
   # Like the libraries on the extractor's path (top-level CMakeLists.txt).
   if(CMAKE_BUILD_TYPE STREQUAL "Release")

@@ -1,11 +1,16 @@
 #include "platform/run_time_error.h"
 
+#include <exception>
+#include <new>
+
 namespace hdgr {
 
 std::string_view DescriptionOf(ErrorNumber number) {
   switch (number) {
     case ErrorNumber::kInvalidProcedureCall: return "Invalid procedure call or argument";
     case ErrorNumber::kOverflow: return "Overflow";
+    case ErrorNumber::kOutOfMemory: return "Out of memory";
+    case ErrorNumber::kInternalError: return "Internal error";
     case ErrorNumber::kTypeMismatch: return "Type mismatch";
     case ErrorNumber::kBadFileNameOrNumber: return "Bad file name or number";
     case ErrorNumber::kFileNotFound: return "File not found";
@@ -34,6 +39,20 @@ std::string RunTimeError::MessageText() const {
   std::string text = what();
   if (!detail_.empty()) text += "\n" + detail_;
   return text;
+}
+
+RunTimeError CurrentFailure() {
+  try {
+    throw;
+  } catch (const RunTimeError& error) {
+    return error;
+  } catch (const std::bad_alloc&) {
+    return RunTimeError(ErrorNumber::kOutOfMemory, "The system gave the setup less memory than it needed");
+  } catch (const std::exception& error) {
+    return RunTimeError(ErrorNumber::kInternalError, std::string("An unexpected failure: ") + error.what());
+  } catch (...) {
+    return RunTimeError(ErrorNumber::kInternalError, "An unexpected failure of an unknown kind");
+  }
 }
 
 }  // namespace hdgr

@@ -94,9 +94,13 @@ TEST(ProgramResources, ManifestAsksForCommonControls6HighestAvailableAndPerMonit
   const std::string text(manifest.begin(), manifest.end());
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""), std::string::npos);
   EXPECT_NE(text.find("level=\"highestAvailable\""), std::string::npos);
-  // Per monitor (v2) where the system has it; aware of the system's density before that.
-  EXPECT_NE(text.find(">PerMonitorV2</dpiAwareness>"), std::string::npos);
+  // Per monitor (v2) where the system has it, v1 where it knows only that; aware of the
+  // system's density before that.
+  EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
   EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos);
+  // Windows 8, 8.1 and 10 only: Windows 7 lacks functions the program imports.
+  EXPECT_EQ(text.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);
+  EXPECT_NE(text.find("{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"), std::string::npos);
 }
 
 TEST(ProgramResources, CarrierResourceIsThePackedBitmapByteForByte) {

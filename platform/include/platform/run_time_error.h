@@ -12,7 +12,9 @@ namespace hdgr {
 enum class ErrorNumber : int {
   kInvalidProcedureCall = 5,
   kOverflow = 6,
+  kOutOfMemory = 7,
   kTypeMismatch = 13,
+  kInternalError = 51,
   kBadFileNameOrNumber = 52,
   kFileNotFound = 53,
   kFileAlreadyOpen = 55,
@@ -40,5 +42,11 @@ class RunTimeError : public std::runtime_error {
   ErrorNumber number_;
   std::string detail_;
 };
+
+// Inside a catch block: the exception being handled, as the run-time error the user sees.
+// A RunTimeError is itself; std::bad_alloc is 7 (out of memory); anything else is 51
+// (internal error) with what it says: no failure ends the program as a crash would, with an
+// exit code that means something else.
+RunTimeError CurrentFailure();
 
 }  // namespace hdgr
