@@ -14,9 +14,11 @@ namespace hdgr {
 
 class NewFile {
  public:
-  // `digest` is the file's from here on.
+  // `digest` is the file's from here on. What a stopped run left beside the final path
+  // goes first: a run killed before its rename leaves its new file there.
   NewFile(ApplicationServices& app, std::string_view final_path, Sha256Worker& digest)
       : app_(app), final_path_(final_path), digest_(digest) {
+    app_.RemoveLeftovers(final_path_);
     digest_.Begin();
   }
   ~NewFile();

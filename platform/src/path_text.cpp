@@ -1,5 +1,8 @@
 #include "platform/path_text.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace hdgr {
 
 namespace {
@@ -60,6 +63,24 @@ bool IsFullPath(std::string_view path) {
 bool HasWildcard(std::string_view path) {
   if (path.substr(0, kLongPathPrefix.size()) == kLongPathPrefix) path.remove_prefix(kLongPathPrefix.size());
   return path.find_first_of("*?") != std::string_view::npos;
+}
+
+namespace {
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+}  // namespace
+
+bool IsFreshNameOf(std::string_view entry, std::string_view name) {
+  constexpr std::size_t kHexDigits = 16;
+  constexpr std::string_view kEnding = ".new";
+  if (entry.size() != name.size() + 1 + kHexDigits + kEnding.size()) return false;
+  if (!SameIgnoringCase(entry.substr(0, name.size()), name) || entry[name.size()] != '.') return false;
+  const std::string_view hex = entry.substr(name.size() + 1, kHexDigits);
+  const bool all_hex = std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+  return all_hex && SameIgnoringCase(entry.substr(name.size() + 1 + kHexDigits), kEnding);
 }
 
 }  // namespace hdgr

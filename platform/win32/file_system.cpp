@@ -101,4 +101,22 @@ std::int32_t FileLength(std::string_view path) {
   return static_cast<std::int32_t>(length);
 }
 
+std::vector<std::string> RemoveLeftovers(std::string_view final_path) {
+  const std::wstring path = Wide(final_path);
+  const std::wstring folder = FolderOf(path);
+  const std::string name = Utf8(path.substr(folder.size() + 1));
+  std::vector<std::string> removed;
+  WIN32_FIND_DATAW entry{};
+  const FindHandle find(FindFirstFileW((path + L".*.new").c_str(), &entry));
+  if (!find) return removed;
+  do {
+    constexpr DWORD kKept = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
+    if ((entry.dwFileAttributes & kKept) || !IsFreshNameOf(Utf8(entry.cFileName), name)) continue;
+    const std::wstring leftover = folder + L"\\" + entry.cFileName;
+    // A link goes itself: the system never follows one it deletes.
+    if (DeleteFileW(leftover.c_str())) removed.push_back(Utf8(leftover));
+  } while (FindNextFileW(find.Get(), &entry));
+  return removed;
+}
+
 }  // namespace hdgr::win32

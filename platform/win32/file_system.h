@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 #include <string_view>
 
 namespace hdgr::win32 {
@@ -15,6 +16,9 @@ std::string FindEntry(std::string_view path, int mask);
 // The entry itself goes, a link included, never what it points to; a read-only file or a
 // folder is refused.
 void RemoveFile(std::string_view path);
+// Removes the plain files a stopped run left beside `final_path` (IsFreshNameOf); returns
+// their paths. One that cannot be removed (in use, read-only) stays.
+std::vector<std::string> RemoveLeftovers(std::string_view final_path);
 void ChangeFolder(std::string_view path);
 std::int32_t FileLength(std::string_view path);
 }  // namespace hdgr::win32

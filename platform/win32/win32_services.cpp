@@ -60,6 +60,10 @@ bool Win32Services::HoldPrivateFolder(std::string_view path) {
   held_.KeepFolder(path, std::move(folder));
   return true;
 }
+void Win32Services::RemoveLeftovers(std::string_view final_path) {
+  for (const std::string& removed : win32::RemoveLeftovers(final_path))
+    Note("removed " + removed + ", left by a run that was stopped");
+}
 void Win32Services::HoldProductFolder(std::string_view program_path) { held_.HoldProductFolder(program_path); }
 std::string Win32Services::MoveFolderAside(std::string_view path) { return Utf8(win32::MoveFolderAside(Wide(path))); }
 void Win32Services::ChangeFolder(std::string_view path) { win32::ChangeFolder(path); }

@@ -253,6 +253,19 @@ void FakePlatform::HoldProductFolder(std::string_view program_path) {
   held_folders.insert(folder);
 }
 
+void FakePlatform::RemoveLeftovers(std::string_view final_path) {
+  Record("RemoveLeftovers(" + std::string(final_path) + ")");
+  MaybeFail("RemoveLeftovers", final_path);
+  const std::string key = Key(final_path);
+  const std::string folder = ParentOf(key);
+  const std::string name = key.substr(folder.size() + 1);
+  for (auto it = files.begin(); it != files.end();) {
+    const bool beside = ParentOf(it->first) == folder && !held_files.count(it->first);
+    if (beside && IsFreshNameOf(it->first.substr(folder.size() + 1), name)) it = files.erase(it);
+    else ++it;
+  }
+}
+
 void FakePlatform::ChangeFolder(std::string_view path) {
   Record("ChangeFolder(" + std::string(path) + ")");
   MaybeFail("ChangeFolder", path);

@@ -173,6 +173,7 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   bool HoldPrivateFolder(std::string_view path) override;
   std::string MoveFolderAside(std::string_view path) override;
   void HoldProductFolder(std::string_view program_path) override;
+  void RemoveLeftovers(std::string_view final_path) override;
   std::int32_t FileLength(std::string_view path) override;
   int FreeFileNumber() override;
   void OpenRandomFile(std::string_view path, int file_number) override;

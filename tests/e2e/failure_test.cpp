@@ -100,7 +100,8 @@ TEST_F(FailureTest, AMountPointAsTheWorkFolderIsRefusedLikeALink) {
 }
 
 // Killed at any moment of the upgrade, from staging to the rename, the product keeps a
-// whole program, old or new, and nothing else is left beside it.
+// whole program, old or new. Beside it there may stay, in two instants, the run's new file
+// (empty, or the whole checked program), which the next run removes (below).
 TEST_F(FailureTest, KillingTheUpgradeAtAnyMomentLeavesTheOldProgramOrTheNewOneWhole) {
   int old_ones = 0;
   int new_ones = 0;
@@ -142,6 +143,32 @@ TEST_F(FailureTest, KillingTheUpgradeAtAnyMomentLeavesTheOldProgramOrTheNewOneWh
   }
   std::printf("killed runs left the old program %d times, the new one %d times, a new file beside it %d times\n",
               old_ones, new_ones, left_over);
+}
+
+// What a killed run leaves under a fresh name beside the product's program or a setup file
+// goes with the next run; a name that only looks like one stays.
+TEST_F(FailureTest, TheNextRunRemovesWhatAKilledRunLeftAndNothingElse) {
+  const ProductFolder folder;
+  WriteWholeFile(folder.ProgramPath(), kOldProgram);
+  WriteWholeFile(folder.ProgramPath() + L".0123456789abcdef.new", PayloadBytes(3));
+  WriteWholeFile(folder.ProgramPath() + L".notes.new", kOldProgram);
+  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
+  MakePrivateWorkFolder();
+  WriteWholeFile(std::wstring(kWorkFolder) + L"\\Setup.exe.0123456789abcdef.new", {});
+  WriteWholeFile(std::wstring(kWorkFolder) + L"\\Setup.exe.fedcba987654321.new", {});
+  setup_ = Start(SetupProgramPath(), L"/quiet");
+  EXPECT_EQ(setup_.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::wstring>{L"HaldenGrid.exe", L"HaldenGrid.exe.notes.new"}));
+  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(3));
+  // The upgrade writes no setup file: the work folder's leftovers wait for an install run.
+  Reset();
+  MakePrivateWorkFolder();
+  WriteWholeFile(std::wstring(kWorkFolder) + L"\\Setup.exe.0123456789abcdef.new", {});
+  WriteWholeFile(std::wstring(kWorkFolder) + L"\\Setup.exe.fedcba987654321.new", {});
+  setup_ = Start(SetupProgramPath(), L"/quiet");
+  EXPECT_EQ(setup_.WaitForExit(kTimeout), 0u);
+  EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe",
+                                                                   L"Setup.exe.fedcba987654321.new"}));
 }
 
 TEST_F(FailureTest, AReadOnlyOrLockedProgramIsKeptAndTheErrorSaysWhy) {

@@ -462,6 +462,18 @@ TEST_F(HandlersTest, UpgradeRunWritesOnlyIntoTheFolderTheCheckFound) {
   }
 }
 
+// A run killed before its rename leaves its whole new file beside the product: the next
+// run removes that, and only that.
+TEST_F(HandlersTest, UpgradeRunRemovesWhatAStoppedRunLeftBesideTheProgramAndNothingElse) {
+  ArrangeUpgrade();
+  fake.PutFile(kProgram + ".0123456789abcdef.new", {1, 2, 3});
+  fake.PutFile(kProgram + ".notes.new", {4});
+  EXPECT_TRUE(Accept());
+  EXPECT_EQ(Content(kProgram + ".0123456789abcdef.new"), nullptr);
+  EXPECT_EQ(*Content(kProgram + ".notes.new"), Bytes{4});
+  EXPECT_LT(First("RemoveLeftovers(" + kProgram + ")"), First("OpenNewFile(" + kProgram + ","));
+}
+
 TEST_F(HandlersTest, UpgradeRunCreatesAMissingProgram) {
   ArrangeUpgrade(/*program_present=*/false);
   EXPECT_TRUE(Accept());

@@ -33,5 +33,19 @@ TEST(PathTextTest, TheLongPathPrefixIsNoWildcard) {
   EXPECT_TRUE(HasWildcard("\\\\?C:\\HG"));  // not the whole prefix
 }
 
+TEST(PathTextTest, AFreshNameIsTheNameSixteenHexDigitsAndNew) {
+  struct Row {
+    const char* entry;
+    bool fresh;
+  };
+  const std::vector<Row> rows = {
+      {"HaldenGrid.exe.0123456789abcdef.new", true}, {"haldengrid.EXE.0123456789ABCDEF.NEW", true},
+      {"HaldenGrid.exe.0123456789abcde.new", false}, {"HaldenGrid.exe.0123456789abcdeg.new", false},
+      {"HaldenGrid.exe.notes.new", false},           {"HaldenGrid.exe.0123456789abcdef.new.txt", false},
+      {"Setup.exe.0123456789abcdef.new", false},     {"HaldenGrid.exe", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(IsFreshNameOf(row.entry, "HaldenGrid.exe"), row.fresh) << row.entry;
+}
+
 }  // namespace
 }  // namespace hdgr

@@ -126,6 +126,10 @@ class ApplicationServices {
 
   // New files, once their numbers are closed: the length, read through the hold.
   virtual std::int64_t NewFileLength(std::string_view final_path) = 0;
+  // Removes what a run stopped before its rename left beside `final_path`: plain files in
+  // its folder named as a new file for it is made (IsFreshNameOf), a link itself, never
+  // what it points to. One in use by another program stays; nothing here fails the run.
+  virtual void RemoveLeftovers(std::string_view final_path) = 0;
   // Renames the new file for `final_path` over it in one step: whatever entry is there is
   // replaced itself (a link is never written through), hidden or system ones too; a
   // read-only one is refused (path/file access error) and stays. The file stays held.

@@ -12,5 +12,8 @@ namespace hdgr {
 bool IsFullPath(std::string_view path);
 // A '*' or '?' outside the long-path prefix.
 bool HasWildcard(std::string_view path);
+// Whether `entry` is the name a new file for `name` is made under, "`name`.<16 hex digits>.new"
+// (letter case aside): what a run stopped before its rename leaves beside the final name.
+bool IsFreshNameOf(std::string_view entry, std::string_view name);
 
 }  // namespace hdgr
