@@ -18,6 +18,7 @@ enum class ProgressRule {
 // Bytes moved per read and write: a multiple of 100, so in the install run each block
 // holds the same number of progress points.
 inline constexpr std::int32_t kExtractBlockBytes = 256'000;
+static_assert(kExtractBlockBytes % 100 == 0, "a block holds whole hundreds of bytes: its progress points line up");
 
 // Copies `length` bytes from carrier positions `start` down to start - length + 1 into a
 // new file for `output_path` (output record j = carrier record start - (j - 1)), put in

@@ -33,12 +33,14 @@ hdgr_install_dependencies() {
 }
 
 # The presets of CMakePresets.json, in the folders HDGR_BUILD names.
+# HDGR_WERROR=ON (as CI sets it) makes every warning of our own code an error.
 hdgr_build() {
+  local werror=-DHDGR_WERROR=${HDGR_WERROR:-OFF}
   echo "== Native build ($HDGR_NATIVE)"
-  cmake -S "$HDGR_ROOT" --preset native -B "$HDGR_NATIVE" >/dev/null
+  cmake -S "$HDGR_ROOT" --preset native -B "$HDGR_NATIVE" "$werror" >/dev/null
   cmake --build "$HDGR_NATIVE" -j "$HDGR_JOBS"
   echo "== Windows x86-64 build ($HDGR_WIN64)"
-  cmake -S "$HDGR_ROOT" --preset win64 -B "$HDGR_WIN64" \
+  cmake -S "$HDGR_ROOT" --preset win64 -B "$HDGR_WIN64" "$werror" \
     -DHDGR_HOST_TOOLS_DIR="$HDGR_NATIVE/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" >/dev/null
   cmake --build "$HDGR_WIN64" -j "$HDGR_JOBS"
 }

@@ -70,7 +70,10 @@ Switches ParseSwitches(std::span<const std::string> arguments) {
 
 std::string DescribeSwitches(const Switches& switches) {
   std::string text;
-  const auto add = [&](std::string_view part) { text += (text.empty() ? "" : " ") + std::string(part); };
+  const auto add = [&](std::string_view part) {
+    if (!text.empty()) text += ' ';
+    text += part;
+  };
   if (switches.quiet) add("/quiet");
   if (switches.passive) add("/passive");
   if (switches.verify) add("/verify");

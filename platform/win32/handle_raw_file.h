@@ -1,5 +1,6 @@
 #pragma once
-// A raw file over a Windows file handle, for the buffered record files.
+// A raw file over a Windows file handle, underneath the record files: each run of records
+// is one read or one write of it, nothing buffered.
 
 #include <memory>
 #include <string>

@@ -1,5 +1,7 @@
 #include "fake_platform.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
 #include <sstream>
@@ -94,6 +96,13 @@ FakePlatform::FakePlatform() {
 }
 
 Label& FakePlatform::VersionDigit(int index) { return version_digits[index]; }
+
+FakePlatform::~FakePlatform() {
+  // Outside a test (the fuzz targets use the double too) there is nobody to tell.
+  if (::testing::UnitTest::GetInstance()->current_test_info() == nullptr) return;
+  for (const Failure& failure : failures_)
+    ADD_FAILURE() << "a planned failure of " << failure.operation << " on \"" << failure.target << "\" never fired";
+}
 
 void FakePlatform::Fail(std::string operation, std::string target, ErrorNumber number, int skip) {
   failures_.push_back(Failure{std::move(operation), Lower(target), number, skip});

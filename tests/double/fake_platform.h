@@ -93,6 +93,9 @@ class FakePicture : public Picture {
 class FakePlatform : public ApplicationServices, public User32, public SetupForm {
  public:
   FakePlatform();
+  // A planned failure (Fail) that never fired fails the test that planned it: the test
+  // guarded nothing.
+  ~FakePlatform() override;
   Platform platform() { return Platform{*this, *this, *this}; }
 
   // --- what a test arranges and inspects ---------------------------------------------

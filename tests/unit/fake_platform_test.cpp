@@ -1,5 +1,6 @@
 #include "fake_platform.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 namespace hdgr::testing {
@@ -22,4 +23,14 @@ TEST(FakePlatform, InjectedFailureHitsTheChosenCallOnly) {
 }
 
 }  // namespace
+// A test whose planned failure never fires guards nothing: it fails, and says which.
+TEST(FakePlatform, APlannedFailureThatNeverFiresFailsTheTest) {
+  EXPECT_NONFATAL_FAILURE(
+      {
+        FakePlatform local;
+        local.Fail("WriteRecords", "c:\\x.bin", ErrorNumber::kDiskFull);
+      },
+      "a planned failure of WriteRecords on \"c:\\x.bin\" never fired");
+}
+
 }  // namespace hdgr::testing

@@ -213,8 +213,11 @@ TEST_F(HandlersTest, TheWordUpgradeInAnyCaseChoosesTheUpgradeRun) {
     local.accept_button.SetCaption(c.caption);
     // Stop each run at its first file access, just after its choice shows in Max.
     local.Fail("FileLength", "setup_image", ErrorNumber::kPathFileAccessError);
+    local.folders.insert("c:\\program files");
+    local.folders.insert(Lower(kProductFolder));
+    InstalledCopy found{kProductFolder};
     Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, installed, digests);
+    SetupHandlers local_handlers(local_platform, found, digests);
     EXPECT_THROW(local_handlers.AcceptClicked(), RunTimeError);
     EXPECT_EQ(local.progress_bar.max, c.max);
   }
@@ -359,15 +362,17 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     }
     for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
       const FakeFile* file = local.File(SetupFile(segment));
-      if (segment < c.files_in_place)
+      if (segment < c.files_in_place) {
         EXPECT_TRUE(file != nullptr && file->bytes == SharedPackage().files[segment]) << segment;
-      else if (segment == 0 && c.files_in_place == 0)
+      } else if (segment == 0 && c.files_in_place == 0) {
         EXPECT_TRUE(file != nullptr && file->bytes == Bytes(5, 0xEE));
-      else if (segment >= c.files_in_place)
+      } else {
         EXPECT_EQ(file, nullptr) << segment;
+      }
     }
-    if (std::string(c.operation) == "CloseFile")
+    if (std::string(c.operation) == "CloseFile") {
       EXPECT_FALSE(local.HasCall("NewFileLength(" + kCab + ")")) << "a file whose close failed is never checked";
+    }
     ExpectNoTemporaryFileIn(local);
     EXPECT_TRUE(local.CallsStartingWith("SaveSetting").empty());
     EXPECT_TRUE(local.CallsStartingWith("StartProgram").empty());
@@ -528,7 +533,9 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
     ASSERT_NE(program, nullptr);
     EXPECT_TRUE(program->bytes == kOldProgram);
     ExpectNoTemporaryFileIn(local);
-    if (std::string(c.operation) == "CloseAllFiles") EXPECT_FALSE(local.HasCall("NewFileLength(" + kProgram + ")"));
+    if (std::string(c.operation) == "CloseAllFiles") {
+      EXPECT_FALSE(local.HasCall("NewFileLength(" + kProgram + ")"));
+    }
     EXPECT_TRUE(local.CallsStartingWith("ShowMessage").empty());
     EXPECT_TRUE(local.CallsStartingWith("StartProgram").empty());
   }
