@@ -16,6 +16,10 @@ for compression in none zlib; do
   makensis -V1 -DOUT_FILE="$out/peer_$compression.exe" -DCOMPRESSION=$compression -DSETUP_EXE="$setup_exe" \
     -DCABINET="$cabinet" -DLIST="$list" -DPRODUCT_EXE="$product" "$here/peer_package.nsi"
 done
-# One wineserver for every round, so no run pays for starting it.
+# One wineserver for every round, so no run pays for starting it; ended with the bench, or
+# Wine's own processes would hold the caller's output open for good.
 wineserver -p </dev/null >/dev/null 2>&1
-exec wine64 "$bench" "$ours" "$out/peer_none.exe" "$out/peer_zlib.exe" "$trivial"
+status=0
+wine64 "$bench" "$ours" "$out/peer_none.exe" "$out/peer_zlib.exe" "$trivial" || status=$?
+wineserver -k
+exit $status
