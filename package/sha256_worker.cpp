@@ -27,11 +27,7 @@ void SpinUntil(const Done& done) {
 
 }  // namespace
 
-Sha256Worker::Sha256Worker() = default;
-
-void Sha256Worker::StartThread() {
-  if (thread_tried_) return;
-  thread_tried_ = true;
+Sha256Worker::Sha256Worker() {
   try {
     thread_ = std::thread(&Sha256Worker::Work, this);
   } catch (const std::system_error&) {
@@ -54,7 +50,6 @@ void Sha256Worker::WaitUntilIdle() const {
 }
 
 void Sha256Worker::Begin() {
-  StartThread();
   WaitUntilIdle();
   digest_ = Sha256();
   // Woken now, while the caller makes the file, the worker is watching when the first
@@ -111,8 +106,7 @@ bool Sha256Worker::WaitForBlock(bool watch) {
 }
 
 void Sha256Worker::Work() {
-  // Started by a file's Begin, and idle just after a block: the next one comes soon.
-  while (WaitForBlock(true)) {
+  for (bool just_hashed = false; WaitForBlock(just_hashed); just_hashed = true) {
     // Busy before the block is taken, so that nobody sees the worker idle in between.
     busy_ = true;
     std::swap(handed_, hashing_);

@@ -23,7 +23,7 @@ class SetupHandlers {
   Platform& platform_;
   InstalledCopy& installed_;
   const PayloadDigests& digests_;
-  Sha256Worker digest_;
+  Sha256Worker digest_;  // started with the window, so a click does not wait for a thread
 };
 
 }  // namespace hdgr
