@@ -14,12 +14,14 @@
 #include "platform/run_time_error.h"
 #include "platform/win32/common_controls.h"
 #include "platform/win32/single_instance.h"
+#include "platform/win32/start_up_timeline.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_user32.h"
 #include "platform/win32/window/bitmap_picture.h"
 #include "platform/win32/window/form_window.h"
+#include "platform/win32/window/headless_form.h"
 #include "setup_window/design.h"
 #include "setup_window/handlers.h"
 #include "setup_window/setup_form.h"
@@ -38,40 +40,72 @@ constexpr wchar_t kOneSetupInNamespace[] = L"Setup";
 
 class SetupProgram {
  public:
-  SetupProgram(win32::Win32Services& services, const Switches& switches)
+  SetupProgram(win32::Win32Services& services, const Switches& switches, win32::StartUpTimeline& timeline)
       : services_(services),
         switches_(switches),
-        window_(SetupWindowDesign()),
-        form_(window_),
+        timeline_(timeline),
+        form_(MakeForm()),
         platform_{services_, user32_, form_},
         handlers_(platform_, installed_, kPayloadDigests) {
-    services_.SetPendingDisplay(&window_.ProgressBarDisplay("ProgressBar1"));
-    window_.OnClick("Command1", Guarded([this] { handlers_.AcceptClicked(); }));
-    window_.OnClick("Command2", Guarded([this] { handlers_.CancelClicked(); }));
-    window_.OnTimer("Timer1", Guarded([this] { handlers_.TimerTicked(); }));
+    Form& form = TheForm();
+    form.OnClick("Command1", Guarded([this] { handlers_.AcceptClicked(); }));
+    form.OnClick("Command2", Guarded([this] { handlers_.CancelClicked(); }));
+    form.OnTimer("Timer1", Guarded([this] { handlers_.TimerTicked(); }));
     // Closing the window before accept is cancel; the close box is off once accepted.
-    window_.OnCloseRequest(Guarded([this] { handlers_.CancelClicked(); }));
+    form.OnCloseRequest(Guarded([this] { handlers_.CancelClicked(); }));
   }
 
   int Run() {
     Guarded([this] { handlers_.Load(); })();
-    if (!switches_.quiet) window_.Show();
-    services_.SetOwnerWindow(reinterpret_cast<HWND>(window_.hWnd()));
+    timeline_.Reached("Form_Load returned");
+    if (window_) {
+      window_->Show();
+      timeline_.Reached("shown");
+      services_.SetOwnerWindow(reinterpret_cast<HWND>(window_->hWnd()));
+    }
     // Unattended, the setup answers for the user: it accepts what the version check
     // offers, and where it offers nothing (a current copy) it leaves as cancel would.
     if (switches_.Unattended()) {
       const bool offered = form_.AcceptButton().Enabled();
       Guarded([this, offered] { offered ? handlers_.AcceptClicked() : handlers_.CancelClicked(); })();
     }
+    return HandleEvents();
+  }
+
+ private:
+  // A run without a screen keeps the window's controls in memory: the handlers see the
+  // same captions and states, and nothing is drawn that nobody would see.
+  Form& MakeForm() {
+    if (switches_.quiet) {
+      headless_.emplace(SetupWindowDesign());
+      timeline_.Reached("controls made in memory");
+      return *headless_;
+    }
+    win32::LoadCommonControls();
+    timeline_.Reached("common controls loaded");
+    window_.emplace(SetupWindowDesign(), [this](std::string_view phase) { timeline_.Reached(phase); });
+    services_.SetPendingDisplay(&window_->ProgressBarDisplay("ProgressBar1"));
+    return *window_;
+  }
+
+  Form& TheForm() { return window_ ? static_cast<Form&>(*window_) : *headless_; }
+
+  int HandleEvents() {
+    bool painted = !window_;
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    for (;;) {
+      // Painted once no part of the shown window waits for its paint.
+      if (!painted && (HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) == 0) {
+        painted = true;
+        timeline_.Reached("painted");
+      }
+      if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
   }
 
- private:
   // The one boundary of every event: a failure ends the program with its run-time error
   // message and exit code 1.
   std::function<void()> Guarded(std::function<void()> handler) {
@@ -86,8 +120,10 @@ class SetupProgram {
 
   win32::Win32Services& services_;
   const Switches& switches_;
+  win32::StartUpTimeline& timeline_;
   win32::Win32User32 user32_;
-  win32::FormWindow window_;
+  std::optional<win32::FormWindow> window_;
+  std::optional<win32::HeadlessForm> headless_;
   SetupFormControls form_;
   Platform platform_;
   InstalledCopy installed_;
@@ -117,8 +153,9 @@ int VerifyPackage(win32::Win32Services& services) {
   return intact ? kExitDone : kExitFailed;
 }
 
-int RunWithServices(win32::Win32Services& services, const Switches& switches) {
+int RunWithServices(win32::Win32Services& services, const Switches& switches, win32::StartUpTimeline& timeline) {
   services.Note("switches: " + DescribeSwitches(switches));
+  timeline.Begin(services.Log());
   if (switches.verify) {
     const int code = VerifyPackage(services);
     services.Note("exit code " + std::to_string(code));
@@ -134,8 +171,7 @@ int RunWithServices(win32::Win32Services& services, const Switches& switches) {
   }
   std::optional<SetupProgram> program;
   try {
-    win32::LoadCommonControls();
-    program.emplace(services, switches);
+    program.emplace(services, switches, timeline);
   } catch (...) {
     services.EndWithRunTimeError(CurrentFailure());
   }
@@ -145,6 +181,7 @@ int RunWithServices(win32::Win32Services& services, const Switches& switches) {
 }  // namespace
 
 int RunSetupProgram() {
+  win32::StartUpTimeline timeline;
   const Switches switches = ParseSwitches(CommandLineArguments());
   if (switches.offending) {
     ShowBox(switches, HelpText(switches.offending), MB_ICONERROR);
@@ -166,7 +203,7 @@ int RunSetupProgram() {
       return kExitFailed;
     }
   }
-  return RunWithServices(services, switches);
+  return RunWithServices(services, switches, timeline);
 }
 
 }  // namespace hdgr

@@ -3,13 +3,14 @@
 // (upgrade run), each split by the run's own log (/log, to the microsecond) into saving the
 // picture, the extraction with its digests, the renames into place, and the start or the
 // end. The extraction part is set against a plain 64 KiB copy of the same files in the
-// same run with SHA-256 of the bytes as they pass. It also reports the setup's peak
-// working set and private bytes beside a trivial window program's (the demo product).
+// same run with SHA-256 of the bytes as they pass. It prints the start-up's phases as the
+// log notes them, from the process's creation to the window painted, and the setup's peak
+// working set and private bytes beside a trivial window program's (the same kinds of
+// controls, made the plainest way).
 // Exit code 1 when the extraction part is over 1.5 times that copy, or the private bytes
 // over 8 MiB above the trivial program's.
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -27,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/run_measures.h"
 #include "package/sha256.h"
 #include "platform/win32/unique_handle.h"
 #include "tests/e2e/driver/e2e_demo_installer.h"
@@ -81,57 +84,13 @@ void StoreSetting(const wchar_t* name, const std::wstring& value) {
 
 constexpr wchar_t kLog[] = L"c:\\hdgr bench accept.log";
 
-// Microseconds on the wall clock, as the run's log writes its times.
-std::int64_t NowMicroseconds() {
-  FILETIME utc{};
-  FILETIME local{};
-  GetSystemTimePreciseAsFileTime(&utc);
-  FileTimeToLocalFileTime(&utc, &local);
-  return static_cast<std::int64_t>((std::uint64_t{local.dwHighDateTime} << 32 | local.dwLowDateTime) / 10);
-}
-
-// A log line's time ("2026-12-10 15:04:05.123456 text") in the same microseconds.
-std::int64_t LineMicroseconds(const std::string& line) {
-  SYSTEMTIME at{};
-  unsigned micro = 0;
-  if (std::sscanf(line.c_str(), "%hu-%hu-%hu %hu:%hu:%hu.%6u", &at.wYear, &at.wMonth, &at.wDay, &at.wHour,
-                  &at.wMinute, &at.wSecond, &micro) != 7)
-    throw std::runtime_error("a log line without its time: " + line);
-  FILETIME file{};
-  SystemTimeToFileTime(&at, &file);
-  return static_cast<std::int64_t>((std::uint64_t{file.dwHighDateTime} << 32 | file.dwLowDateTime) / 10) + micro;
-}
-
-// The times of the log's lines that hold `text`, in order.
-std::vector<std::int64_t> Times(const std::vector<std::string>& log, const std::string& text) {
-  std::vector<std::int64_t> times;
-  for (const std::string& line : log)
-    if (line.find(text) != std::string::npos) times.push_back(LineMicroseconds(line));
-  return times;
-}
-
-std::vector<std::string> ReadLog() {
-  std::ifstream in{std::filesystem::path(kLog)};
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-struct Memory {
-  double working_set_mib = 0;
-  double private_mib = 0;
-};
+std::vector<std::string> ReadLog() { return ReadLines(kLog); }
 
 // Peak working set and peak private (committed) bytes of a running process.
 Memory PeakMemory(const Process& process) {
-  const win32::ProcessHandle handle(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, process.Id()));
-  PROCESS_MEMORY_COUNTERS counters{};
-  counters.cb = sizeof counters;
-  if (!handle || !GetProcessMemoryInfo(handle.Get(), &counters, sizeof counters))
-    throw std::runtime_error("no memory counters");
-  constexpr double kMiB = 1024.0 * 1024.0;
-  return Memory{static_cast<double>(counters.PeakWorkingSetSize) / kMiB,
-                static_cast<double>(counters.PeakPagefileUsage) / kMiB};
+  Memory memory;
+  if (!SampleMemory(process.Id(), &memory)) throw std::runtime_error("no memory counters");
+  return memory;
 }
 
 // The setup program started with its log and its window shown, in the mode the settings
@@ -144,6 +103,7 @@ struct Started {
   ~Started() { process.Kill(); }
   Process process;
   HWND accept = nullptr;
+  StartUpPhases start_up;
 };
 
 Started StartSetup() {
@@ -156,6 +116,7 @@ Started StartSetup() {
   for (const ControlInfo& control : ListControls(window))
     if (control.caption.rfind(L"Accept terms of ", 0) == 0) started.accept = control.window;
   if (started.accept == nullptr) throw std::runtime_error("no accept button");
+  started.start_up = ReadStartUpPhases(ReadLog());
   return started;
 }
 
@@ -195,6 +156,7 @@ struct Parts {
   double end = 1e300;         // the last file in place to the installer started or "Upgrade complete"
   double plain_hashed = 1e300;
   Memory memory;
+  StartUpPhases start_up;
   void Keep(const Parts& round) {
     if (round.whole < whole) *this = round;
   }
@@ -234,6 +196,7 @@ Parts InstallRound() {
   if (setup.process.WaitForExit(kTimeout) != 0u) throw std::runtime_error("the install run did not end cleanly");
   Parts parts = SplitByLog(clicked, "started c:\\hdgr_temp_setup\\Setup.exe");
   parts.memory = memory;
+  parts.start_up = setup.start_up;
   return parts;
 }
 
@@ -254,6 +217,7 @@ Parts UpgradeRound() {
   if (setup.process.WaitForExit(kTimeout) != 0u) throw std::runtime_error("the upgrade run did not end cleanly");
   Parts parts = SplitByLog(clicked, "message \"Halden Grid\": Upgrade complete");
   parts.memory = memory;
+  parts.start_up = setup.start_up;
   return parts;
 }
 
@@ -287,16 +251,40 @@ double TimePlainCopy(int first, int count) {
   return Milliseconds(Clock::now() - start);
 }
 
-// A trivial window program's peak memory, for the setup's to be set against.
+// A trivial window program's peak memory, for the setup's to be set against: the same
+// kinds of controls made the plainest way.
 Memory TrivialProgramMemory() {
-  Process product = Start(HostPath(HDGR_DEMO_PRODUCT_EXE));
-  if (WaitForWindow(L"Halden Grid - Main Window", kTimeout, product.Id()) == nullptr)
+  Process product = Start(HostPath(HDGR_TRIVIAL_WINDOW_EXE));
+  if (WaitForWindow(L"Trivial window (benchmark)", kTimeout, product.Id()) == nullptr)
     throw std::runtime_error("the trivial program's window did not show");
   std::this_thread::sleep_for(300ms);
   const Memory memory = PeakMemory(product);
   product.Kill();
   return memory;
 }
+
+// Each start-up phase's time since the process's creation, over the rounds, in the order
+// the runs note them.
+struct PhaseSamples {
+  std::vector<std::string> order;
+  std::map<std::string, std::vector<double>> milliseconds;
+  void Add(const StartUpPhases& phases) {
+    for (const auto& [phase, microseconds] : phases) {
+      if (milliseconds.count(phase) == 0) order.push_back(phase);
+      milliseconds[phase].push_back(static_cast<double>(microseconds) / 1000.0);
+    }
+  }
+  void Report() const {
+    std::printf("interactive start-up, ms since the process's creation (median of %zu runs; step from the one before):\n",
+                milliseconds.empty() ? std::size_t{0} : milliseconds.begin()->second.size());
+    double before = 0;
+    for (const std::string& phase : order) {
+      const double at = Median(milliseconds.at(phase));
+      std::printf("  %8.1f  (+%6.1f)  %s\n", at, at - before, phase.c_str());
+      before = at;
+    }
+  }
+};
 
 bool Report(const char* name, const char* end, const Parts& parts, const Memory& trivial) {
   const double ratio = parts.extraction / parts.plain_hashed;
@@ -315,12 +303,15 @@ bool Report(const char* name, const char* end, const Parts& parts, const Memory&
 int Main() {
   Parts install;
   Parts upgrade;
+  PhaseSamples start_up;
   for (int round = 0; round < kRounds; ++round) {
     Parts install_round = InstallRound();
     install_round.plain_hashed = TimePlainCopy(0, 3);
+    start_up.Add(install_round.start_up);
     install.Keep(install_round);
     Parts upgrade_round = UpgradeRound();
     upgrade_round.plain_hashed = TimePlainCopy(3, 1);
+    start_up.Add(upgrade_round.start_up);
     upgrade.Keep(upgrade_round);
   }
   const Memory trivial = TrivialProgramMemory();
@@ -332,6 +323,7 @@ int Main() {
   std::printf("whole accept action of the setup program, the fastest of %d rounds each, with its log's parts\n"
               "trivial window program: peak working set %.1f MiB, peak private bytes %.1f MiB\n",
               kRounds, trivial.working_set_mib, trivial.private_mib);
+  start_up.Report();
   const bool install_met = Report("install run (3 files, 2,827,773 bytes)", "installer started", install, trivial);
   const bool upgrade_met = Report("upgrade run (1 file, 1,810,432 bytes)", "\"Upgrade complete\"", upgrade, trivial);
   std::fflush(stdout);

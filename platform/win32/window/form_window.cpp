@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "platform/run_time_error.h"
 #include "platform/win32/wide_text.h"
@@ -38,14 +39,18 @@ std::string ControlText(std::string_view name, int index) {
 
 }  // namespace
 
-FormWindow::FormWindow(const FormDesign& design)
+FormWindow::FormWindow(const FormDesign& design, Milestone milestone)
     : design_(design),
+      milestone_(std::move(milestone)),
       icon_(LoadProgramIcon(GetSystemMetrics(SM_CXICON))),
       small_icon_(LoadProgramIcon(GetSystemMetrics(SM_CXSMICON))),
       background_(CreateSolidBrush(ToColorRef(design.back_colour))) {
   CreateTopLevel();
+  Reached("window made");
   for (const ControlDesign& control : design.controls) CreateControl(control);
+  Reached("controls made");
   Layout();
+  Reached("controls placed in their fonts");
   laid_out_ = true;
 
   std::vector<const ControlDesign*> stops;
@@ -184,6 +189,7 @@ void FormWindow::Layout() {
   // The new fonts replace the old ones in every control before the old ones go.
   std::vector<Font> fonts;
   fonts.push_back(CreateDesignFont(design_.default_font, dpi_));
+  Reached("default font made");
   for (Named<PictureBox>& picture : pictures_) picture.object->ClearShapes();
   for (const ControlDesign& control : design_.controls) PlaceControl(control, fonts);
   fonts_ = std::move(fonts);
@@ -234,6 +240,7 @@ void FormWindow::PlacePictureBox(const ControlDesign& control, const RECT& box) 
   const double corner_x = TwipsToExactPixels(outer.x + control.twips.left + border, dpi_) - client.left;
   const double corner_y = TwipsToExactPixels(outer.y + control.twips.top + border, dpi_) - client.top;
   picture.ShowPicture(dpi_, corner_x - drawn_border.x, corner_y - drawn_border.y);
+  Reached("picture " + ControlText(control.name, control.index) + " ready");
 }
 
 template <typename T>
@@ -241,6 +248,10 @@ T& FormWindow::Find(std::vector<Named<T>>& controls, std::string_view name, int 
   for (Named<T>& control : controls)
     if (control.design->name == name && control.design->index == index) return *control.object;
   throw RunTimeError(ErrorNumber::kInvalidProcedureCall, std::string("no ") + kind + " " + ControlText(name, index));
+}
+
+void FormWindow::Reached(std::string_view phase) const {
+  if (!laid_out_ && milestone_) milestone_(phase);
 }
 
 void FormWindow::Show() {

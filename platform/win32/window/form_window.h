@@ -32,8 +32,11 @@ inline constexpr int kFormIconResource = 1;
 
 class FormWindow : public Form, private MessageHandler {
  public:
+  // Told each phase of the window's making as it is reached, for the start-up's timeline.
+  using Milestone = std::function<void(std::string_view phase)>;
+
   // `design` outlives the window. Pictures come from the program's RCDATA resources.
-  explicit FormWindow(const FormDesign& design);
+  explicit FormWindow(const FormDesign& design, Milestone milestone = {});
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
   ~FormWindow() override;
@@ -80,8 +83,11 @@ class FormWindow : public Form, private MessageHandler {
   RECT BoxInContainer(const ControlDesign& control);
   HFONT FontOf(const ControlDesign& control, std::vector<Font>& fonts);
   void RequestClose();
+  // Only while the constructor makes the window: a later layout is no part of the start.
+  void Reached(std::string_view phase) const;
 
   const FormDesign& design_;
+  Milestone milestone_;
   int dpi_ = kDesignDpi;
   bool laid_out_ = false;
   Icon icon_;

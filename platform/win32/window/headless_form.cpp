@@ -1,0 +1,110 @@
+#include "platform/win32/window/headless_form.h"
+
+#include <string>
+
+#include "platform/run_time_error.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/window/bitmap_picture.h"
+
+namespace hdgr::win32 {
+
+namespace {
+
+constexpr wchar_t kHeadlessClass[] = L"HdgrHeadlessForm";
+
+// A picture box without a picture.
+class NoPicture : public Picture {
+ public:
+  std::span<const std::uint8_t> Bytes() const override { return {}; }
+};
+
+std::unique_ptr<Picture> PictureOf(const ControlDesign& control) {
+  if (control.picture.empty()) return std::make_unique<NoPicture>();
+  return std::make_unique<BitmapPicture>(ProgramResource(Wide(control.picture).c_str()));
+}
+
+std::string ControlText(std::string_view name, int index) {
+  return index == kNoIndex ? std::string(name) : std::string(name) + "(" + std::to_string(index) + ")";
+}
+
+}  // namespace
+
+HeadlessForm::HeadlessForm(const FormDesign& design) : design_(design) {
+  RegisterHandlerClass(kHeadlessClass, ClassLook{});
+  window_ = OwnedWindow(
+      CreateHandledWindow(*this, kHeadlessClass, 0, 0, RECT{0, 0, 0, 0}, HWND_MESSAGE, 0, "message window"));
+  for (const ControlDesign& control : design.controls) AddControl(control);
+}
+
+HeadlessForm::~HeadlessForm() {
+  // The timers go while their window still exists.
+  timers_.clear();
+  window_ = OwnedWindow();
+}
+
+void HeadlessForm::AddControl(const ControlDesign& control) {
+  switch (control.kind) {
+    case ControlKind::kPictureBox:
+      pictures_.push_back({&control, PictureOf(control)});
+      break;
+    case ControlKind::kCommandButton:
+      buttons_.push_back({&control, std::make_unique<MemoryButton>(control.caption)});
+      break;
+    case ControlKind::kProgressBar:
+      bars_.push_back({&control, std::make_unique<MemoryProgressBar>()});
+      break;
+    case ControlKind::kLabel:
+      labels_.push_back({&control, std::make_unique<MemoryLabel>(control.caption)});
+      break;
+    case ControlKind::kTimer: {
+      auto timer = std::make_unique<Win32Timer>(window_.Get(), static_cast<UINT_PTR>(ControlId(design_, control)),
+                                                static_cast<UINT>(control.interval_ms));
+      timer->SetEnabled(control.enabled);
+      timers_.push_back({&control, std::move(timer)});
+      break;
+    }
+    case ControlKind::kTextBox:
+    case ControlKind::kShape:
+      break;  // nothing the logic reaches
+  }
+}
+
+template <typename T>
+T& HeadlessForm::Find(std::vector<Named<T>>& controls, std::string_view name, int index, const char* kind) {
+  for (Named<T>& control : controls)
+    if (control.design->name == name && control.design->index == index) return *control.object;
+  throw RunTimeError(ErrorNumber::kInvalidProcedureCall, std::string("no ") + kind + " " + ControlText(name, index));
+}
+
+Label& HeadlessForm::LabelNamed(std::string_view name, int index) { return Find(labels_, name, index, "label"); }
+CommandButton& HeadlessForm::ButtonNamed(std::string_view name, int index) {
+  return Find(buttons_, name, index, "button");
+}
+ProgressBar& HeadlessForm::ProgressBarNamed(std::string_view name, int index) {
+  return Find(bars_, name, index, "progress bar");
+}
+Timer& HeadlessForm::TimerNamed(std::string_view name, int index) { return Find(timers_, name, index, "timer"); }
+const Picture& HeadlessForm::PictureNamed(std::string_view name, int index) {
+  return Find(pictures_, name, index, "picture box");
+}
+WindowHandle HeadlessForm::hWnd() const { return reinterpret_cast<WindowHandle>(window_.Get()); }
+
+// Nobody clicks a button that is not on screen; the name is checked as the window checks it.
+void HeadlessForm::OnClick(std::string_view button, std::function<void()>) {
+  Find(buttons_, button, kNoIndex, "button");
+}
+
+void HeadlessForm::OnTimer(std::string_view timer, std::function<void()> handler) {
+  timer_handlers_[Find(timers_, timer, kNoIndex, "timer").Id()] = std::move(handler);
+}
+
+LRESULT HeadlessForm::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_TIMER) {
+    const auto handler = timer_handlers_.find(wparam);
+    if (handler != timer_handlers_.end()) handler->second();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+}  // namespace hdgr::win32

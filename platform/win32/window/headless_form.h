@@ -1,0 +1,68 @@
+#pragma once
+// A window built from a FormDesign for a run that never shows it: every control the
+// design names exists with its designed caption and state, kept in memory, and the
+// timers tick as events of a message-only window. No fonts, pictures drawn or scaled,
+// themes or common controls: nothing on screen is made.
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/form_design.h"
+#include "platform/memory_controls.h"
+#include "platform/win32/window/gdi_handles.h"
+#include "platform/win32/window/window_class.h"
+#include "platform/win32/window/window_timer.h"
+
+namespace hdgr::win32 {
+
+class HeadlessForm : public Form, private MessageHandler {
+ public:
+  // `design` outlives the form. Pictures come from the program's RCDATA resources.
+  explicit HeadlessForm(const FormDesign& design);
+  HeadlessForm(const HeadlessForm&) = delete;
+  HeadlessForm& operator=(const HeadlessForm&) = delete;
+  ~HeadlessForm() override;
+
+  Label& LabelNamed(std::string_view name, int index = kNoIndex) override;
+  CommandButton& ButtonNamed(std::string_view name, int index = kNoIndex) override;
+  ProgressBar& ProgressBarNamed(std::string_view name, int index = kNoIndex) override;
+  Timer& TimerNamed(std::string_view name, int index = kNoIndex) override;
+  const Picture& PictureNamed(std::string_view name, int index = kNoIndex) override;
+  // The message-only window that carries the timers: the window calls reach it and
+  // change nothing anybody sees.
+  WindowHandle hWnd() const override;
+  void OnClick(std::string_view button, std::function<void()> handler) override;
+  void OnTimer(std::string_view timer, std::function<void()> handler) override;
+  // Nobody can ask to close a window that is not shown.
+  void OnCloseRequest(std::function<void()>) override {}
+  void SetCloseEnabled(bool) override {}
+
+ private:
+  template <typename T>
+  struct Named {
+    const ControlDesign* design;
+    std::unique_ptr<T> object;
+  };
+  template <typename T>
+  T& Find(std::vector<Named<T>>& controls, std::string_view name, int index, const char* kind);
+
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
+  void AddControl(const ControlDesign& control);
+
+  const FormDesign& design_;
+  OwnedWindow window_;
+  std::vector<Named<Picture>> pictures_;
+  std::vector<Named<MemoryLabel>> labels_;
+  std::vector<Named<MemoryButton>> buttons_;
+  std::vector<Named<MemoryProgressBar>> bars_;
+  std::vector<Named<Win32Timer>> timers_;
+  std::map<UINT_PTR, std::function<void()>> timer_handlers_;
+};
+
+}  // namespace hdgr::win32
