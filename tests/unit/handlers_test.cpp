@@ -317,21 +317,22 @@ TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
 TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
   const struct {
     const char* name;
-    const char* operation;
-    const char* target;
-    int skip;
-    int corrupt_digest;  // -1: none
-    bool tamper_before_seal;
-    int files_in_place;
-    const char* named;
+    const char* operation = "";  // the failing service, or none
+    const char* target = "";
+    int skip = 0;
+    int corrupt_digest = -1;  // the segment whose digest is wrong; -1: none
+    bool tamper_before_seal = false;
+    int files_in_place = 0;
+    const char* named = "";
   } cases[] = {
-      {"write fails inside the cabinet", "WriteRecords", "haldengrid.cab", kBlocksInAMegabyte, -1, false, 1,
-       "HaldenGrid.CAB"},
-      {"closing the cabinet fails", "CloseFile", "haldengrid.cab", 0, -1, false, 1, "HaldenGrid.CAB"},
-      {"putting Setup.exe in place fails", "PutInPlace", "setup.exe", 0, -1, false, 0, "Setup.exe"},
-      {"Setup.exe does not match its digest", "", "", 0, 0, false, 0, "Setup.exe"},
-      {"the list does not match its digest", "", "", 0, 2, false, 2, "Setup.LST"},
-      {"Setup.exe changed before it was sealed", "", "", 0, -1, true, 0, "Setup.exe"},
+      {.name = "write fails inside the cabinet", .operation = "WriteRecords", .target = "haldengrid.cab",
+       .skip = kBlocksInAMegabyte, .files_in_place = 1, .named = "HaldenGrid.CAB"},
+      {.name = "closing the cabinet fails", .operation = "CloseFile", .target = "haldengrid.cab", .files_in_place = 1,
+       .named = "HaldenGrid.CAB"},
+      {.name = "putting Setup.exe in place fails", .operation = "PutInPlace", .target = "setup.exe", .named = "Setup.exe"},
+      {.name = "Setup.exe does not match its digest", .corrupt_digest = 0, .named = "Setup.exe"},
+      {.name = "the list does not match its digest", .corrupt_digest = 2, .files_in_place = 2, .named = "Setup.LST"},
+      {.name = "Setup.exe changed before it was sealed", .tamper_before_seal = true, .named = "Setup.exe"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -493,16 +494,17 @@ TEST_F(HandlersTest, UpgradeRunCreatesAMissingProgram) {
 TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
   const struct {
     const char* name;
-    const char* operation;
-    const char* target;
-    int skip;
-    bool corrupt_digest;
-    std::optional<ErrorNumber> number;
+    const char* operation = "";  // the failing service, or none
+    const char* target = "";
+    int skip = 0;
+    bool corrupt_digest = false;
+    std::optional<ErrorNumber> number = std::nullopt;
   } cases[] = {
-      {"write fails mid-copy", "WriteRecords", "haldengrid.exe", kBlocksInAMegabyte, false, ErrorNumber::kDiskFull},
-      {"close fails", "CloseAllFiles", "haldengrid.exe", 0, false, ErrorNumber::kDiskFull},
-      {"rename fails", "PutInPlace", "haldengrid.exe", 0, false, ErrorNumber::kDiskFull},
-      {"digest mismatch", "", "", 0, true, std::nullopt},
+      {.name = "write fails mid-copy", .operation = "WriteRecords", .target = "haldengrid.exe",
+       .skip = kBlocksInAMegabyte, .number = ErrorNumber::kDiskFull},
+      {.name = "close fails", .operation = "CloseAllFiles", .target = "haldengrid.exe", .number = ErrorNumber::kDiskFull},
+      {.name = "rename fails", .operation = "PutInPlace", .target = "haldengrid.exe", .number = ErrorNumber::kDiskFull},
+      {.name = "digest mismatch", .corrupt_digest = true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

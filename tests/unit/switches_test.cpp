@@ -8,30 +8,35 @@
 namespace hdgr {
 namespace {
 
+// Named fields, each false or empty unless a row says otherwise: a new switch is a new
+// field, not an edit of every row.
 struct Row {
   std::vector<std::string> arguments;
-  bool quiet, passive, verify, help;
-  std::optional<std::string> log;
-  std::optional<std::string> offending;
+  bool quiet = false;
+  bool passive = false;
+  bool verify = false;
+  bool help = false;
+  std::optional<std::string> log = std::nullopt;
+  std::optional<std::string> offending = std::nullopt;
 };
 
 TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
   const std::vector<Row> rows = {
-      {{}, false, false, false, false, std::nullopt, std::nullopt},
-      {{"/quiet"}, true, false, false, false, std::nullopt, std::nullopt},
-      {{"-QUIET", "/Log", "c:\\logs\\setup log.txt"}, true, false, false, false, "c:\\logs\\setup log.txt", std::nullopt},
-      {{"/log=d:\\x.log", "/passive"}, false, true, false, false, "d:\\x.log", std::nullopt},
-      {{"/LOG=D:\\Mixed Case.log"}, false, false, false, false, "D:\\Mixed Case.log", std::nullopt},
-      {{"/verify", "-?"}, false, false, true, true, std::nullopt, std::nullopt},
-      {{"/HELP"}, false, false, false, true, std::nullopt, std::nullopt},
-      {{"/quiet", "/force", "/bogus"}, true, false, false, false, std::nullopt, "/force"},
-      {{"install"}, false, false, false, false, std::nullopt, "install"},
-      {{"/log"}, false, false, false, false, std::nullopt, "/log"},
-      {{"/log", "/quiet"}, true, false, false, false, std::nullopt, "/log"},
-      {{"/log="}, false, false, false, false, std::nullopt, "/log="},
-      {{"/"}, false, false, false, false, std::nullopt, "/"},
-      {{"", "/quiet"}, true, false, false, false, std::nullopt, ""},
-      {{"/quiet", "/log", ""}, true, false, false, false, std::nullopt, "/log"},
+      {.arguments = {}},
+      {.arguments = {"/quiet"}, .quiet = true},
+      {.arguments = {"-QUIET", "/Log", "c:\\logs\\setup log.txt"}, .quiet = true, .log = "c:\\logs\\setup log.txt"},
+      {.arguments = {"/log=d:\\x.log", "/passive"}, .passive = true, .log = "d:\\x.log"},
+      {.arguments = {"/LOG=D:\\Mixed Case.log"}, .log = "D:\\Mixed Case.log"},
+      {.arguments = {"/verify", "-?"}, .verify = true, .help = true},
+      {.arguments = {"/HELP"}, .help = true},
+      {.arguments = {"/quiet", "/force", "/bogus"}, .quiet = true, .offending = "/force"},
+      {.arguments = {"install"}, .offending = "install"},
+      {.arguments = {"/log"}, .offending = "/log"},
+      {.arguments = {"/log", "/quiet"}, .quiet = true, .offending = "/log"},
+      {.arguments = {"/log="}, .offending = "/log="},
+      {.arguments = {"/"}, .offending = "/"},
+      {.arguments = {"", "/quiet"}, .quiet = true, .offending = ""},
+      {.arguments = {"/quiet", "/log", ""}, .quiet = true, .offending = "/log"},
   };
   for (const Row& row : rows) {
     std::string shown;
