@@ -37,7 +37,7 @@ void HeldFiles::KeepFolder(std::string_view path, FileHandle folder) { folders_[
 void HeldFiles::HoldProductFolder(std::string_view program_path) {
   const std::wstring folder = FolderOf(Wide(program_path));
   // With its closing separator the system keeps a blank or a dot at the folder name's end,
-  // as it does inside the program's path: "C:\\hg_prod \\" is not "C:\\hg_prod".
+  // as it does inside the program's path: "C:\hg_prod \" is not "C:\hg_prod".
   const std::wstring named = folder + L"\\";
   FileHandle held = HoldAnyFolder(named, Utf8(folder));
   BY_HANDLE_FILE_INFORMATION info{};

@@ -16,21 +16,6 @@ std::wstring FullLongPath(const std::wstring& path) {
   return long_path.data();
 }
 
-}  // namespace
-
-std::wstring FinalPathOf(HANDLE handle) {
-  std::vector<wchar_t> final_path(GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS) + 1);
-  if (GetFinalPathNameByHandleW(handle, final_path.data(), static_cast<DWORD>(final_path.size()),
-                                VOLUME_NAME_DOS) == 0)
-    return {};
-  std::wstring text = final_path.data();
-  if (text.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + text.substr(8);
-  if (text.rfind(L"\\\\?\\", 0) == 0) return text.substr(4);
-  return text;
-}
-
-namespace {
-
 std::wstring WithoutClosingSeparator(std::wstring path) {
   // A drive's root keeps its separator: "c:\" is no "c:".
   while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
@@ -38,7 +23,7 @@ std::wstring WithoutClosingSeparator(std::wstring path) {
 }
 
 // Each name without the blanks and dots at its end: Wine's final path drops them from a
-// folder's name ("C:\\prod \\x" reads back as "C:\\prod\\x"), and a link is no matter of them.
+// folder's name ("C:\prod \x" reads back as "C:\prod\x"), and a link is no matter of them.
 std::wstring WithoutTrailingBlanks(const std::wstring& path) {
   std::wstring out;
   for (const wchar_t c : path) {
@@ -56,6 +41,17 @@ bool OnNetworkDrive(const std::wstring& full) {
 }
 
 }  // namespace
+
+std::wstring FinalPathOf(HANDLE handle) {
+  std::vector<wchar_t> final_path(GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS) + 1);
+  if (GetFinalPathNameByHandleW(handle, final_path.data(), static_cast<DWORD>(final_path.size()),
+                                VOLUME_NAME_DOS) == 0)
+    return {};
+  std::wstring text = final_path.data();
+  if (text.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + text.substr(8);
+  if (text.rfind(L"\\\\?\\", 0) == 0) return text.substr(4);
+  return text;
+}
 
 bool LiesIn(HANDLE file, HANDLE folder) {
   const std::wstring path = WithoutTrailingBlanks(FinalPathOf(file));
