@@ -153,6 +153,18 @@ std::ptrdiff_t FakePlatform::IndexOf(const std::string& call) const {
   return it == calls.end() ? -1 : it - calls.begin();
 }
 
+std::vector<std::string> FakePlatform::ChangingCalls() const {
+  static const std::vector<std::string> kQueries = {"FindEntry(",    "FileLength(",        "NewFileLength(",
+                                                    "ReadSetting(",  "ReadHeldFile(",      "FindWindowByTitle(",
+                                                    "GetWindowRect(", "GetScreenMetrics"};
+  std::vector<std::string> out;
+  for (const std::string& call : calls) {
+    const auto is = [&call](const std::string& query) { return call.rfind(query, 0) == 0; };
+    if (std::none_of(kQueries.begin(), kQueries.end(), is)) out.push_back(call);
+  }
+  return out;
+}
+
 std::vector<std::string> FakePlatform::CallsStartingWith(const std::string& prefix) const {
   std::vector<std::string> out;
   for (const auto& call : calls)

@@ -141,6 +141,10 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   bool HasCall(const std::string& call) const;
   std::ptrdiff_t IndexOf(const std::string& call) const;  // -1 when absent
   std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+  // The calls without the read-only queries (finding entries, lengths, settings read,
+  // window lookups): a sequence check over these guards what the code changes, and a new
+  // query added on the way does not break it.
+  std::vector<std::string> ChangingCalls() const;
 
   // --- controls ------------------------------------------------------------------------
   FakeLabel progress_caption{*this, "Label1", "Progress"};
