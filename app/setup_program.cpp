@@ -23,9 +23,9 @@
 #include "platform/win32/window/form_window.h"
 #include "platform/win32/window/headless_form.h"
 #include "setup_window/design.h"
-#include "setup_window/handlers.h"
+#include "flows/handlers.h"
 #include "setup_window/setup_form.h"
-#include "setup_window/switches.h"
+#include "flows/switches.h"
 #include "setup_window/texts.h"
 
 namespace hdgr {

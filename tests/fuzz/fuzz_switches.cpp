@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "fuzz_contract.h"
-#include "setup_window/switches.h"
+#include "flows/switches.h"
 
 using hdgr::fuzz::Words;
 

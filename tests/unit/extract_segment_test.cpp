@@ -12,7 +12,7 @@
 #include "package/reverse_bytes.h"
 #include "package/segment_table.h"
 #include "package/work_folder.h"
-#include "setup_window/new_file.h"
+#include "flows/new_file.h"
 
 namespace hdgr::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "setup_window/handlers.h"
+#include "flows/handlers.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/application_services.h"
-#include "setup_window/switches.h"
+#include "flows/switches.h"
 
 namespace hdgr {
 namespace {

@@ -1,4 +1,4 @@
-#include "setup_window/switches.h"
+#include "flows/switches.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "setup_window/handlers.h"
+#include "flows/handlers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,10 +8,10 @@
 #include "installed/product_settings.h"
 #include "installed/version_check.h"
 #include "package/stage_carrier.h"
-#include "setup_window/install_run.h"
+#include "flows/install_run.h"
 #include "setup_window/placement.h"
 #include "setup_window/texts.h"
-#include "setup_window/upgrade_run.h"
+#include "flows/upgrade_run.h"
 
 namespace hdgr {
 

@@ -1,4 +1,4 @@
-#include "setup_window/new_file.h"
+#include "flows/new_file.h"
 
 #include "package/payload_check.h"
 

@@ -1,4 +1,4 @@
-#include "setup_window/install_run.h"
+#include "flows/install_run.h"
 
 #include <string>
 
@@ -7,7 +7,7 @@
 #include "package/segment_table.h"
 #include "package/stage_carrier.h"
 #include "package/work_folder.h"
-#include "setup_window/new_file.h"
+#include "flows/new_file.h"
 #include "setup_window/texts.h"
 
 namespace hdgr {
