@@ -33,10 +33,6 @@ void MoveChild(HWND child, const RECT& box) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-std::string ControlText(std::string_view name, int index) {
-  return index == kNoIndex ? std::string(name) : std::string(name) + "(" + std::to_string(index) + ")";
-}
-
 }  // namespace
 
 FormWindow::FormWindow(const FormDesign& design, Milestone milestone)
@@ -110,14 +106,14 @@ HWND FormWindow::ContainerWindow(const ControlDesign& control) {
 }
 
 PictureBox& FormWindow::ContainerBox(const ControlDesign& control) {
-  return Find(pictures_, control.container, kNoIndex, "picture box");
+  return FindNamed(pictures_, control.container, kNoIndex, "picture box");
 }
 
 PixelPoint FormWindow::InteriorOf(std::string_view container) {
   if (container.empty()) return PixelPoint{0, 0};
   const PixelRect box = ClientBox(design_, *FindControl(design_, container), dpi_);
   // The border as the system draws it, which need not be the design's 30 twips.
-  const POINT border = Find(pictures_, container, kNoIndex, "picture box").BorderOffset();
+  const POINT border = FindNamed(pictures_, container, kNoIndex, "picture box").BorderOffset();
   return PixelPoint{box.left + border.x, box.top + border.y};
 }
 
@@ -216,7 +212,7 @@ void FormWindow::PlaceControl(const ControlDesign& control, std::vector<Font>& f
       MoveChild(window, box);
       break;
     case ControlKind::kLabel:
-      Find(labels_, control.name, control.index, "label")
+      FindNamed(labels_, control.name, control.index, "label")
           .Place(PixelRect{box.left, box.top, box.right - box.left, box.bottom - box.top}, FontOf(control, fonts));
       break;
     case ControlKind::kShape:
@@ -229,7 +225,7 @@ void FormWindow::PlaceControl(const ControlDesign& control, std::vector<Font>& f
 }
 
 void FormWindow::PlacePictureBox(const ControlDesign& control, const RECT& box) {
-  PictureBox& picture = Find(pictures_, control.name, control.index, "picture box");
+  PictureBox& picture = FindNamed(pictures_, control.name, control.index, "picture box");
   picture.Move(box);
   // The image's corner lies where the design puts the interior, which can fall between
   // pixels; the interior begins where the system draws the border.
@@ -243,13 +239,6 @@ void FormWindow::PlacePictureBox(const ControlDesign& control, const RECT& box) 
   Reached("picture " + ControlText(control.name, control.index) + " ready");
 }
 
-template <typename T>
-T& FormWindow::Find(std::vector<Named<T>>& controls, std::string_view name, int index, const char* kind) {
-  for (Named<T>& control : controls)
-    if (control.design->name == name && control.design->index == index) return *control.object;
-  throw RunTimeError(ErrorNumber::kInvalidProcedureCall, std::string("no ") + kind + " " + ControlText(name, index));
-}
-
 void FormWindow::Reached(std::string_view phase) const {
   if (!laid_out_ && milestone_) milestone_(phase);
 }
@@ -261,30 +250,30 @@ void FormWindow::Show() {
 }
 
 PendingDisplay& FormWindow::ProgressBarDisplay(std::string_view name, int index) {
-  return Find(bars_, name, index, "progress bar");
+  return FindNamed(bars_, name, index, "progress bar");
 }
 
-Label& FormWindow::LabelNamed(std::string_view name, int index) { return Find(labels_, name, index, "label"); }
+Label& FormWindow::LabelNamed(std::string_view name, int index) { return FindNamed(labels_, name, index, "label"); }
 CommandButton& FormWindow::ButtonNamed(std::string_view name, int index) {
-  return Find(buttons_, name, index, "button");
+  return FindNamed(buttons_, name, index, "button");
 }
 ProgressBar& FormWindow::ProgressBarNamed(std::string_view name, int index) {
-  return Find(bars_, name, index, "progress bar");
+  return FindNamed(bars_, name, index, "progress bar");
 }
-Timer& FormWindow::TimerNamed(std::string_view name, int index) { return Find(timers_, name, index, "timer"); }
+Timer& FormWindow::TimerNamed(std::string_view name, int index) { return FindNamed(timers_, name, index, "timer"); }
 const Picture& FormWindow::PictureNamed(std::string_view name, int index) {
-  return Find(pictures_, name, index, "picture box");
+  return FindNamed(pictures_, name, index, "picture box");
 }
 WindowHandle FormWindow::hWnd() const { return reinterpret_cast<WindowHandle>(window_.Get()); }
 
 void FormWindow::OnClick(std::string_view button, std::function<void()> handler) {
   const ControlDesign* control = FindControl(design_, button);
-  Find(buttons_, button, kNoIndex, "button");
+  FindNamed(buttons_, button, kNoIndex, "button");
   click_handlers_[ControlId(design_, *control)] = std::move(handler);
 }
 
 void FormWindow::OnTimer(std::string_view timer, std::function<void()> handler) {
-  timer_handlers_[Find(timers_, timer, kNoIndex, "timer").Id()] = std::move(handler);
+  timer_handlers_[FindNamed(timers_, timer, kNoIndex, "timer").Id()] = std::move(handler);
 }
 
 void FormWindow::OnCloseRequest(std::function<void()> handler) { close_handler_ = std::move(handler); }

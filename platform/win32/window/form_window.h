@@ -20,6 +20,7 @@
 #include "platform/win32/window/command_button.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "platform/win32/window/label_window.h"
+#include "platform/win32/window/named_controls.h"
 #include "platform/win32/window/picture_box.h"
 #include "platform/win32/window/tab_order.h"
 #include "platform/win32/window/window_class.h"
@@ -58,14 +59,6 @@ class FormWindow : public Form, private MessageHandler {
   void SetCloseEnabled(bool enabled) override;
 
  private:
-  template <typename T>
-  struct Named {
-    const ControlDesign* design;
-    std::unique_ptr<T> object;
-  };
-  template <typename T>
-  static T& Find(std::vector<Named<T>>& controls, std::string_view name, int index, const char* kind);
-
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   void CreateTopLevel();
   void CreateControl(const ControlDesign& control);

@@ -23,10 +23,6 @@ std::unique_ptr<Picture> PictureOf(const ControlDesign& control) {
   return std::make_unique<BitmapPicture>(ProgramResource(Wide(control.picture).c_str()));
 }
 
-std::string ControlText(std::string_view name, int index) {
-  return index == kNoIndex ? std::string(name) : std::string(name) + "(" + std::to_string(index) + ")";
-}
-
 }  // namespace
 
 HeadlessForm::HeadlessForm(const FormDesign& design) : design_(design) {
@@ -69,33 +65,26 @@ void HeadlessForm::AddControl(const ControlDesign& control) {
   }
 }
 
-template <typename T>
-T& HeadlessForm::Find(std::vector<Named<T>>& controls, std::string_view name, int index, const char* kind) {
-  for (Named<T>& control : controls)
-    if (control.design->name == name && control.design->index == index) return *control.object;
-  throw RunTimeError(ErrorNumber::kInvalidProcedureCall, std::string("no ") + kind + " " + ControlText(name, index));
-}
-
-Label& HeadlessForm::LabelNamed(std::string_view name, int index) { return Find(labels_, name, index, "label"); }
+Label& HeadlessForm::LabelNamed(std::string_view name, int index) { return FindNamed(labels_, name, index, "label"); }
 CommandButton& HeadlessForm::ButtonNamed(std::string_view name, int index) {
-  return Find(buttons_, name, index, "button");
+  return FindNamed(buttons_, name, index, "button");
 }
 ProgressBar& HeadlessForm::ProgressBarNamed(std::string_view name, int index) {
-  return Find(bars_, name, index, "progress bar");
+  return FindNamed(bars_, name, index, "progress bar");
 }
-Timer& HeadlessForm::TimerNamed(std::string_view name, int index) { return Find(timers_, name, index, "timer"); }
+Timer& HeadlessForm::TimerNamed(std::string_view name, int index) { return FindNamed(timers_, name, index, "timer"); }
 const Picture& HeadlessForm::PictureNamed(std::string_view name, int index) {
-  return Find(pictures_, name, index, "picture box");
+  return FindNamed(pictures_, name, index, "picture box");
 }
 WindowHandle HeadlessForm::hWnd() const { return reinterpret_cast<WindowHandle>(window_.Get()); }
 
 // Nobody clicks a button that is not on screen; the name is checked as the window checks it.
 void HeadlessForm::OnClick(std::string_view button, std::function<void()>) {
-  Find(buttons_, button, kNoIndex, "button");
+  FindNamed(buttons_, button, kNoIndex, "button");
 }
 
 void HeadlessForm::OnTimer(std::string_view timer, std::function<void()> handler) {
-  timer_handlers_[Find(timers_, timer, kNoIndex, "timer").Id()] = std::move(handler);
+  timer_handlers_[FindNamed(timers_, timer, kNoIndex, "timer").Id()] = std::move(handler);
 }
 
 LRESULT HeadlessForm::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -16,6 +16,7 @@
 #include "platform/form_design.h"
 #include "platform/memory_controls.h"
 #include "platform/win32/window/gdi_handles.h"
+#include "platform/win32/window/named_controls.h"
 #include "platform/win32/window/window_class.h"
 #include "platform/win32/window/window_timer.h"
 
@@ -44,14 +45,6 @@ class HeadlessForm : public Form, private MessageHandler {
   void SetCloseEnabled(bool) override {}
 
  private:
-  template <typename T>
-  struct Named {
-    const ControlDesign* design;
-    std::unique_ptr<T> object;
-  };
-  template <typename T>
-  T& Find(std::vector<Named<T>>& controls, std::string_view name, int index, const char* kind);
-
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   void AddControl(const ControlDesign& control);
 
