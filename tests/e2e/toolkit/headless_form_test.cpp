@@ -14,6 +14,7 @@
 #include "platform/run_time_error.h"
 #include "platform/win32/window/form_window.h"
 #include "platform/win32/window/headless_form.h"
+#include "tests/e2e/toolkit/pump.h"
 
 namespace hdgr::win32 {
 namespace {
@@ -49,18 +50,6 @@ constexpr FormDesign kDesign{.name = "headless",
                              .back_colour = {1, 0, 66},
                              .default_font = {"MS Sans Serif", 8.25f},
                              .controls = kControls};
-
-void Pump(std::chrono::milliseconds duration) {
-  const auto until = std::chrono::steady_clock::now() + duration;
-  do {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    std::this_thread::sleep_for(10ms);
-  } while (std::chrono::steady_clock::now() < until);
-}
 
 // What the logic reads back after `change`, in the window and in the headless form.
 template <class Read>

@@ -12,6 +12,7 @@
 #include "platform/win32/window/form_colours.h"
 #include "tests/e2e/driver/e2e_screen.h"
 #include "tests/e2e/driver/e2e_windows.h"
+#include "tests/e2e/toolkit/pump.h"
 
 namespace hdgr::win32 {
 namespace {
@@ -39,18 +40,6 @@ constexpr FormDesign kDesign{.name = "toolkit",
                              .back_colour = {1, 0, 66},
                              .default_font = {"MS Sans Serif", 8.25f},
                              .controls = kControls};
-
-void Pump(std::chrono::milliseconds duration) {
-  const auto until = std::chrono::steady_clock::now() + duration;
-  do {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-    std::this_thread::sleep_for(10ms);
-  } while (std::chrono::steady_clock::now() < until);
-}
 
 class WindowToolkitTest : public ::testing::Test {
  protected:
