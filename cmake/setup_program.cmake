@@ -63,7 +63,7 @@ function(hdgr_setup_program target)
     set(output_name ${arg_OUTPUT_NAME})
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name})
   endif()
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  hdgr_show_headers(${target} PRIVATE app)
   target_link_libraries(${target} PRIVATE hdgr_flows hdgr_setup_window hdgr_window_win32 hdgr_platform_win32 ${arg_DIGESTS})
   # Sections aligned to pages in the file too: Wine then maps the image, the 6 MB carrier
   # among it, from the file as Windows does, instead of copying it into private memory.

@@ -3,6 +3,7 @@
 #include <limits>
 #include <memory>
 
+#include "platform/src/record_file_table.h"
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
 #include "platform/win32/file_system.h"
@@ -15,6 +16,9 @@
 #include "platform/win32/win32_error.h"
 
 namespace hdgr::win32 {
+
+Win32Services::Win32Services() : files_(std::make_unique<RecordFileTable>()) {}
+Win32Services::~Win32Services() = default;
 
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view title, UINT icon) {
   const bool owned = owner != nullptr && IsWindow(owner);
@@ -76,36 +80,36 @@ std::int32_t Win32Services::FileLength(std::string_view path) {
   return static_cast<std::int32_t>(length);
 }
 
-int Win32Services::FreeFileNumber() { return files_.FreeNumber(); }
+int Win32Services::FreeFileNumber() { return files_->FreeNumber(); }
 
 void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
-  files_.CheckOpenable(file_number, path);
+  files_->CheckOpenable(file_number, path);
   std::unique_ptr<RawFile> raw;
   if (held_.Holds(path)) raw = HandleRawFile::Over(held_.OpenForRecords(path), Wide(path));
   else raw = HandleRawFile::OpenForRecords(path);
-  files_.Open(file_number, std::move(raw), std::string(path));
+  files_->Open(file_number, std::move(raw), std::string(path));
 }
 
 void Win32Services::OpenNewFile(std::string_view final_path, int file_number) {
-  files_.CheckOpenable(file_number, final_path);
+  files_->CheckOpenable(file_number, final_path);
   FileHandle records = held_.CreateNew(final_path);
-  files_.Open(file_number, HandleRawFile::Over(std::move(records), Wide(final_path)), std::string(final_path));
+  files_->Open(file_number, HandleRawFile::Over(std::move(records), Wide(final_path)), std::string(final_path));
 }
 
 void Win32Services::ReadRecords(int file_number, std::int32_t first, std::span<std::uint8_t> into) {
-  files_.Read(file_number, first, into);
+  files_->Read(file_number, first, into);
 }
 
 void Win32Services::WriteRecords(int file_number, std::int32_t first, std::span<const std::uint8_t> bytes) {
-  files_.Write(file_number, first, bytes);
+  files_->Write(file_number, first, bytes);
 }
 
-void Win32Services::CloseFile(int file_number) { files_.Close(file_number); }
+void Win32Services::CloseFile(int file_number) { files_->Close(file_number); }
 
 // Every run ends its copies with close all: the bar takes the run's last Value exactly.
 void Win32Services::CloseAllFiles() {
   pump_.ShowExactlySoon();
-  files_.CloseAll();
+  files_->CloseAll();
 }
 
 std::int64_t Win32Services::NewFileLength(std::string_view final_path) { return held_.Length(final_path); }

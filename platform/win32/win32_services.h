@@ -3,21 +3,26 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/application_services.h"
 #include "platform/run_time_error.h"
-#include "platform/src/record_file_table.h"
 #include "platform/win32/held_files.h"
 #include "platform/win32/paced_event_pump.h"
 #include "platform/win32/run_log.h"
 #include "platform/win32/unique_handle.h"
 
+namespace hdgr {
+class RecordFileTable;  // the record files are the platform's own affair
+}
+
 namespace hdgr::win32 {
 
 class Win32Services final : public ApplicationServices {
  public:
-  Win32Services() = default;
+  Win32Services();
+  ~Win32Services() override;
   Win32Services(const Win32Services&) = delete;
   Win32Services& operator=(const Win32Services&) = delete;
 
@@ -79,7 +84,7 @@ class Win32Services final : public ApplicationServices {
   bool unattended_ = false;
   std::string error_title_;
   RunLog log_;
-  RecordFileTable files_;
+  std::unique_ptr<RecordFileTable> files_;
   HeldFiles held_;
   PacedEventPump pump_;
 };
