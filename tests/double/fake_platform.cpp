@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <sstream>
+#include <stdexcept>
 
 #include "platform/path_text.h"
 
@@ -18,12 +20,54 @@ std::string Lower(std::string_view text) {
 
 namespace {
 
+struct OpFacts {
+  Op operation;
+  std::string_view name;
+  bool query;
+};
+
+// In the enum's order, so that an operation's facts are at its index.
+constexpr std::array kOps = {
+    OpFacts{Op::kShowMessage, "ShowMessage", false},         OpFacts{Op::kReadSetting, "ReadSetting", true},
+    OpFacts{Op::kSaveSetting, "SaveSetting", false},         OpFacts{Op::kFindEntry, "FindEntry", true},
+    OpFacts{Op::kRemoveFile, "RemoveFile", false},           OpFacts{Op::kMakeFolder, "MakeFolder", false},
+    OpFacts{Op::kChangeFolder, "ChangeFolder", false},       OpFacts{Op::kHoldPrivateFolder, "HoldPrivateFolder", false},
+    OpFacts{Op::kMoveFolderAside, "MoveFolderAside", false}, OpFacts{Op::kHoldProductFolder, "HoldProductFolder", false},
+    OpFacts{Op::kRemoveLeftovers, "RemoveLeftovers", false}, OpFacts{Op::kFileLength, "FileLength", true},
+    OpFacts{Op::kOpenRandomFile, "OpenRandomFile", false},   OpFacts{Op::kOpenNewFile, "OpenNewFile", false},
+    OpFacts{Op::kReadRecords, "ReadRecords", false},         OpFacts{Op::kWriteRecords, "WriteRecords", false},
+    OpFacts{Op::kCloseFile, "CloseFile", false},             OpFacts{Op::kCloseAllFiles, "CloseAllFiles", false},
+    OpFacts{Op::kNewFileLength, "NewFileLength", true},      OpFacts{Op::kPutInPlace, "PutInPlace", false},
+    OpFacts{Op::kDiscardNewFile, "DiscardNewFile", false},   OpFacts{Op::kSealFile, "SealFile", false},
+    OpFacts{Op::kReadHeldFile, "ReadHeldFile", true},        OpFacts{Op::kReleaseFiles, "ReleaseFiles", false},
+    OpFacts{Op::kSavePicture, "SavePicture", false},         OpFacts{Op::kStartProgram, "StartProgram", false},
+    OpFacts{Op::kPumpEvents, "PumpEvents", false},           OpFacts{Op::kGetScreenMetrics, "GetScreenMetrics", true},
+    OpFacts{Op::kEndProgram, "EndProgram", false},           OpFacts{Op::kFindWindowByTitle, "FindWindowByTitle", true},
+    OpFacts{Op::kGetWindowRect, "GetWindowRect", true},      OpFacts{Op::kSetWindowPos, "SetWindowPos", false},
+    OpFacts{Op::kFlashWindow, "FlashWindow", false},
+};
+static_assert(kOps.size() == static_cast<std::size_t>(Op::kFlashWindow) + 1, "an operation without its facts");
+static_assert([] {
+  for (std::size_t i = 0; i < kOps.size(); ++i)
+    if (static_cast<std::size_t>(kOps[i].operation) != i) return false;
+  return true;
+}(), "the facts are out of the enum's order");
+
+const OpFacts& FactsOf(Op operation) { return kOps[static_cast<std::size_t>(operation)]; }
+
+}  // namespace
+
+std::string_view NameOf(Op operation) { return FactsOf(operation).name; }
+bool IsQuery(Op operation) { return FactsOf(operation).query; }
+
+namespace {
+
 std::string ParentOf(const std::string& path) {
   const auto slash = path.rfind('\\');
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
 }
 
-std::string NameOf(std::string_view path) {
+std::string FileNameOf(std::string_view path) {
   const auto slash = path.rfind('\\');
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
@@ -56,36 +100,36 @@ std::string Text(Colour c) {
 
 void FakeLabel::SetCaption(std::string_view caption) {
   caption_ = caption;
-  owner_.Record(name_ + ".Caption=" + caption_);
+  owner_.RecordControl(name_ + ".Caption=" + caption_);
 }
 void FakeLabel::SetVisible(bool value) {
   visible = value;
-  owner_.Record(name_ + ".Visible=" + (value ? "true" : "false"));
+  owner_.RecordControl(name_ + ".Visible=" + (value ? "true" : "false"));
 }
 void FakeLabel::SetForeColor(Colour colour) {
   fore_color = colour;
-  owner_.Record(name_ + ".ForeColor=" + Text(colour));
+  owner_.RecordControl(name_ + ".ForeColor=" + Text(colour));
 }
 void FakeButton::SetCaption(std::string_view caption) {
   caption_ = caption;
-  owner_.Record(name_ + ".Caption=" + caption_);
+  owner_.RecordControl(name_ + ".Caption=" + caption_);
 }
 void FakeButton::SetEnabled(bool value) {
   enabled_ = value;
-  owner_.Record(name_ + ".Enabled=" + (value ? "true" : "false"));
+  owner_.RecordControl(name_ + ".Enabled=" + (value ? "true" : "false"));
 }
 void FakeProgressBar::SetMax(float new_max) {
   max = new_max;
-  owner_.Record("ProgressBar1.Max=" + Text(new_max));
+  owner_.RecordControl("ProgressBar1.Max=" + Text(new_max));
 }
 void FakeProgressBar::SetValue(float new_value) {
   value = new_value;
   values.push_back(new_value);
-  owner_.Record("ProgressBar1.Value=" + Text(new_value));
+  owner_.RecordControl("ProgressBar1.Value=" + Text(new_value));
 }
 void FakeTimer::SetEnabled(bool value) {
   enabled = value;
-  owner_.Record(std::string("Timer1.Enabled=") + (value ? "true" : "false"));
+  owner_.RecordControl(std::string("Timer1.Enabled=") + (value ? "true" : "false"));
 }
 
 // --- arrangement helpers ---------------------------------------------------------------------
@@ -101,15 +145,27 @@ FakePlatform::~FakePlatform() {
   // Outside a test (the fuzz targets use the double too) there is nobody to tell.
   if (::testing::UnitTest::GetInstance()->current_test_info() == nullptr) return;
   for (const Failure& failure : failures_)
-    ADD_FAILURE() << "a planned failure of " << failure.operation << " on \"" << failure.target << "\" never fired";
+    ADD_FAILURE() << "a planned failure of " << NameOf(failure.operation) << " on \"" << failure.target << "\" never fired";
 }
 
-void FakePlatform::Fail(std::string operation, std::string target, ErrorNumber number, int skip) {
-  failures_.push_back(Failure{std::move(operation), Lower(target), number, skip});
+void FakePlatform::Fail(Op operation, std::string target, ErrorNumber number, int skip) {
+  failures_.push_back(Failure{operation, Lower(target), number, skip});
 }
 
-void FakePlatform::MaybeFail(std::string_view operation, std::string_view target) {
-  // Checked per byte by the record operations: skip the lowering unless one could match.
+void FakePlatform::Record(Op operation, std::string_view arguments) {
+  std::string call(NameOf(operation));
+  if (!arguments.empty()) call += "(" + std::string(arguments) + ")";
+  Record(std::move(call), IsQuery(operation));
+}
+
+void FakePlatform::Record(std::string call, bool query) {
+  if (on_call) on_call(call);
+  calls.push_back(std::move(call));
+  queries_.push_back(query);
+}
+
+void FakePlatform::MaybeFail(Op operation, std::string_view target) {
+  // Checked per block by the record operations: skip the lowering unless one could match.
   const auto same_operation = [operation](const Failure& failure) { return failure.operation == operation; };
   if (std::none_of(failures_.begin(), failures_.end(), same_operation)) return;
   const std::string lowered = Lower(target);
@@ -153,15 +209,16 @@ std::ptrdiff_t FakePlatform::IndexOf(const std::string& call) const {
   return it == calls.end() ? -1 : it - calls.begin();
 }
 
+void FakePlatform::ClearCalls() {
+  calls.clear();
+  queries_.clear();
+}
+
 std::vector<std::string> FakePlatform::ChangingCalls() const {
-  static const std::vector<std::string> kQueries = {"FindEntry(",    "FileLength(",        "NewFileLength(",
-                                                    "ReadSetting(",  "ReadHeldFile(",      "FindWindowByTitle(",
-                                                    "GetWindowRect(", "GetScreenMetrics"};
+  if (queries_.size() != calls.size()) throw std::logic_error("calls changed behind the double's back: use ClearCalls");
   std::vector<std::string> out;
-  for (const std::string& call : calls) {
-    const auto is = [&call](const std::string& query) { return call.rfind(query, 0) == 0; };
-    if (std::none_of(kQueries.begin(), kQueries.end(), is)) out.push_back(call);
-  }
+  for (std::size_t i = 0; i < calls.size(); ++i)
+    if (!queries_[i]) out.push_back(calls[i]);
   return out;
 }
 
@@ -175,15 +232,14 @@ std::vector<std::string> FakePlatform::CallsStartingWith(const std::string& pref
 // --- ApplicationServices ----------------------------------------------------------------------
 
 void FakePlatform::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
-  Record("ShowMessage(" + std::to_string(static_cast<int>(icon)) + "," + std::string(title) + "," +
-         std::string(text) + ")");
-  MaybeFail("ShowMessage", text);
+  Record(Op::kShowMessage, std::to_string(static_cast<int>(icon)) + "," + std::string(title) + "," + std::string(text));
+  MaybeFail(Op::kShowMessage, text);
 }
 
 std::string FakePlatform::ReadSetting(std::string_view application, std::string_view section,
                                       std::string_view key, std::string_view default_value) {
-  Record("ReadSetting(" + std::string(key) + ")");
-  MaybeFail("ReadSetting", key);
+  Record(Op::kReadSetting, std::string(key));
+  MaybeFail(Op::kReadSetting, key);
   const auto it = settings.find(std::string(application) + "\\" + std::string(section) + "\\" +
                                 std::string(key));
   return it == settings.end() ? std::string(default_value) : it->second;
@@ -191,27 +247,27 @@ std::string FakePlatform::ReadSetting(std::string_view application, std::string_
 
 void FakePlatform::SaveSetting(std::string_view application, std::string_view section,
                                std::string_view key, std::string_view value) {
-  Record("SaveSetting(" + std::string(key) + "," + std::string(value) + ")");
-  MaybeFail("SaveSetting", key);
+  Record(Op::kSaveSetting, std::string(key) + "," + std::string(value));
+  MaybeFail(Op::kSaveSetting, key);
   settings[std::string(application) + "\\" + std::string(section) + "\\" + std::string(key)] = value;
 }
 
 std::string FakePlatform::FindEntry(std::string_view path, int mask) {
-  Record("FindEntry(" + std::string(path) + "," + std::to_string(mask) + ")");
-  MaybeFail("FindEntry", path);
+  Record(Op::kFindEntry, std::string(path) + "," + std::to_string(mask));
+  MaybeFail(Op::kFindEntry, path);
   if (HasWildcard(path)) throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(path));
   const std::string key = Key(path);
   if (const auto it = files.find(key); it != files.end()) {
     const bool plain = !it->second.hidden && !it->second.system;
-    return plain ? NameOf(path) : std::string();
+    return plain ? FileNameOf(path) : std::string();
   }
-  if (mask == kFindFolders && folders.count(key) > 0) return NameOf(path);
+  if (mask == kFindFolders && folders.count(key) > 0) return FileNameOf(path);
   return {};
 }
 
 void FakePlatform::RemoveFile(std::string_view path) {
-  Record("RemoveFile(" + std::string(path) + ")");
-  MaybeFail("RemoveFile", path);
+  Record(Op::kRemoveFile, std::string(path));
+  MaybeFail(Op::kRemoveFile, path);
   const auto it = files.find(Key(path));
   if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
   if (it->second.read_only)
@@ -223,8 +279,8 @@ void FakePlatform::RemoveFile(std::string_view path) {
 }
 
 void FakePlatform::MakeFolder(std::string_view path) {
-  Record("MakeFolder(" + std::string(path) + ")");
-  MaybeFail("MakeFolder", path);
+  Record(Op::kMakeFolder, std::string(path));
+  MaybeFail(Op::kMakeFolder, path);
   const std::string key = Key(path);
   if (folders.count(key) || files.count(key))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
@@ -234,8 +290,8 @@ void FakePlatform::MakeFolder(std::string_view path) {
 }
 
 bool FakePlatform::HoldPrivateFolder(std::string_view path) {
-  Record("HoldPrivateFolder(" + std::string(path) + ")");
-  MaybeFail("HoldPrivateFolder", path);
+  Record(Op::kHoldPrivateFolder, std::string(path));
+  MaybeFail(Op::kHoldPrivateFolder, path);
   const std::string key = Key(path);
   if (!folders.count(key) || untrusted_folders.count(key))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
@@ -245,8 +301,8 @@ bool FakePlatform::HoldPrivateFolder(std::string_view path) {
 }
 
 std::string FakePlatform::MoveFolderAside(std::string_view path) {
-  Record("MoveFolderAside(" + std::string(path) + ")");
-  MaybeFail("MoveFolderAside", path);
+  Record(Op::kMoveFolderAside, std::string(path));
+  MaybeFail(Op::kMoveFolderAside, path);
   const std::string key = Key(path);
   if (!folders.count(key) || held_folders.count(key))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
@@ -266,8 +322,8 @@ std::string FakePlatform::MoveFolderAside(std::string_view path) {
 }
 
 void FakePlatform::HoldProductFolder(std::string_view program_path) {
-  Record("HoldProductFolder(" + std::string(program_path) + ")");
-  MaybeFail("HoldProductFolder", program_path);
+  Record(Op::kHoldProductFolder, std::string(program_path));
+  MaybeFail(Op::kHoldProductFolder, program_path);
   const std::string folder = ParentOf(Key(program_path));
   if (!folders.count(folder) || untrusted_folders.count(folder))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(program_path));
@@ -275,8 +331,8 @@ void FakePlatform::HoldProductFolder(std::string_view program_path) {
 }
 
 void FakePlatform::RemoveLeftovers(std::string_view final_path) {
-  Record("RemoveLeftovers(" + std::string(final_path) + ")");
-  MaybeFail("RemoveLeftovers", final_path);
+  Record(Op::kRemoveLeftovers, std::string(final_path));
+  MaybeFail(Op::kRemoveLeftovers, final_path);
   const std::string key = Key(final_path);
   const std::string folder = ParentOf(key);
   const std::string name = key.substr(folder.size() + 1);
@@ -288,15 +344,15 @@ void FakePlatform::RemoveLeftovers(std::string_view final_path) {
 }
 
 void FakePlatform::ChangeFolder(std::string_view path) {
-  Record("ChangeFolder(" + std::string(path) + ")");
-  MaybeFail("ChangeFolder", path);
+  Record(Op::kChangeFolder, std::string(path));
+  MaybeFail(Op::kChangeFolder, path);
   if (!folders.count(Key(path))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
   current_folder = path;
 }
 
 std::int32_t FakePlatform::FileLength(std::string_view path) {
-  Record("FileLength(" + std::string(path) + ")");
-  MaybeFail("FileLength", path);
+  Record(Op::kFileLength, std::string(path));
+  MaybeFail(Op::kFileLength, path);
   const std::string held = HeldKey(path);
   const auto it = files.find(held.empty() ? Key(path) : held);
   if (it == files.end()) throw RunTimeError(ErrorNumber::kFileNotFound, std::string(path));
@@ -314,8 +370,8 @@ void FakePlatform::CheckNumberFree(int file_number, std::string_view path) const
 }
 
 void FakePlatform::OpenRandomFile(std::string_view path, int file_number) {
-  Record("OpenRandomFile(" + std::string(path) + ",#" + std::to_string(file_number) + ")");
-  MaybeFail("OpenRandomFile", path);
+  Record(Op::kOpenRandomFile, std::string(path) + ",#" + std::to_string(file_number));
+  MaybeFail(Op::kOpenRandomFile, path);
   const std::string key = Key(path);
   CheckNumberFree(file_number, path);
   if (folders.count(key)) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
@@ -327,8 +383,8 @@ void FakePlatform::OpenRandomFile(std::string_view path, int file_number) {
 }
 
 void FakePlatform::OpenNewFile(std::string_view final_path, int file_number) {
-  Record("OpenNewFile(" + std::string(final_path) + ",#" + std::to_string(file_number) + ")");
-  MaybeFail("OpenNewFile", final_path);
+  Record(Op::kOpenNewFile, std::string(final_path) + ",#" + std::to_string(file_number));
+  MaybeFail(Op::kOpenNewFile, final_path);
   const std::string key = Key(final_path);
   CheckNumberFree(file_number, final_path);
   if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(final_path));
@@ -348,7 +404,7 @@ FakePlatform::OpenFileEntry& FakePlatform::OpenFile(int file_number) {
 
 void FakePlatform::ReadRecords(int file_number, std::int32_t first, std::span<std::uint8_t> into) {
   const OpenFileEntry& open = OpenFile(file_number);
-  MaybeFail("ReadRecords", open.name);
+  MaybeFail(Op::kReadRecords, open.name);
   FakeFile& file = files[open.key];
   if (into.empty()) return;
   const std::int64_t last = std::int64_t{first} + static_cast<std::int64_t>(into.size()) - 1;
@@ -360,7 +416,7 @@ void FakePlatform::ReadRecords(int file_number, std::int32_t first, std::span<st
 
 void FakePlatform::WriteRecords(int file_number, std::int32_t first, std::span<const std::uint8_t> bytes) {
   const OpenFileEntry& open = OpenFile(file_number);
-  MaybeFail("WriteRecords", open.name);
+  MaybeFail(Op::kWriteRecords, open.name);
   if (first < 1) throw RunTimeError(ErrorNumber::kBadRecordNumber, open.name);
   FakeFile& file = files[open.key];
   const std::size_t end = static_cast<std::size_t>(first) - 1 + bytes.size();
@@ -369,19 +425,19 @@ void FakePlatform::WriteRecords(int file_number, std::int32_t first, std::span<c
 }
 
 void FakePlatform::CloseFile(int file_number) {
-  Record("CloseFile(#" + std::to_string(file_number) + ")");
+  Record(Op::kCloseFile, "#" + std::to_string(file_number));
   const auto it = open_files_.find(file_number);
   const std::string name = it == open_files_.end() ? std::string() : it->second.name;
   open_files_.erase(file_number);
-  MaybeFail("CloseFile", name);
+  MaybeFail(Op::kCloseFile, name);
 }
 
 void FakePlatform::CloseAllFiles() {
-  Record("CloseAllFiles");
+  Record(Op::kCloseAllFiles);
   std::string names;
   for (const auto& [number, open] : open_files_) names += open.name + ";";
   open_files_.clear();
-  MaybeFail("CloseAllFiles", names);
+  MaybeFail(Op::kCloseAllFiles, names);
 }
 
 FakePlatform::NewFileEntry& FakePlatform::NewFileFor(std::string_view final_path, std::string_view operation) {
@@ -393,14 +449,14 @@ FakePlatform::NewFileEntry& FakePlatform::NewFileFor(std::string_view final_path
 }
 
 std::int64_t FakePlatform::NewFileLength(std::string_view final_path) {
-  Record("NewFileLength(" + std::string(final_path) + ")");
-  MaybeFail("NewFileLength", final_path);
+  Record(Op::kNewFileLength, std::string(final_path));
+  MaybeFail(Op::kNewFileLength, final_path);
   return static_cast<std::int64_t>(files[NewFileFor(final_path, "NewFileLength").key].bytes.size());
 }
 
 void FakePlatform::PutInPlace(std::string_view final_path) {
-  Record("PutInPlace(" + std::string(final_path) + ")");
-  MaybeFail("PutInPlace", final_path);
+  Record(Op::kPutInPlace, std::string(final_path));
+  MaybeFail(Op::kPutInPlace, final_path);
   NewFileEntry& entry = NewFileFor(final_path, "PutInPlace");
   const std::string key = Key(final_path);
   for (const auto& [number, open] : open_files_)
@@ -416,7 +472,7 @@ void FakePlatform::PutInPlace(std::string_view final_path) {
 }
 
 void FakePlatform::DiscardNewFile(std::string_view final_path) {
-  Record("DiscardNewFile(" + std::string(final_path) + ")");
+  Record(Op::kDiscardNewFile, std::string(final_path));
   const auto it = new_files_.find(Key(final_path));
   if (it == new_files_.end()) return;
   if (!it->second.in_place) {
@@ -433,8 +489,8 @@ std::string FakePlatform::HeldKey(std::string_view path) const {
 }
 
 void FakePlatform::SealFile(std::string_view path) {
-  Record("SealFile(" + std::string(path) + ")");
-  MaybeFail("SealFile", path);
+  Record(Op::kSealFile, std::string(path));
+  MaybeFail(Op::kSealFile, path);
   const std::string key = HeldKey(path);
   for (const auto& [number, open] : open_files_)
     if (open.key == key) throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(path) + " is open");
@@ -443,8 +499,8 @@ void FakePlatform::SealFile(std::string_view path) {
 }
 
 void FakePlatform::ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) {
-  Record("ReadHeldFile(" + std::string(path) + ")");
-  MaybeFail("ReadHeldFile", path);
+  Record(Op::kReadHeldFile, std::string(path));
+  MaybeFail(Op::kReadHeldFile, path);
   const auto it = files.find(HeldKey(path));
   if (it == files.end())
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is not held");
@@ -454,7 +510,7 @@ void FakePlatform::ReadHeldFile(std::string_view path, std::span<std::uint8_t> i
 }
 
 void FakePlatform::ReleaseFiles() {
-  Record("ReleaseFiles");
+  Record(Op::kReleaseFiles);
   for (const auto& [final_key, entry] : new_files_)
     if (!entry.in_place) files.erase(entry.key);
   new_files_.clear();
@@ -462,8 +518,8 @@ void FakePlatform::ReleaseFiles() {
 }
 
 void FakePlatform::SavePicture(const Picture& saved, std::string_view path) {
-  Record("SavePicture(" + std::string(path) + ")");
-  MaybeFail("SavePicture", path);
+  Record(Op::kSavePicture, std::string(path));
+  MaybeFail(Op::kSavePicture, path);
   const std::string key = Key(path);
   if (!folders.count(ParentOf(key))) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
   if (folders.count(key)) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
@@ -475,21 +531,21 @@ void FakePlatform::SavePicture(const Picture& saved, std::string_view path) {
 }
 
 std::uint32_t FakePlatform::StartProgram(std::string_view path, int show_state) {
-  Record("StartProgram(" + std::string(path) + "," + std::to_string(show_state) + ")");
-  MaybeFail("StartProgram", path);
+  Record(Op::kStartProgram, std::string(path) + "," + std::to_string(show_state));
+  MaybeFail(Op::kStartProgram, path);
   return task_number;
 }
 
-void FakePlatform::PumpEvents() { Record("PumpEvents"); }
+void FakePlatform::PumpEvents() { Record(Op::kPumpEvents); }
 
 ScreenMetrics FakePlatform::GetScreenMetrics() {
-  Record("GetScreenMetrics");
-  MaybeFail("GetScreenMetrics", "");
+  Record(Op::kGetScreenMetrics);
+  MaybeFail(Op::kGetScreenMetrics, "");
   return screen;
 }
 
 void FakePlatform::EndProgram(int code) {
-  Record("EndProgram");
+  Record(Op::kEndProgram);
   exit_code = code;
   throw ProgramEnded{};
 }
@@ -497,26 +553,26 @@ void FakePlatform::EndProgram(int code) {
 // --- User32 ------------------------------------------------------------------------------------
 
 WindowHandle FakePlatform::FindWindowByTitle(std::string_view title) {
-  Record("FindWindowByTitle(" + std::string(title) + ")");
+  Record(Op::kFindWindowByTitle, std::string(title));
   const auto it = windows.find(std::string(title));
   return it == windows.end() ? 0 : it->second;
 }
 
 WindowRect FakePlatform::GetWindowRect(WindowHandle window) {
-  Record("GetWindowRect(" + std::to_string(window) + ")");
+  Record(Op::kGetWindowRect, std::to_string(window));
   return window_rects[window];
 }
 
 void FakePlatform::SetWindowPos(WindowHandle window, WindowHandle insert_after, std::int32_t x,
                                 std::int32_t y, std::int32_t width, std::int32_t height,
                                 std::uint32_t flags) {
-  Record("SetWindowPos(" + std::to_string(window) + "," + std::to_string(insert_after) + "," +
-         std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," +
-         std::to_string(height) + "," + std::to_string(flags) + ")");
+  Record(Op::kSetWindowPos, std::to_string(window) + "," + std::to_string(insert_after) + "," +
+                                std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," +
+                                std::to_string(height) + "," + std::to_string(flags));
 }
 
 void FakePlatform::FlashWindow(WindowHandle window, bool invert) {
-  Record("FlashWindow(" + std::to_string(window) + "," + (invert ? "1" : "0") + ")");
+  Record(Op::kFlashWindow, std::to_string(window) + "," + (invert ? "1" : "0"));
 }
 
 }  // namespace hdgr::testing

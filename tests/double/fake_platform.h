@@ -15,6 +15,48 @@
 
 namespace hdgr::testing {
 
+// The platform's operations as the double records them and a test makes them fail.
+enum class Op {
+  kShowMessage,
+  kReadSetting,
+  kSaveSetting,
+  kFindEntry,
+  kRemoveFile,
+  kMakeFolder,
+  kChangeFolder,
+  kHoldPrivateFolder,
+  kMoveFolderAside,
+  kHoldProductFolder,
+  kRemoveLeftovers,
+  kFileLength,
+  kOpenRandomFile,
+  kOpenNewFile,
+  kReadRecords,
+  kWriteRecords,
+  kCloseFile,
+  kCloseAllFiles,
+  kNewFileLength,
+  kPutInPlace,
+  kDiscardNewFile,
+  kSealFile,
+  kReadHeldFile,
+  kReleaseFiles,
+  kSavePicture,
+  kStartProgram,
+  kPumpEvents,
+  kGetScreenMetrics,
+  kEndProgram,
+  kFindWindowByTitle,
+  kGetWindowRect,
+  kSetWindowPos,
+  kFlashWindow,
+};
+
+// The method's name, as calls are recorded under it.
+std::string_view NameOf(Op operation);
+// Finding entries, lengths, settings read, window lookups: they change nothing.
+bool IsQuery(Op operation);
+
 // EndProgram throws this, so a test sees that no later step ran.
 struct ProgramEnded {};
 
@@ -100,13 +142,13 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
 
   // --- what a test arranges and inspects ---------------------------------------------
   std::vector<std::string> calls;  // in order; see each operation for its wording
+  void ClearCalls();  // not calls.clear(): the double keeps a fact per call beside them
   std::vector<std::string> notes;  // the run's log lines, apart from the calls
 
   // The `skip`+1-th call of `operation` whose first argument contains `target`
-  // (case-insensitive; "" matches all) throws `number`. Operation names are the
-  // method names, e.g. "WriteRecords", "SaveSetting", "PutInPlace". Record operations
-  // match the name the file was opened under (a new file's final path).
-  void Fail(std::string operation, std::string target, ErrorNumber number, int skip = 0);
+  // (case-insensitive; "" matches all) throws `number`. Record operations match the name
+  // the file was opened under (a new file's final path).
+  void Fail(Op operation, std::string target, ErrorNumber number, int skip = 0);
   // Called with each call as it is recorded, before the call does its work: a test can
   // change the drive at exactly that moment, as another program might.
   std::function<void(const std::string& call)> on_call;
@@ -210,14 +252,12 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
                     std::int32_t width, std::int32_t height, std::uint32_t flags) override;
   void FlashWindow(WindowHandle window, bool invert) override;
 
-  void Record(std::string call) {
-    if (on_call) on_call(call);
-    calls.push_back(std::move(call));
-  }
+  // A control's property set, e.g. "Label1.Caption=Done".
+  void RecordControl(std::string call) { Record(std::move(call), false); }
 
  private:
   struct Failure {
-    std::string operation;
+    Op operation;
     std::string target;
     ErrorNumber number;
     int skip;
@@ -230,7 +270,10 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
     std::string key;  // where it lies now: its fresh name, or its final path once in place
     bool in_place = false;
   };
-  void MaybeFail(std::string_view operation, std::string_view target);
+  // Recorded as "Name(arguments)", or "Name" without.
+  void Record(Op operation, std::string_view arguments = {});
+  void Record(std::string call, bool query);
+  void MaybeFail(Op operation, std::string_view target);
   OpenFileEntry& OpenFile(int file_number);
   NewFileEntry& NewFileFor(std::string_view final_path, std::string_view operation);
   void CheckNumberFree(int file_number, std::string_view path) const;
@@ -239,6 +282,7 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   std::string HeldKey(std::string_view path) const;
 
   std::vector<Failure> failures_;
+  std::vector<bool> queries_;  // per call: a query's
   std::map<int, OpenFileEntry> open_files_;
   std::map<std::string, NewFileEntry> new_files_;  // by lower-cased final path
   int new_file_count_ = 0;

@@ -76,7 +76,7 @@ class ExtractSegmentTest : public ::testing::Test {
     fake.CloseAllFiles();
     fake.ReleaseFiles();
     fake.files.clear();
-    fake.calls.clear();
+    fake.ClearCalls();
     fake.progress_bar.values.clear();
   }
   const FakeFile& Carrier() const { return *fake.File(std::string(kSavedCarrierPath)); }

@@ -14,7 +14,7 @@ TEST(FakePlatform, EndProgramStopsTheCaller) {
 
 TEST(FakePlatform, InjectedFailureHitsTheChosenCallOnly) {
   FakePlatform fake;
-  fake.Fail("SaveSetting", "app_Minor", ErrorNumber::kPermissionDenied);
+  fake.Fail(Op::kSaveSetting, "app_Minor", ErrorNumber::kPermissionDenied);
   fake.SaveSetting("HaldenGrid", "applicationSettings", "app_Major", "3");
   EXPECT_THROW(fake.SaveSetting("HaldenGrid", "applicationSettings", "app_Minor", "4"), RunTimeError);
   fake.SaveSetting("HaldenGrid", "applicationSettings", "app_Minor", "4");
@@ -28,7 +28,7 @@ TEST(FakePlatform, APlannedFailureThatNeverFiresFailsTheTest) {
   EXPECT_NONFATAL_FAILURE(
       {
         FakePlatform local;
-        local.Fail("WriteRecords", "c:\\x.bin", ErrorNumber::kDiskFull);
+        local.Fail(Op::kWriteRecords, "c:\\x.bin", ErrorNumber::kDiskFull);
       },
       "a planned failure of WriteRecords on \"c:\\x.bin\" never fired");
 }

@@ -212,7 +212,7 @@ TEST_F(HandlersTest, TheWordUpgradeInAnyCaseChoosesTheUpgradeRun) {
     local.picture.bytes = {1, 2, 3};
     local.accept_button.SetCaption(c.caption);
     // Stop each run at its first file access, just after its choice shows in Max.
-    local.Fail("FileLength", "setup_image", ErrorNumber::kPathFileAccessError);
+    local.Fail(Op::kFileLength, "setup_image", ErrorNumber::kPathFileAccessError);
     local.folders.insert("c:\\program files");
     local.folders.insert(Lower(kProductFolder));
     InstalledCopy found{kProductFolder};
@@ -317,7 +317,7 @@ TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
 TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
   const struct {
     const char* name;
-    const char* operation = "";  // the failing service, or none
+    std::optional<Op> operation = std::nullopt;  // the failing service, or none
     const char* target = "";
     int skip = 0;
     int corrupt_digest = -1;  // the segment whose digest is wrong; -1: none
@@ -325,11 +325,11 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     int files_in_place = 0;
     const char* named = "";
   } cases[] = {
-      {.name = "write fails inside the cabinet", .operation = "WriteRecords", .target = "haldengrid.cab",
+      {.name = "write fails inside the cabinet", .operation = Op::kWriteRecords, .target = "haldengrid.cab",
        .skip = kBlocksInAMegabyte, .files_in_place = 1, .named = "HaldenGrid.CAB"},
-      {.name = "closing the cabinet fails", .operation = "CloseFile", .target = "haldengrid.cab", .files_in_place = 1,
+      {.name = "closing the cabinet fails", .operation = Op::kCloseFile, .target = "haldengrid.cab", .files_in_place = 1,
        .named = "HaldenGrid.CAB"},
-      {.name = "putting Setup.exe in place fails", .operation = "PutInPlace", .target = "setup.exe", .named = "Setup.exe"},
+      {.name = "putting Setup.exe in place fails", .operation = Op::kPutInPlace, .target = "setup.exe", .named = "Setup.exe"},
       {.name = "Setup.exe does not match its digest", .corrupt_digest = 0, .named = "Setup.exe"},
       {.name = "the list does not match its digest", .corrupt_digest = 2, .files_in_place = 2, .named = "Setup.LST"},
       {.name = "Setup.exe changed before it was sealed", .tamper_before_seal = true, .named = "Setup.exe"},
@@ -343,7 +343,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
       local.PutFile(kSetupExe, Bytes(5, 0xEE));
       local.files[Lower(kSetupExe)].hidden = true;
     }
-    if (*c.operation) local.Fail(c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
+    if (c.operation) local.Fail(*c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
     if (c.tamper_before_seal) {
       local.on_call = [&local](const std::string& call) {
         if (call == "SealFile(" + kSetupExe + ")") const_cast<FakeFile*>(local.WrittenFile(kSetupExe))->bytes[1000] ^= 1;
@@ -371,7 +371,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
         EXPECT_EQ(file, nullptr) << segment;
       }
     }
-    if (std::string(c.operation) == "CloseFile") {
+    if (c.operation == Op::kCloseFile) {
       EXPECT_FALSE(local.HasCall("NewFileLength(" + kCab + ")")) << "a file whose close failed is never checked";
     }
     ExpectNoTemporaryFileIn(local);
@@ -494,16 +494,16 @@ TEST_F(HandlersTest, UpgradeRunCreatesAMissingProgram) {
 TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
   const struct {
     const char* name;
-    const char* operation = "";  // the failing service, or none
+    std::optional<Op> operation = std::nullopt;  // the failing service, or none
     const char* target = "";
     int skip = 0;
     bool corrupt_digest = false;
     std::optional<ErrorNumber> number = std::nullopt;
   } cases[] = {
-      {.name = "write fails mid-copy", .operation = "WriteRecords", .target = "haldengrid.exe",
+      {.name = "write fails mid-copy", .operation = Op::kWriteRecords, .target = "haldengrid.exe",
        .skip = kBlocksInAMegabyte, .number = ErrorNumber::kDiskFull},
-      {.name = "close fails", .operation = "CloseAllFiles", .target = "haldengrid.exe", .number = ErrorNumber::kDiskFull},
-      {.name = "rename fails", .operation = "PutInPlace", .target = "haldengrid.exe", .number = ErrorNumber::kDiskFull},
+      {.name = "close fails", .operation = Op::kCloseAllFiles, .target = "haldengrid.exe", .number = ErrorNumber::kDiskFull},
+      {.name = "rename fails", .operation = Op::kPutInPlace, .target = "haldengrid.exe", .number = ErrorNumber::kDiskFull},
       {.name = "digest mismatch", .corrupt_digest = true},
   };
   for (const auto& c : cases) {
@@ -514,7 +514,7 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
     local.folders.insert(Lower(kProductFolder));
     local.PutFile(kProgram, kOldProgram);
     local.accept_button.SetCaption("Accept terms of upgrade");
-    if (*c.operation) local.Fail(c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
+    if (c.operation) local.Fail(*c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
     PayloadDigests local_digests = digests;
     if (c.corrupt_digest) local_digests[kUpgradeSegment][31] ^= 0x80;
     InstalledCopy local_installed{kProductFolder};
@@ -535,7 +535,7 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
     ASSERT_NE(program, nullptr);
     EXPECT_TRUE(program->bytes == kOldProgram);
     ExpectNoTemporaryFileIn(local);
-    if (std::string(c.operation) == "CloseAllFiles") {
+    if (c.operation == Op::kCloseAllFiles) {
       EXPECT_FALSE(local.HasCall("NewFileLength(" + kProgram + ")"));
     }
     EXPECT_TRUE(local.CallsStartingWith("ShowMessage").empty());

@@ -89,7 +89,7 @@ TEST(CentreWindowOnScreen, OutOfRangeIsAnOverflowAndMovesNothing) {
 
 TEST(CentreWindowOnScreen, AFailingScreenReadStopsBeforeTheMove) {
   FakePlatform fake;
-  fake.Fail("GetScreenMetrics", "", ErrorNumber::kInvalidProcedureCall);
+  fake.Fail(Op::kGetScreenMetrics, "", ErrorNumber::kInvalidProcedureCall);
   auto platform = fake.platform();
   EXPECT_THROW(CentreWindowOnScreen(platform, FakePlatform::kSetupWindow, kHwndTop), RunTimeError);
   EXPECT_TRUE(fake.CallsStartingWith("SetWindowPos").empty());

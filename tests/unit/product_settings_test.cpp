@@ -98,7 +98,7 @@ TEST_F(ProductSettingsTest, RecordWritesTheOwnVersionInOrderAndLeavesThePath) {
 }
 
 TEST_F(ProductSettingsTest, FailingSaveKeepsTheEntriesWrittenBefore) {
-  fake.Fail("SaveSetting", "app_Minor", ErrorNumber::kPermissionDenied);
+  fake.Fail(Op::kSaveSetting, "app_Minor", ErrorNumber::kPermissionDenied);
   EXPECT_THROW(RecordInstalledVersion(fake), RunTimeError);
   EXPECT_EQ(fake.Setting("app_Major"), "3");
   EXPECT_EQ(fake.Setting("app_Minor"), "<missing>");

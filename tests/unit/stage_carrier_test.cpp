@@ -132,7 +132,7 @@ TEST_F(StageCarrierTest, FailingDeletionStopsStagingAndKeepsWhatWasDone) {
 TEST_F(StageCarrierTest, APictureNameInUseStopsStagingBeforeAnyRemoval) {
   PutWorkFolder();
   for (const auto& path : {kSetupExe, kCab, kList}) fake.PutFile(path, {1});
-  fake.Fail("SavePicture", kImage, ErrorNumber::kPermissionDenied);
+  fake.Fail(Op::kSavePicture, kImage, ErrorNumber::kPermissionDenied);
   EXPECT_THROW(Stage(), RunTimeError);
   EXPECT_TRUE(fake.CallsStartingWith("RemoveFile(").empty());
   for (const auto& path : {kSetupExe, kCab, kList}) EXPECT_NE(fake.File(path), nullptr) << path;
@@ -189,7 +189,7 @@ TEST_F(StageCarrierTest, AFolderOthersCanChangeThatCannotBeMovedStopsTheRunBefor
   PutWorkFolder();
   fake.shared_folders.insert(kFolder);
   fake.PutFile(kSetupExe, {9});
-  fake.Fail("MoveFolderAside", kFolder, ErrorNumber::kPathFileAccessError);
+  fake.Fail(Op::kMoveFolderAside, kFolder, ErrorNumber::kPathFileAccessError);
   EXPECT_THROW(Stage(), RunTimeError);
   EXPECT_EQ(fake.calls.back(), "MoveFolderAside(" + kFolder + ")");
   EXPECT_EQ(fake.files.size(), 1u);
