@@ -24,6 +24,9 @@ WindowRect Win32User32::GetWindowRect(WindowHandle window) {
 void Win32User32::SetWindowPos(WindowHandle window, WindowHandle insert_after, std::int32_t x,
                                std::int32_t y, std::int32_t width, std::int32_t height,
                                std::uint32_t flags) {
+  // Activating a hidden window does nothing the user sees, and showing it activates it
+  // anyway; under Wine it cost 14-18 ms of the start-up.
+  if (!IsWindowVisible(Hwnd(window))) flags |= SWP_NOACTIVATE;
   ::SetWindowPos(Hwnd(window), Hwnd(insert_after), x, y, width, height, flags);
 }
 

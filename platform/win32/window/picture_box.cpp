@@ -65,7 +65,7 @@ void PictureBox::SetChildColours(HWND child, const ColourSpec& text, const Colou
 void PictureBox::PaintSurface(HDC dc, const RECT& area) {
   Brush background(CreateSolidBrush(background_));
   FillRect(dc, &area, background.Get());
-  if (view_) view_->Draw(dc);
+  if (view_) view_->Draw(dc, area);
   {
     Selection hollow(dc, GetStockObject(NULL_BRUSH));
     for (const Shape& shape : shapes_) {

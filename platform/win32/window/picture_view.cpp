@@ -33,11 +33,10 @@ PictureView::PictureView(const BitmapPicture& picture, int dpi, double corner_x,
     const auto x = static_cast<LONG>(corner_x);
     const auto y = static_cast<LONG>(corner_y);
     at_ = POINT{std::max<LONG>(x, 0), std::max<LONG>(y, 0)};
-    const POINT from{at_.x - x, at_.y - y};
-    size_ = SIZE{std::min<LONG>(picture.Width() - from.x, interior.cx - at_.x),
-                 std::min<LONG>(picture.Height() - from.y, interior.cy - at_.y)};
-    if (size_.cx <= 0 || size_.cy <= 0) return;
-    shown_ = TopDownBitmap(picture.Pixels(from, size_));
+    from_ = POINT{at_.x - x, at_.y - y};
+    size_ = SIZE{std::min<LONG>(picture.Width() - from_.x, interior.cx - at_.x),
+                 std::min<LONG>(picture.Height() - from_.y, interior.cy - at_.y)};
+    if (size_.cx > 0 && size_.cy > 0) direct_ = &picture;
     return;
   }
   const double scale = static_cast<double>(dpi) / kDesignDpi;
@@ -57,11 +56,20 @@ PictureView::PictureView(const BitmapPicture& picture, int dpi, double corner_x,
   size_ = SIZE{size.width, size.height};
 }
 
-void PictureView::Draw(HDC dc) const {
-  if (!shown_) return;
+void PictureView::Draw(HDC dc, const RECT& area) const {
+  const RECT part{at_.x, at_.y, at_.x + size_.cx, at_.y + size_.cy};
+  RECT drawn;
+  if ((!direct_ && !shown_) || !IntersectRect(&drawn, &part, &area)) return;
+  const POINT to{drawn.left, drawn.top};
+  const SIZE size{drawn.right - drawn.left, drawn.bottom - drawn.top};
+  const POINT within{drawn.left - at_.x, drawn.top - at_.y};
+  if (direct_) {
+    direct_->DrawPart(dc, to, POINT{from_.x + within.x, from_.y + within.y}, size);
+    return;
+  }
   MemoryDc source(dc);
   Selection selected(source.Get(), shown_.Get());
-  BitBlt(dc, at_.x, at_.y, size_.cx, size_.cy, source.Get(), 0, 0, SRCCOPY);
+  BitBlt(dc, to.x, to.y, size.cx, size.cy, source.Get(), within.x, within.y, SRCCOPY);
 }
 
 }  // namespace hdgr::win32

@@ -1,7 +1,8 @@
 #pragma once
-// A picture as a picture box shows it at the window's density: the part the box shows,
-// taken once from the picture (as it is at the design's density, else resampled), so the
-// box shows the same part of the image at any density and nothing more is kept.
+// A picture as a picture box shows it at the window's density: the part the box shows, so
+// the box shows the same part of the image at any density. At the design's density that
+// part is drawn straight from the picture at each paint, nothing is made before the window
+// shows; at any other it is resampled once and kept.
 
 #include <windows.h>
 
@@ -18,10 +19,13 @@ class PictureView {
   PictureView(const PictureView&) = delete;
   PictureView& operator=(const PictureView&) = delete;
 
-  void Draw(HDC dc) const;
+  // What of the part lies in `area` (the box's interior coordinates).
+  void Draw(HDC dc, const RECT& area) const;
 
  private:
-  Bitmap shown_;
+  const BitmapPicture* direct_ = nullptr;  // at the design's density
+  POINT from_{};                           // the part's top-left corner in the picture
+  Bitmap shown_;                           // at any other: the part resampled
   POINT at_{};  // where the part's top-left corner lies in the box
   SIZE size_{};
 };
