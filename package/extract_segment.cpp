@@ -4,7 +4,6 @@
 #include <limits>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "package/reverse_bytes.h"
 #include "platform/run_time_error.h"
@@ -53,9 +52,9 @@ class ProgressPoints {
 
 }  // namespace
 
-std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carrier_file,
-                            std::int32_t start, std::int32_t length, std::string_view output_path,
-                            ProgressRule rule, std::int32_t* running_total, Sha256Worker* digest) {
+std::int32_t SegmentExtractor::Extract(ApplicationServices& app, ProgressBar& bar, int carrier_file, std::int32_t start,
+                                       std::int32_t length, std::string_view output_path, ProgressRule rule,
+                                       std::int32_t* running_total, Sha256Worker* digest) {
   CheckArguments(length, output_path, rule, running_total);
   const bool by_total = rule == ProgressRule::kRunningTotal;
   const int output_file = app.FreeFileNumber();
@@ -63,10 +62,9 @@ std::int32_t ExtractSegment(ApplicationServices& app, ProgressBar& bar, int carr
 
   const std::int32_t total_before = by_total ? *running_total : 0;
   ProgressPoints points(total_before, by_total ? kRunningTotalStep : kPerFileStep);
-  std::vector<std::uint8_t> block(static_cast<std::size_t>(std::min(length, kExtractBlockBytes)));
   for (std::int32_t count = 0; count < length;) {
     const std::int32_t size = std::min(kExtractBlockBytes, length - count);
-    const std::span<std::uint8_t> bytes(block.data(), static_cast<std::size_t>(size));
+    const std::span<std::uint8_t> bytes(block_.data(), static_cast<std::size_t>(size));
     // Output records count + 1 .. count + size are carrier records start - count down to
     // start - count - size + 1: the lowest first in one read, then turned round.
     app.ReadRecords(carrier_file, start - count - size + 1, bytes);
