@@ -18,6 +18,15 @@ namespace {
 
 constexpr DWORD kMostPerCall = 1u << 20;
 
+// Win32 drops the blanks and dots that end a path's last name; a name in a folder's
+// handle keeps them. Such a name, and "." and "..", would name another entry than the path.
+std::wstring PlainNameOf(const std::wstring& path, std::string_view named) {
+  const std::wstring name = NameOf(path);
+  if (name.empty() || name.back() == L' ' || name.back() == L'.')
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(named) + " does not end in a file name");
+  return name;
+}
+
 bool InUse(const std::wstring& path) {
   const FileHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -48,10 +57,12 @@ void HeldFiles::HoldProductFolder(std::string_view program_path) {
   folders_[Key(Utf8(folder))] = std::move(held);
 }
 
-void HeldFiles::HoldFolderOf(const std::wstring& final_path, std::string_view named) {
+HANDLE HeldFiles::HoldFolderOf(const std::wstring& final_path, std::string_view named) {
   const std::wstring folder = FolderOf(final_path);
   const std::wstring key = Key(Utf8(folder));
-  if (folders_.count(key) == 0) folders_.emplace(key, HoldAnyFolder(folder, std::string(named)));
+  auto it = folders_.find(key);
+  if (it == folders_.end()) it = folders_.emplace(key, HoldAnyFolder(folder, std::string(named))).first;
+  return it->second.Get();
 }
 
 HeldFiles::Held& HeldFiles::Find(std::string_view path, const char* operation) {
@@ -68,13 +79,13 @@ FileHandle HeldFiles::CreateNew(std::string_view final_path) {
   if (files_.count(key)) throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(final_path));
   Held held;
   held.final_path = Wide(final_path);
-  HoldFolderOf(held.final_path, final_path);
+  const HANDLE folder = HoldFolderOf(held.final_path, final_path);
+  const std::wstring name = PlainNameOf(held.final_path, final_path);
   DWORD code = 0;
-  held.file = CreateFreshFile(held.final_path, &held.fresh_path, &code);
+  std::wstring fresh_name;
+  held.file = CreateFreshFileIn(folder, name, &fresh_name, &code);
   if (!held.file) throw Win32Error(code, std::string(final_path));
-  // The name went through the folders again: it must have led into the held one.
-  if (!LiesIn(held.file.Get(), folders_.at(Key(Utf8(FolderOf(held.final_path)))).Get()))
-    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " no longer lies in the folder found");
+  held.fresh_path = FolderOf(held.final_path) + L"\\" + fresh_name;
   FileHandle records = Duplicate(held.file.Get());
   if (!records) throw Win32Error(GetLastError(), std::string(final_path));
   files_.emplace(key, std::move(held));
@@ -98,7 +109,8 @@ void HeldFiles::PutInPlace(std::string_view final_path) {
   if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " is read-only");
   MarkForRemoval(held.file.Get(), false);  // a file marked for removal cannot be renamed
-  if (!RenameOpenFile(held.file.Get(), held.final_path)) {
+  const HANDLE folder = HoldFolderOf(held.final_path, final_path);
+  if (!RenameOpenFileInto(held.file.Get(), folder, NameOf(held.final_path))) {
     DWORD code = GetLastError();
     MarkForRemoval(held.file.Get(), true);
     // The system says only "access denied" when another program has the file open: the

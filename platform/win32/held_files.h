@@ -25,7 +25,9 @@ class HeldFiles {
   // on the way is refused.
   void HoldProductFolder(std::string_view program_path);
   // A new, empty file for `final_path`, under a fresh name in its folder, which is held
-  // for the rest of the run too: a file that the system put anywhere else is refused. Returns a second handle onto it for the record file.
+  // for the rest of the run too. The file is made, and later renamed into place, through
+  // the folder's hold, never through its path: it lies in that folder whatever was renamed
+  // or linked on the way since. Returns a second handle onto it for the record file.
   FileHandle CreateNew(std::string_view final_path);
   bool Holds(std::string_view path) const;
   // Length of a held file, new or in place.
@@ -54,7 +56,8 @@ class HeldFiles {
   static std::wstring Key(std::string_view path);
 
   // The folders files lie in, so that their paths keep naming them: each held once.
-  void HoldFolderOf(const std::wstring& final_path, std::string_view named);
+  // Returns the hold.
+  HANDLE HoldFolderOf(const std::wstring& final_path, std::string_view named);
 
   std::map<std::wstring, Held> files_;          // by lower-cased final path
   std::map<std::wstring, FileHandle> folders_;  // by lower-cased path
