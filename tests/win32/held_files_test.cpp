@@ -198,6 +198,17 @@ TEST_F(HeldFilesTest, ANewFileGoesIntoTheHeldFolderWhereverItsPathNowLeads) {
   app->ReleaseFiles();
 }
 
+// Made through the folder's hold, a last name keeps the blanks and dots a path drops: a
+// path whose last name would name another entry is refused before anything is made.
+TEST_F(HeldFilesTest, APathThatDoesNotEndInAPlainFileNameIsRefused) {
+  for (const char* name : {"", ".", "..", "Setup.exe.", "Setup.exe "}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FailureOf([&] { app->OpenNewFile(Path(name), app->FreeFileNumber()); }).number,
+              ErrorNumber::kBadFileNameOrNumber);
+  }
+  EXPECT_EQ(OtherEntries(Folder(), {}), std::vector<std::string>{});
+}
+
 // The one file a run starts, as the run does it: sealed under its fresh name, read back
 // through the read-only hold, put in place through it, started.
 TEST_F(HeldFilesTest, ASealedFileIsHeldReadOnlyAndStarts) {
