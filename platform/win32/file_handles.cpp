@@ -115,13 +115,6 @@ DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> bytes) {
   return 0;
 }
 
-FileHandle Duplicate(HANDLE file) {
-  HANDLE copy = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), file, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
-    return FileHandle();
-  return FileHandle(copy);
-}
-
 std::wstring FolderOf(const std::wstring& path) {
   const auto slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);

@@ -32,8 +32,6 @@ bool RenameOpenFileInto(HANDLE file, HANDLE folder, const std::wstring& name);
 bool MarkForRemoval(HANDLE file, bool remove);
 // Writes all of `bytes` where the file pointer is; 0, or the code of the failing write.
 DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> bytes);
-// A second handle onto the same open file, with the same access.
-FileHandle Duplicate(HANDLE file);
 
 // The folder part of a path ("c:\a\b.txt" -> "c:\a").
 std::wstring FolderOf(const std::wstring& path);

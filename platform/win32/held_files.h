@@ -27,8 +27,8 @@ class HeldFiles {
   // A new, empty file for `final_path`, under a fresh name in its folder, which is held
   // for the rest of the run too. The file is made, and later renamed into place, through
   // the folder's hold, never through its path: it lies in that folder whatever was renamed
-  // or linked on the way since. Returns a second handle onto it for the record file.
-  FileHandle CreateNew(std::string_view final_path);
+  // or linked on the way since. Returns the hold, shared, for the record file.
+  SharedFileHandle CreateNew(std::string_view final_path);
   bool Holds(std::string_view path) const;
   // Length of a held file, new or in place.
   std::int64_t Length(std::string_view path);
@@ -37,8 +37,8 @@ class HeldFiles {
   void Discard(std::string_view final_path);
   void Seal(std::string_view path);
   void Read(std::string_view path, std::span<std::uint8_t> into);
-  // A second handle onto a held file in place, for records.
-  FileHandle OpenForRecords(std::string_view path);
+  // The hold of a file in place, shared, for records.
+  SharedFileHandle OpenForRecords(std::string_view path);
   // Removes a file in place through its hold.
   void Remove(std::string_view path);
   // New files not in place are removed.
@@ -48,7 +48,7 @@ class HeldFiles {
   struct Held {
     std::wstring final_path;
     std::wstring fresh_path;
-    FileHandle file;
+    SharedFileHandle file;  // never empty: each of its users may go first
     bool in_place = false;
     bool sealed = false;
   };
