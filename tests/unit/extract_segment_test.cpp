@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -144,6 +145,20 @@ TEST(ReverseBytes, TurnsEveryLengthRound) {
     ReverseBytes(bytes);
     EXPECT_EQ(bytes, expected) << length;
   }
+}
+
+// Without a division, the same float as the division: every counter up to 2^25 (where a
+// float's step grows to 2, past any Value a run reaches) and the top of the 32-bit range.
+TEST(ProgressValue, IsTheCounterOverAHundredAsTheDivisionRoundsIt) {
+  const auto expect_from = [](std::int64_t first, std::int64_t last) {
+    for (std::int64_t counter = first; counter <= last; ++counter) {
+      const float divided = static_cast<float>(static_cast<double>(counter) / 100.0);
+      const auto hundredths = static_cast<std::int32_t>(counter % 100);
+      if (ProgressValue(counter / 100, hundredths) != divided) FAIL() << "counter " << counter;
+    }
+  };
+  expect_from(0, std::int64_t{1} << 25);
+  expect_from(std::numeric_limits<std::int32_t>::max() - (1 << 20), std::numeric_limits<std::int32_t>::max());
 }
 
 TEST_F(ExtractSegmentTest, EmptySegmentMakesAnEmptyFile) {
