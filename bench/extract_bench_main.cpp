@@ -84,8 +84,8 @@ struct Digests {
 
 // As the accept action does it: Max once, each file new, extracted, checked and put in
 // place, then close all. Without `digests` the bytes are not hashed nor checked.
-double TimeExtractor(win32::Win32Services& app, ProgressBar& bar, Sha256Worker& digest, const std::string& carrier,
-                     const std::string& folder, const Run& run, const Digests* digests) {
+double TimeExtractor(win32::Win32Services& app, ProgressBar& bar, SegmentExtractor& extractor, Sha256Worker& digest,
+                     const std::string& carrier, const std::string& folder, const Run& run, const Digests* digests) {
   RemoveOutputs(folder, run);
   // Empty, as the setup window's bar is before a run; untimed.
   bar.SetValue(0);
@@ -100,8 +100,8 @@ double TimeExtractor(win32::Win32Services& app, ProgressBar& bar, Sha256Worker& 
     const int segment = run.first_segment + i;
     const std::string path = OutputPath(folder, run, i);
     digest.Begin();
-    start = ExtractSegment(app, bar, carrier_file, start, kSegments[segment].length, path, run.rule,
-                           &running_total, digests != nullptr ? &digest : nullptr);
+    start = extractor.Extract(app, bar, carrier_file, start, kSegments[segment].length, path, run.rule,
+                              &running_total, digests != nullptr ? &digest : nullptr);
     if (run.rule == ProgressRule::kPerFile) app.CloseAllFiles();
     if (digests != nullptr)
       VerifyNewFile(app, path, kSegments[segment].length, digest.Finish(), digests->of[segment]);
@@ -215,22 +215,24 @@ int Main() {
   const Digests digests(carrier);
 
   BenchWindow window;
-  Sha256Worker digest;  // as the setup window's handlers hold one
+  // As the setup window's handlers hold them.
+  SegmentExtractor extractor;
+  Sha256Worker digest;
   win32::Win32Services app;
   app.SetOwnerWindow(window.Handle());
   app.SetPendingDisplay(&window.Bar());
 
   for (const auto until = Clock::now() + kWarmUp; Clock::now() < until;) {
-    TimeExtractor(app, window.Bar(), digest, carrier_path, extracted, kInstall, &digests);
+    TimeExtractor(app, window.Bar(), extractor, digest, carrier_path, extracted, kInstall, &digests);
     TimePlainCopy(carrier_path, plain, kInstall, true, Made::kSafely);
   }
   Times install;
   Times upgrade;
   for (int round = 0; round < kRounds; ++round) {
     for (auto [run, times] : {std::pair{&kInstall, &install}, std::pair{&kUpgrade, &upgrade}}) {
-      times->extractor = std::min(times->extractor, TimeExtractor(app, window.Bar(), digest, carrier_path, extracted, *run, &digests));
+      times->extractor = std::min(times->extractor, TimeExtractor(app, window.Bar(), extractor, digest, carrier_path, extracted, *run, &digests));
       times->safe_hashed = std::min(times->safe_hashed, TimePlainCopy(carrier_path, plain, *run, true, Made::kSafely));
-      times->extractor_bare = std::min(times->extractor_bare, TimeExtractor(app, window.Bar(), digest, carrier_path, extracted, *run, nullptr));
+      times->extractor_bare = std::min(times->extractor_bare, TimeExtractor(app, window.Bar(), extractor, digest, carrier_path, extracted, *run, nullptr));
       times->safe = std::min(times->safe, TimePlainCopy(carrier_path, plain, *run, false, Made::kSafely));
       times->plain_hashed = std::min(times->plain_hashed, TimePlainCopy(carrier_path, plain, *run, true, Made::kPlainly));
       times->plain = std::min(times->plain, TimePlainCopy(carrier_path, plain, *run, false, Made::kPlainly));

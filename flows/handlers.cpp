@@ -42,9 +42,9 @@ void SetupHandlers::AcceptClicked() {
   form.CancelButton().SetEnabled(false);
   const int carrier_file = StageCarrier(platform_.app, form.CarrierPicture());
   if (ContainsIgnoringCase(form.AcceptButton().Caption(), kUpgradeWord))
-    PerformUpgradeRun(platform_, carrier_file, installed_, digests_, digest_);
+    PerformUpgradeRun(platform_, carrier_file, installed_, digests_, extractor_, digest_);
   else
-    PerformInstallRun(platform_, carrier_file, digests_, digest_);
+    PerformInstallRun(platform_, carrier_file, digests_, extractor_, digest_);
 }
 
 // In current mode cancel is all there is to do.

@@ -3,6 +3,7 @@
 // leaves a handler as RunTimeError; the caller shows it and ends the program.
 
 #include "installed/installed_copy.h"
+#include "package/extract_segment.h"
 #include "package/payload_digests.h"
 #include "package/sha256_worker.h"
 #include "platform/controls.h"
@@ -23,7 +24,9 @@ class SetupHandlers {
   Platform& platform_;
   InstalledCopy& installed_;
   const PayloadDigests& digests_;
-  Sha256Worker digest_;  // started with the window, so a click does not wait for a thread
+  // Made with the window, so that a click waits neither for a thread nor for fresh memory.
+  SegmentExtractor extractor_;
+  Sha256Worker digest_;
 };
 
 }  // namespace hdgr

@@ -21,14 +21,14 @@ std::string SetupFilePath(int segment) {
 // Each file is written beside its place and replaces whatever is there whole, so a
 // leftover that find entry does not report (hidden, system) is never overwritten in part.
 // The files stay held until the installer has started.
-void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& digests, Sha256Worker& digest) {
+void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& digests, SegmentExtractor& extractor,
+                    Sha256Worker& digest) {
   std::int32_t running_total = 0;
   std::int32_t start = SegmentStart(0, platform.app.FileLength(kSavedCarrierPath));
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
     NewFile output(platform.app, SetupFilePath(segment), digest);
-    start = ExtractSegment(platform.app, platform.form.Progress(), carrier_file, start,
-                           kSegments[segment].length, output.FinalPath(), ProgressRule::kRunningTotal,
-                           &running_total, output.Digest());
+    start = extractor.Extract(platform.app, platform.form.Progress(), carrier_file, start, kSegments[segment].length,
+                              output.FinalPath(), ProgressRule::kRunningTotal, &running_total, output.Digest());
     // The installer is the one file the run starts.
     if (segment == 0) output.PutInPlaceToStart(kSegments[segment].length, digests[segment]);
     else output.PutInPlace(kSegments[segment].length, digests[segment]);
@@ -37,11 +37,12 @@ void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& 
 
 }  // namespace
 
-void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests, Sha256Worker& digest) {
+void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests, SegmentExtractor& extractor,
+                       Sha256Worker& digest) {
   ApplicationServices& app = platform.app;
   platform.form.Progress().SetMax(static_cast<float>(InstallLength() / 100.0));
   platform.form.ProgressCaption().SetCaption(kExtractingSetupFiles);
-  CopySetupFiles(platform, carrier_file, digests, digest);
+  CopySetupFiles(platform, carrier_file, digests, extractor, digest);
   RecordInstalledVersion(app);
   app.CloseAllFiles();
   RemoveSavedCarrier(app);

@@ -12,7 +12,7 @@
 namespace hdgr {
 
 void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy& installed,
-                       const PayloadDigests& digests, Sha256Worker& digest) {
+                       const PayloadDigests& digests, SegmentExtractor& extractor, Sha256Worker& digest) {
   ApplicationServices& app = platform.app;
   const Segment& program = kSegments[kUpgradeSegment];
   platform.form.Progress().SetMax(static_cast<float>(program.length / 100.0));
@@ -24,9 +24,9 @@ void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy
     // The old program stays until the new one is complete and verified, then one rename
     // replaces it, hidden or system too: a failure never leaves the product without one.
     NewFile output(app, target, digest);
-    ExtractSegment(app, platform.form.Progress(), carrier_file,
-                   SegmentStart(kUpgradeSegment, app.FileLength(kSavedCarrierPath)), program.length,
-                   output.FinalPath(), ProgressRule::kPerFile, nullptr, output.Digest());
+    extractor.Extract(app, platform.form.Progress(), carrier_file,
+                      SegmentStart(kUpgradeSegment, app.FileLength(kSavedCarrierPath)), program.length,
+                      output.FinalPath(), ProgressRule::kPerFile, nullptr, output.Digest());
     app.CloseAllFiles();
     output.PutInPlace(program.length, digests[kUpgradeSegment]);
   }

@@ -25,20 +25,27 @@ bool IdentityOf(HANDLE file, FileIdentity* identity);
 // Renames the open file to `to`, replacing the entry there itself (a link is replaced, not
 // followed). The handle needs DELETE access. False with GetLastError on failure.
 bool RenameOpenFile(HANDLE file, const std::wstring& to);
+// As RenameOpenFile, to `name` directly in the open `folder`, reached through its handle,
+// never through a path.
+bool RenameOpenFileInto(HANDLE file, HANDLE folder, const std::wstring& name);
 // Marks the open file to be removed when its last handle closes (or clears the mark).
 bool MarkForRemoval(HANDLE file, bool remove);
 // Writes all of `bytes` where the file pointer is; 0, or the code of the failing write.
 DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> bytes);
-// A second handle onto the same open file, with the same access.
-FileHandle Duplicate(HANDLE file);
 
 // The folder part of a path ("c:\a\b.txt" -> "c:\a").
 std::wstring FolderOf(const std::wstring& path);
+// The last name of a path ("c:\a\b.txt" -> "b.txt").
+std::wstring NameOf(const std::wstring& path);
 // "`path`.<16 random hex digits>`suffix`": nobody can guess it before it exists.
 std::wstring FreshNameBeside(const std::wstring& path, std::wstring_view suffix = L".new");
 // Creates a file where no entry exists at this moment, read, write and delete access, shared
 // for reading only, and marked for removal until it is cleared: a process that dies leaves
 // nothing behind. A name that exists already is tried again under another.
 FileHandle CreateFreshFile(const std::wstring& beside, std::wstring* created, DWORD* error);
+// As CreateFreshFile, for a file named `name` directly in the open `folder`: made through
+// the folder's handle, never through a path, so it lies in that folder whatever was renamed
+// or linked on the way to it. `created` receives the fresh name alone.
+FileHandle CreateFreshFileIn(HANDLE folder, const std::wstring& name, std::wstring* created, DWORD* error);
 
 }  // namespace hdgr::win32

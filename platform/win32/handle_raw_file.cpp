@@ -21,17 +21,18 @@ std::unique_ptr<HandleRawFile> HandleRawFile::OpenForRecords(std::string_view pa
   FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw FileError(GetLastError(), wide);
-  return std::unique_ptr<HandleRawFile>(new HandleRawFile(std::move(file), std::move(wide), 0));
+  return std::unique_ptr<HandleRawFile>(
+      new HandleRawFile(std::make_shared<const FileHandle>(std::move(file)), std::move(wide), 0));
 }
 
-// A second handle shares the file pointer with the first, wherever that left it.
-std::unique_ptr<HandleRawFile> HandleRawFile::Over(FileHandle file, std::wstring name) {
+// Its other users move the file pointer too, wherever they left it.
+std::unique_ptr<HandleRawFile> HandleRawFile::Over(SharedFileHandle file, std::wstring name) {
   return std::unique_ptr<HandleRawFile>(new HandleRawFile(std::move(file), std::move(name), kUnknownPosition));
 }
 
 std::int64_t HandleRawFile::Size() {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file_.Get(), &size)) throw FileError(GetLastError(), path_);
+  if (!GetFileSizeEx(file_->Get(), &size)) throw FileError(GetLastError(), path_);
   return size.QuadPart;
 }
 
@@ -43,7 +44,7 @@ void HandleRawFile::MoveTo(std::int64_t offset) {
   position_ = kUnknownPosition;  // stays unknown if the seek fails
   LARGE_INTEGER to{};
   to.QuadPart = offset;
-  if (!SetFilePointerEx(file_.Get(), to, nullptr, FILE_BEGIN)) throw FileError(GetLastError(), path_);
+  if (!SetFilePointerEx(file_->Get(), to, nullptr, FILE_BEGIN)) throw FileError(GetLastError(), path_);
   position_ = offset;
 }
 
@@ -52,7 +53,7 @@ void HandleRawFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> into) {
   while (!into.empty()) {
     const auto part = static_cast<DWORD>(std::min(into.size(), kMostPerCall));
     DWORD read = 0;
-    const BOOL done = ReadFile(file_.Get(), into.data(), part, &read, nullptr);
+    const BOOL done = ReadFile(file_->Get(), into.data(), part, &read, nullptr);
     position_ = done ? position_ + read : kUnknownPosition;
     if (!done) throw FileError(GetLastError(), path_);
     if (read == 0) throw FileError(ERROR_HANDLE_EOF, path_);
@@ -65,7 +66,7 @@ void HandleRawFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> b
   while (!bytes.empty()) {
     const auto part = static_cast<DWORD>(std::min(bytes.size(), kMostPerCall));
     DWORD written = 0;
-    const BOOL done = WriteFile(file_.Get(), bytes.data(), part, &written, nullptr);
+    const BOOL done = WriteFile(file_->Get(), bytes.data(), part, &written, nullptr);
     position_ = done ? position_ + written : kUnknownPosition;
     if (!done) throw FileError(GetLastError(), path_);
     if (written == 0) throw FileError(ERROR_DISK_FULL, path_);

@@ -16,8 +16,8 @@ class HandleRawFile : public RawFile {
   // Read and write, shared for reading only; creates a missing file and keeps an
   // existing one as it is.
   static std::unique_ptr<HandleRawFile> OpenForRecords(std::string_view path);
-  // Over a handle already open; `name` is what errors say.
-  static std::unique_ptr<HandleRawFile> Over(FileHandle file, std::wstring name);
+  // Over a handle already open, shared with its other users; `name` is what errors say.
+  static std::unique_ptr<HandleRawFile> Over(SharedFileHandle file, std::wstring name);
 
   std::int64_t Size() override;
   void ReadAt(std::int64_t offset, std::span<std::uint8_t> into) override;
@@ -26,12 +26,12 @@ class HandleRawFile : public RawFile {
  private:
   static constexpr std::int64_t kUnknownPosition = -1;
 
-  HandleRawFile(FileHandle file, std::wstring path, std::int64_t position)
+  HandleRawFile(SharedFileHandle file, std::wstring path, std::int64_t position)
       : file_(std::move(file)), path_(std::move(path)), position_(position) {}
   // Puts the file pointer at `offset` unless it is there already.
   void MoveTo(std::int64_t offset);
 
-  FileHandle file_;
+  SharedFileHandle file_;
   std::wstring path_;
   std::int64_t position_;  // the file pointer, as our own calls left it
 };

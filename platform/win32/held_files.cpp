@@ -18,6 +18,15 @@ namespace {
 
 constexpr DWORD kMostPerCall = 1u << 20;
 
+// Win32 drops the blanks and dots that end a path's last name; a name in a folder's
+// handle keeps them. Such a name, and "." and "..", would name another entry than the path.
+std::wstring PlainNameOf(const std::wstring& path, std::string_view named) {
+  const std::wstring name = NameOf(path);
+  if (name.empty() || name.back() == L' ' || name.back() == L'.')
+    throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(named) + " does not end in a file name");
+  return name;
+}
+
 bool InUse(const std::wstring& path) {
   const FileHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -48,10 +57,12 @@ void HeldFiles::HoldProductFolder(std::string_view program_path) {
   folders_[Key(Utf8(folder))] = std::move(held);
 }
 
-void HeldFiles::HoldFolderOf(const std::wstring& final_path, std::string_view named) {
+HANDLE HeldFiles::HoldFolderOf(const std::wstring& final_path, std::string_view named) {
   const std::wstring folder = FolderOf(final_path);
   const std::wstring key = Key(Utf8(folder));
-  if (folders_.count(key) == 0) folders_.emplace(key, HoldAnyFolder(folder, std::string(named)));
+  auto it = folders_.find(key);
+  if (it == folders_.end()) it = folders_.emplace(key, HoldAnyFolder(folder, std::string(named))).first;
+  return it->second.Get();
 }
 
 HeldFiles::Held& HeldFiles::Find(std::string_view path, const char* operation) {
@@ -63,20 +74,20 @@ HeldFiles::Held& HeldFiles::Find(std::string_view path, const char* operation) {
 
 bool HeldFiles::Holds(std::string_view path) const { return files_.count(Key(path)) > 0; }
 
-FileHandle HeldFiles::CreateNew(std::string_view final_path) {
+SharedFileHandle HeldFiles::CreateNew(std::string_view final_path) {
   const std::wstring key = Key(final_path);
   if (files_.count(key)) throw RunTimeError(ErrorNumber::kFileAlreadyOpen, std::string(final_path));
   Held held;
   held.final_path = Wide(final_path);
-  HoldFolderOf(held.final_path, final_path);
+  const HANDLE folder = HoldFolderOf(held.final_path, final_path);
+  const std::wstring name = PlainNameOf(held.final_path, final_path);
   DWORD code = 0;
-  held.file = CreateFreshFile(held.final_path, &held.fresh_path, &code);
-  if (!held.file) throw Win32Error(code, std::string(final_path));
-  // The name went through the folders again: it must have led into the held one.
-  if (!LiesIn(held.file.Get(), folders_.at(Key(Utf8(FolderOf(held.final_path)))).Get()))
-    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " no longer lies in the folder found");
-  FileHandle records = Duplicate(held.file.Get());
-  if (!records) throw Win32Error(GetLastError(), std::string(final_path));
+  std::wstring fresh_name;
+  FileHandle file = CreateFreshFileIn(folder, name, &fresh_name, &code);
+  if (!file) throw Win32Error(code, std::string(final_path));
+  held.file = std::make_shared<const FileHandle>(std::move(file));
+  held.fresh_path = FolderOf(held.final_path) + L"\\" + fresh_name;
+  SharedFileHandle records = held.file;
   files_.emplace(key, std::move(held));
   return records;
 }
@@ -84,7 +95,7 @@ FileHandle HeldFiles::CreateNew(std::string_view final_path) {
 std::int64_t HeldFiles::Length(std::string_view path) {
   Held& held = Find(path, "Length");
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(held.file.Get(), &size)) throw Win32Error(GetLastError(), std::string(path));
+  if (!GetFileSizeEx(held.file->Get(), &size)) throw Win32Error(GetLastError(), std::string(path));
   return size.QuadPart;
 }
 
@@ -97,10 +108,11 @@ void HeldFiles::PutInPlace(std::string_view final_path) {
   // Refused here, not only by the system, which lets an administrator (and Wine) replace it.
   if (there != INVALID_FILE_ATTRIBUTES && (there & FILE_ATTRIBUTE_READONLY))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(final_path) + " is read-only");
-  MarkForRemoval(held.file.Get(), false);  // a file marked for removal cannot be renamed
-  if (!RenameOpenFile(held.file.Get(), held.final_path)) {
+  MarkForRemoval(held.file->Get(), false);  // a file marked for removal cannot be renamed
+  const HANDLE folder = HoldFolderOf(held.final_path, final_path);
+  if (!RenameOpenFileInto(held.file->Get(), folder, NameOf(held.final_path))) {
     DWORD code = GetLastError();
-    MarkForRemoval(held.file.Get(), true);
+    MarkForRemoval(held.file->Get(), true);
     // The system says only "access denied" when another program has the file open: the
     // user needs to know which of the two it is.
     if (code == ERROR_ACCESS_DENIED && InUse(held.final_path)) code = ERROR_SHARING_VIOLATION;
@@ -112,7 +124,7 @@ void HeldFiles::PutInPlace(std::string_view final_path) {
 void HeldFiles::Discard(std::string_view final_path) {
   const auto it = files_.find(Key(final_path));
   if (it == files_.end()) return;
-  if (!it->second.in_place) MarkForRemoval(it->second.file.Get(), true);
+  if (!it->second.in_place) MarkForRemoval(it->second.file->Get(), true);
   files_.erase(it);  // the last handle closes: a file not in place goes
 }
 
@@ -124,10 +136,10 @@ void HeldFiles::Seal(std::string_view path) {
   Held& held = Find(path, "SealFile");
   if (held.sealed) return;
   FileIdentity written{};
-  if (!IdentityOf(held.file.Get(), &written)) throw Win32Error(GetLastError(), std::string(path));
+  if (!IdentityOf(held.file->Get(), &written)) throw Win32Error(GetLastError(), std::string(path));
   const std::wstring& name = held.in_place ? held.final_path : held.fresh_path;
-  if (!held.in_place) MarkForRemoval(held.file.Get(), false);  // or it goes with the handle
-  held.file.Reset();
+  if (!held.in_place) MarkForRemoval(held.file->Get(), false);  // or it goes with the handle
+  held.file = std::make_shared<const FileHandle>();  // ours closes; an open record file's would stay
   // Delete access for the rename into place: a program's start shares it.
   FileHandle sealed(CreateFileW(name.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -136,7 +148,7 @@ void HeldFiles::Seal(std::string_view path) {
   if (!IdentityOf(sealed.Get(), &found) || !(found == written))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " was replaced by another program");
   if (!held.in_place) MarkForRemoval(sealed.Get(), true);
-  held.file = std::move(sealed);
+  held.file = std::make_shared<const FileHandle>(std::move(sealed));
   held.sealed = true;
 }
 
@@ -149,28 +161,23 @@ void HeldFiles::Read(std::string_view path, std::span<std::uint8_t> into) {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     const auto part = static_cast<DWORD>(std::min<std::uint64_t>(into.size() - offset, kMostPerCall));
     DWORD read = 0;
-    if (!ReadFile(held.file.Get(), into.data() + offset, part, &read, &at)) throw FileError(GetLastError(), held.final_path);
+    if (!ReadFile(held.file->Get(), into.data() + offset, part, &read, &at)) throw FileError(GetLastError(), held.final_path);
     if (read == 0) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is shorter than expected");
     offset += read;
   }
 }
 
-FileHandle HeldFiles::OpenForRecords(std::string_view path) {
-  Held& held = Find(path, "OpenRandomFile");
-  FileHandle records = Duplicate(held.file.Get());
-  if (!records) throw Win32Error(GetLastError(), std::string(path));
-  return records;
-}
+SharedFileHandle HeldFiles::OpenForRecords(std::string_view path) { return Find(path, "OpenRandomFile").file; }
 
 void HeldFiles::Remove(std::string_view path) {
   Held& held = Find(path, "RemoveFile");
-  if (!MarkForRemoval(held.file.Get(), true)) throw FileError(GetLastError(), held.final_path);
+  if (!MarkForRemoval(held.file->Get(), true)) throw FileError(GetLastError(), held.final_path);
   files_.erase(Key(path));
 }
 
 void HeldFiles::ReleaseAll() {
   for (auto& [key, held] : files_)
-    if (!held.in_place) MarkForRemoval(held.file.Get(), true);
+    if (!held.in_place) MarkForRemoval(held.file->Get(), true);
   files_.clear();
 }
 

@@ -25,8 +25,10 @@ class HeldFiles {
   // on the way is refused.
   void HoldProductFolder(std::string_view program_path);
   // A new, empty file for `final_path`, under a fresh name in its folder, which is held
-  // for the rest of the run too: a file that the system put anywhere else is refused. Returns a second handle onto it for the record file.
-  FileHandle CreateNew(std::string_view final_path);
+  // for the rest of the run too. The file is made, and later renamed into place, through
+  // the folder's hold, never through its path: it lies in that folder whatever was renamed
+  // or linked on the way since. Returns the hold, shared, for the record file.
+  SharedFileHandle CreateNew(std::string_view final_path);
   bool Holds(std::string_view path) const;
   // Length of a held file, new or in place.
   std::int64_t Length(std::string_view path);
@@ -35,8 +37,8 @@ class HeldFiles {
   void Discard(std::string_view final_path);
   void Seal(std::string_view path);
   void Read(std::string_view path, std::span<std::uint8_t> into);
-  // A second handle onto a held file in place, for records.
-  FileHandle OpenForRecords(std::string_view path);
+  // The hold of a file in place, shared, for records.
+  SharedFileHandle OpenForRecords(std::string_view path);
   // Removes a file in place through its hold.
   void Remove(std::string_view path);
   // New files not in place are removed.
@@ -46,7 +48,7 @@ class HeldFiles {
   struct Held {
     std::wstring final_path;
     std::wstring fresh_path;
-    FileHandle file;
+    SharedFileHandle file;  // never empty: each of its users may go first
     bool in_place = false;
     bool sealed = false;
   };
@@ -54,7 +56,8 @@ class HeldFiles {
   static std::wstring Key(std::string_view path);
 
   // The folders files lie in, so that their paths keep naming them: each held once.
-  void HoldFolderOf(const std::wstring& final_path, std::string_view named);
+  // Returns the hold.
+  HANDLE HoldFolderOf(const std::wstring& final_path, std::string_view named);
 
   std::map<std::wstring, Held> files_;          // by lower-cased final path
   std::map<std::wstring, FileHandle> folders_;  // by lower-cased path

@@ -53,13 +53,6 @@ std::wstring FinalPathOf(HANDLE handle) {
   return text;
 }
 
-bool LiesIn(HANDLE file, HANDLE folder) {
-  const std::wstring path = WithoutTrailingBlanks(FinalPathOf(file));
-  const std::wstring within = WithoutClosingSeparator(WithoutTrailingBlanks(FinalPathOf(folder)));
-  const auto slash = path.find_last_of(L'\\');
-  return !within.empty() && slash != std::wstring::npos && WithoutClosingSeparator(path.substr(0, slash + 1)) == within;
-}
-
 bool ReachedWithoutLink(HANDLE handle, const std::wstring& path) {
   const std::wstring full = FullLongPath(path);
   if (full.empty()) return false;

@@ -17,7 +17,5 @@ bool ReachedWithoutLink(HANDLE handle, const std::wstring& path);
 // The system's own path of an open file or folder ("C:\\..." or "\\\\server\\share\\..."), empty
 // when it cannot say.
 std::wstring FinalPathOf(HANDLE handle);
-// Whether the open `file` lies directly in the open `folder`, by the system's final paths.
-bool LiesIn(HANDLE file, HANDLE folder);
 
 }  // namespace hdgr::win32

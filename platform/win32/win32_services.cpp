@@ -92,7 +92,7 @@ void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
 
 void Win32Services::OpenNewFile(std::string_view final_path, int file_number) {
   files_->CheckOpenable(file_number, final_path);
-  FileHandle records = held_.CreateNew(final_path);
+  SharedFileHandle records = held_.CreateNew(final_path);
   files_->Open(file_number, HandleRawFile::Over(std::move(records), Wide(final_path)), std::string(final_path));
 }
 
@@ -121,12 +121,11 @@ void Win32Services::ReleaseFiles() { held_.ReleaseAll(); }
 
 void Win32Services::SavePicture(const Picture& picture, std::string_view path) {
   held_.Discard(path);
-  FileHandle writer = held_.CreateNew(path);
-  if (const DWORD code = WriteWhole(writer.Get(), picture.Bytes()); code != 0) {
+  const SharedFileHandle writer = held_.CreateNew(path);
+  if (const DWORD code = WriteWhole(writer->Get(), picture.Bytes()); code != 0) {
     held_.Discard(path);
     throw FileError(code, Wide(path));
   }
-  writer.Reset();
   try {
     held_.PutInPlace(path);
   } catch (...) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -108,6 +109,7 @@ class ExtractSegmentTest : public ::testing::Test {
   }
 
   FakePlatform fake;
+  SegmentExtractor extractor;  // one block for all of a test's copies, as a run keeps it
 };
 
 TEST_F(ExtractSegmentTest, CopiesTheSegmentReversedAndReturnsTheNextStart) {
@@ -118,7 +120,7 @@ TEST_F(ExtractSegmentTest, CopiesTheSegmentReversedAndReturnsTheNextStart) {
     std::int32_t total = 0;
     Sha256Worker digest;
     const std::int32_t next =
-        ExtractSegment(fake, fake.progress_bar, carrier_file, 50, 7, OutputPath(0), rule, &total, &digest);
+        extractor.Extract(fake, fake.progress_bar, carrier_file, 50, 7, OutputPath(0), rule, &total, &digest);
     EXPECT_EQ(next, 43);
     EXPECT_EQ(Output(0), Reversed(carrier, 50, 7));
     EXPECT_EQ(Output(0).front(), carrier[49]);  // output byte 1 is carrier position 50
@@ -145,11 +147,25 @@ TEST(ReverseBytes, TurnsEveryLengthRound) {
   }
 }
 
+// Without a division, the same float as the division: every counter up to 2^25 (where a
+// float's step grows to 2, past any Value a run reaches) and the top of the 32-bit range.
+TEST(ProgressValue, IsTheCounterOverAHundredAsTheDivisionRoundsIt) {
+  const auto expect_from = [](std::int64_t first, std::int64_t last) {
+    for (std::int64_t counter = first; counter <= last; ++counter) {
+      const float divided = static_cast<float>(static_cast<double>(counter) / 100.0);
+      const auto hundredths = static_cast<std::int32_t>(counter % 100);
+      if (ProgressValue(counter / 100, hundredths) != divided) FAIL() << "counter " << counter;
+    }
+  };
+  expect_from(0, std::int64_t{1} << 25);
+  expect_from(std::numeric_limits<std::int32_t>::max() - (1 << 20), std::numeric_limits<std::int32_t>::max());
+}
+
 TEST_F(ExtractSegmentTest, EmptySegmentMakesAnEmptyFile) {
   const int carrier_file = OpenCarrier(RandomBytes(20, 2));
   std::int32_t total = 0;
-  EXPECT_EQ(ExtractSegment(fake, fake.progress_bar, carrier_file, 10, 0, OutputPath(2),
-                           ProgressRule::kRunningTotal, &total, nullptr),
+  EXPECT_EQ(extractor.Extract(fake, fake.progress_bar, carrier_file, 10, 0, OutputPath(2), ProgressRule::kRunningTotal,
+                              &total, nullptr),
             10);
   ASSERT_NE(fake.WrittenFile(OutputPath(2)), nullptr);
   EXPECT_TRUE(Output(2).empty());
@@ -160,13 +176,13 @@ TEST_F(ExtractSegmentTest, RunningTotalCarriesOverBetweenFiles) {
   const int carrier_file = OpenCarrier(RandomBytes(400, 3));
   std::int32_t total = 0;
   // Totals 1 to 99 bring no point.
-  ExtractSegment(fake, fake.progress_bar, carrier_file, 390, 99, OutputPath(0),
-                 ProgressRule::kRunningTotal, &total, nullptr);
+  extractor.Extract(fake, fake.progress_bar, carrier_file, 390, 99, OutputPath(0), ProgressRule::kRunningTotal, &total,
+                    nullptr);
   EXPECT_TRUE(fake.progress_bar.values.empty());
   EXPECT_EQ(total, 99);
   // The next file's first byte is the run's 100th.
-  ExtractSegment(fake, fake.progress_bar, carrier_file, 291, 150, OutputPath(1),
-                 ProgressRule::kRunningTotal, &total, nullptr);
+  extractor.Extract(fake, fake.progress_bar, carrier_file, 291, 150, OutputPath(1), ProgressRule::kRunningTotal, &total,
+                    nullptr);
   EXPECT_EQ(total, 249);
   EXPECT_EQ(fake.progress_bar.values, (std::vector<float>{1.0f, 2.0f}));
   ExpectPumpAfterEachValue();
@@ -202,7 +218,7 @@ TEST_F(ExtractSegmentTest, BlockBoundariesChangeNeitherBytesNorPoints) {
     std::int32_t total = c.total_before;
     const std::int32_t start = 3 * kBlock - 5;
     Sha256Worker digest;
-    EXPECT_EQ(ExtractSegment(fake, bar, carrier_file, start, c.length, OutputPath(0), c.rule, &total, &digest),
+    EXPECT_EQ(extractor.Extract(fake, bar, carrier_file, start, c.length, OutputPath(0), c.rule, &total, &digest),
               start - c.length);
     EXPECT_EQ(Output(0), Reversed(carrier, start, c.length));
     EXPECT_EQ(digest.Finish(), Sha256Of(Reversed(carrier, start, c.length)));
@@ -242,8 +258,7 @@ TEST_F(ExtractSegmentTest, RefusesArgumentsItCannotHonour) {
                         Case{5, ProgressRule::kRunningTotal, nullptr, ErrorNumber::kInvalidProcedureCall},
                         Case{1000, ProgressRule::kRunningTotal, &nearly_full, ErrorNumber::kOverflow}}) {
     try {
-      ExtractSegment(fake, fake.progress_bar, carrier_file, 10, c.length, OutputPath(0), c.rule, c.total,
-                     nullptr);
+      extractor.Extract(fake, fake.progress_bar, carrier_file, 10, c.length, OutputPath(0), c.rule, c.total, nullptr);
       ADD_FAILURE() << "copied length " << c.length;
     } catch (const RunTimeError& error) {
       EXPECT_EQ(error.Number(), c.error);
@@ -282,8 +297,8 @@ TEST_F(FullSizeCarrierTest, InstallRunWithRunningTotalProgress) {
   std::int32_t total = 0;
   std::int32_t start = kCarrierLength - 10;
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
-    const std::int32_t next = ExtractSegment(fake, bar, carrier_file, start, kSegments[segment].length,
-                                             OutputPath(segment), ProgressRule::kRunningTotal, &total, nullptr);
+    const std::int32_t next = extractor.Extract(fake, bar, carrier_file, start, kSegments[segment].length,
+                                                OutputPath(segment), ProgressRule::kRunningTotal, &total, nullptr);
     EXPECT_EQ(next, start - kSegments[segment].length);
     EXPECT_EQ(Output(segment), Expected(segment)) << kSegments[segment].file_name;
     if (segment == 0) {
@@ -318,8 +333,8 @@ TEST_F(FullSizeCarrierTest, UpgradeRunWithPerFileProgress) {
 
   const std::int32_t start = kCarrierLength - 2'827'783;
   EXPECT_EQ(start, SegmentStart(kUpgradeSegment, kCarrierLength));
-  EXPECT_EQ(ExtractSegment(fake, bar, carrier_file, start, kSegments[kUpgradeSegment].length,
-                           OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr, nullptr),
+  EXPECT_EQ(extractor.Extract(fake, bar, carrier_file, start, kSegments[kUpgradeSegment].length,
+                              OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr, nullptr),
             start - 1'810'432);
   EXPECT_EQ(Output(kUpgradeSegment), Expected(kUpgradeSegment));
   EXPECT_EQ(Output(kUpgradeSegment).front(), ShippedCarrier()[kCarrierLength - 2'827'783 - 1]);
@@ -348,11 +363,10 @@ TEST_F(FullSizeCarrierTest, LayoutIsAnchoredToTheCarriersEnd) {
   std::int32_t total = 0;
   std::int32_t start = length - 10;
   for (int segment = 0; segment < kInstallSegmentCount; ++segment)
-    start = ExtractSegment(fake, fake.progress_bar, carrier_file, start, kSegments[segment].length,
-                           OutputPath(segment), ProgressRule::kRunningTotal, &total, nullptr);
-  ExtractSegment(fake, fake.progress_bar, carrier_file, length - 2'827'783,
-                 kSegments[kUpgradeSegment].length, OutputPath(kUpgradeSegment), ProgressRule::kPerFile,
-                 nullptr, nullptr);
+    start = extractor.Extract(fake, fake.progress_bar, carrier_file, start, kSegments[segment].length,
+                              OutputPath(segment), ProgressRule::kRunningTotal, &total, nullptr);
+  extractor.Extract(fake, fake.progress_bar, carrier_file, length - 2'827'783, kSegments[kUpgradeSegment].length,
+                    OutputPath(kUpgradeSegment), ProgressRule::kPerFile, nullptr, nullptr);
   for (int segment = 0; segment < static_cast<int>(kSegments.size()); ++segment)
     EXPECT_EQ(Output(segment), Expected(segment)) << kSegments[segment].file_name;
   EXPECT_EQ(Carrier().highest_record_read, length - 10);
@@ -376,8 +390,8 @@ TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumberAndLeavesNoFi
       Sha256Worker digest;
       NewFile output(fake, target, digest);
       try {
-        EXPECT_EQ(ExtractSegment(fake, fake.progress_bar, carrier_file, start, kSegments[kUpgradeSegment].length,
-                                 target, ProgressRule::kPerFile, nullptr, output.Digest()),
+        EXPECT_EQ(extractor.Extract(fake, fake.progress_bar, carrier_file, start, kSegments[kUpgradeSegment].length,
+                                    target, ProgressRule::kPerFile, nullptr, output.Digest()),
                   0);
         EXPECT_EQ(length, shortest) << "copied from a carrier too short";
         fake.CloseAllFiles();
