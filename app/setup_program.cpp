@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/win32/start_up_timeline.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_error.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_user32.h"
 #include "platform/win32/window/bitmap_picture.h"
@@ -53,9 +55,15 @@ class SetupProgram {
     form.OnTimer("Timer1", Guarded([this] { handlers_.TimerTicked(); }));
     // Closing the window before accept is cancel; the close box is off once accepted.
     form.OnCloseRequest(Guarded([this] { handlers_.CancelClicked(); }));
+    form.OnSessionEnd([this](SessionEnd what) { Guarded([this, what] { handlers_.SessionEnds(what); })(); });
+    // Each kind once: a flood of them must not flood the log.
+    form.OnForgedMessage([this](std::string_view what) {
+      if (!forged_noted_.insert(std::string(what)).second) return;
+      Guarded([this, what] { services_.Note("ignored " + std::string(what) + ", which another program posted"); })();
+    });
   }
 
-  int Run() {
+  [[noreturn]] void Run() {
     Guarded([this] { handlers_.Load(); })();
     timeline_.Reached("Form_Load returned");
     if (window_) {
@@ -63,13 +71,8 @@ class SetupProgram {
       timeline_.Reached("shown");
       services_.SetOwnerWindow(reinterpret_cast<HWND>(window_->hWnd()));
     }
-    // Unattended, the setup answers for the user: it accepts what the version check
-    // offers, and where it offers nothing (a current copy) it leaves as cancel would.
-    if (switches_.Unattended()) {
-      const bool offered = form_.AcceptButton().Enabled();
-      Guarded([this, offered] { offered ? handlers_.AcceptClicked() : handlers_.CancelClicked(); })();
-    }
-    return HandleEvents();
+    if (switches_.Unattended()) Guarded([this] { handlers_.AnswerForTheUser(); })();
+    HandleEvents();
   }
 
  private:
@@ -90,20 +93,32 @@ class SetupProgram {
 
   Form& TheForm() { return window_ ? static_cast<Form&>(*window_) : *headless_; }
 
-  int HandleEvents() {
+  // Every end of the program is an EndProgram with its own exit code: the loop itself
+  // never ends the run.
+  [[noreturn]] void HandleEvents() {
     bool painted = !window_;
     MSG message;
     for (;;) {
       // Painted once no part of the shown window waits for its paint.
       if (!painted && (HIWORD(GetQueueStatus(QS_PAINT)) & QS_PAINT) == 0) {
         painted = true;
-        timeline_.Reached("painted");
+        Guarded([this] { timeline_.Reached("painted"); })();
       }
-      if (GetMessageW(&message, nullptr, 0, 0) <= 0) break;
+      // Ticks first: the system makes one only while no posted message waits, so a program
+      // that keeps posting would hold the timed exit off for ever.
+      if (PeekMessageW(&message, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+        DispatchMessageW(&message);
+        continue;
+      }
+      const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+      if (got == -1) services_.EndWithRunTimeError(win32::Win32Error(GetLastError(), "The window's messages"));
+      if (got == 0) {
+        Guarded([this, &message] { services_.IgnoreForeignQuit(static_cast<int>(message.wParam)); })();
+        continue;
+      }
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
   }
 
   // The one boundary of every event: a failure ends the program with its run-time error
@@ -128,6 +143,7 @@ class SetupProgram {
   Platform platform_;
   InstalledCopy installed_;
   SetupHandlers handlers_;
+  std::set<std::string> forged_noted_;
 };
 
 std::vector<std::string> CommandLineArguments() {
@@ -169,13 +185,7 @@ int RunWithServices(win32::Win32Services& services, const Switches& switches, wi
     services.ShowMessage(kAnotherSetupRunningMessage, MessageIcon::kError, kSetupWindowCaption);
     services.EndProgram(kExitAnotherSetupRunning);
   }
-  std::optional<SetupProgram> program;
-  try {
-    program.emplace(services, switches, timeline);
-  } catch (...) {
-    services.EndWithRunTimeError(CurrentFailure());
-  }
-  return program->Run();
+  SetupProgram(services, switches, timeline).Run();
 }
 
 }  // namespace
@@ -203,7 +213,13 @@ int RunSetupProgram() {
       return kExitFailed;
     }
   }
-  return RunWithServices(services, switches, timeline);
+  // A failure outside any event's boundary (making the window, a log line that cannot be
+  // written) ends as one inside it does.
+  try {
+    return RunWithServices(services, switches, timeline);
+  } catch (...) {
+    services.EndWithRunTimeError(CurrentFailure());
+  }
 }
 
 }  // namespace hdgr

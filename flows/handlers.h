@@ -1,8 +1,18 @@
 #pragma once
 // The setup window's four event handlers: the whole of the program's logic. A failure
 // leaves a handler as RunTimeError; the caller shows it and ends the program.
+//
+// The handlers decide from their own state: the mode the version check returned, the
+// phase of the run and the installed copy read at start-up. The window shows that state
+// but is never its source, since any program on the same desktop can post it a click on a
+// disabled button, a new caption, a timer tick or a quit. An event the phase does not
+// allow is noted and ignored.
+
+#include <cstdint>
+#include <string_view>
 
 #include "installed/installed_copy.h"
+#include "installed/version_check.h"
 #include "package/extract_segment.h"
 #include "package/payload_digests.h"
 #include "package/sha256_worker.h"
@@ -19,11 +29,31 @@ class SetupHandlers {
   void AcceptClicked();
   void CancelClicked();
   void TimerTicked();
+  // Unattended, the setup answers for the user: it accepts what the version check
+  // offered, and where it offered nothing (a current copy) it leaves as cancel would.
+  void AnswerForTheUser();
+  // Notes what the system said of the session's end, and what the run leaves when it ends.
+  void SessionEnds(SessionEnd what);
 
  private:
+  enum class Phase {
+    kStarting,           // Load has not returned
+    kWaiting,            // the window waits for accept or cancel
+    kRunning,            // accepted: the run goes on to its end
+    kInstallerStarted,   // the exit timer is on
+  };
+  enum class Event : std::uint8_t { kAccept = 1, kCancel = 2, kTimer = 4 };
+  // Notes the first of each kind of event ignored, so a flood of forged ones cannot flood
+  // the log.
+  void Ignore(Event event, std::string_view what, std::string_view why);
+  std::string_view PhaseText() const;
+
   Platform& platform_;
   InstalledCopy& installed_;
   const PayloadDigests& digests_;
+  SetupMode mode_ = SetupMode::kInstall;
+  Phase phase_ = Phase::kStarting;
+  std::uint8_t ignored_ = 0;
   // Made with the window, so that a click waits neither for a thread nor for fresh memory.
   SegmentExtractor extractor_;
   Sha256Worker digest_;

@@ -3,6 +3,9 @@
 #include <string>
 
 #include "package/extract_segment.h"
+#include "platform/log_text.h"
+#include "platform/path_text.h"
+#include "platform/run_time_error.h"
 #include "package/segment_table.h"
 #include "package/stage_carrier.h"
 #include "package/work_folder.h"
@@ -10,6 +13,18 @@
 #include "setup_window/texts.h"
 
 namespace hdgr {
+
+void CheckUpgradeTarget(const InstalledCopy& installed) {
+  const std::string& folder = installed.folder;
+  std::string why;
+  if (!IsFullPath(folder) || HasWildcard(folder)) why = " is no full path of a folder";
+  else if (IsDriveRoot(folder)) why = " is the root of a drive, not a product's folder";
+  else if (LiesWithin(folder, kWorkFolder))
+    why = " lies in " + std::string(kWorkFolder) + ", the setup's own work folder, not in a product's folder";
+  if (why.empty()) return;
+  throw RunTimeError(ErrorNumber::kPathFileAccessError,
+                     "The stored product folder " + QuotedForLog(folder) + why + ": nothing was written");
+}
 
 void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy& installed,
                        const PayloadDigests& digests, SegmentExtractor& extractor, Sha256Worker& digest) {
@@ -32,6 +47,7 @@ void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy
   }
   RemoveSavedCarrier(app);
   app.ReleaseFiles();
+  platform.form.LetSessionEnd();
   app.ShowMessage(kUpgradeCompleteMessage, MessageIcon::kInformation, kProductMessageTitle);
   app.EndProgram();
 }

@@ -9,6 +9,11 @@
 
 namespace hdgr {
 
+// Refuses, before anything is changed, a product folder the upgrade must never write to:
+// one that is empty or no full path, a drive's root, or the setup's own work folder or a
+// folder inside it (staging would move it aside or make it anew, and the copy found there
+// would never be the one upgraded). A path/file access error saying why.
+void CheckUpgradeTarget(const InstalledCopy& installed);
 // Reports completion and ends the program.
 void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy& installed,
                        const PayloadDigests& digests, SegmentExtractor& extractor, Sha256Worker& digest);

@@ -51,11 +51,11 @@ int FirstNewerComponent(SetupForm& form, const InstalledCopy& installed) {
 
 }  // namespace
 
-void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const InstalledCopy& installed) {
+SetupMode CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const InstalledCopy& installed) {
   if (installed.folder.empty()) {
     app.Note("mode install: no installed copy is stored");
     form.StatusLine().SetCaption(kReadyToInstallStatus);
-    return;
+    return SetupMode::kInstall;
   }
   if (!ProgramFileFound(app, installed)) {
     const std::string why = WhyNoFolder(installed.folder);
@@ -63,7 +63,7 @@ void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const Inst
                          : "mode install: the stored folder " + QuotedForLog(installed.folder) + " " + why);
     app.ShowMessage(kSettingsFoundMessage, MessageIcon::kInformation, kVersionMessageTitle);
     form.StatusLine().SetCaption(kReadyToInstallStatus);
-    return;
+    return SetupMode::kInstall;
   }
   form.StatusLine().SetCaption(std::string(kYourVersionPrefix) + VersionText(installed));
   if (const int newer = FirstNewerComponent(form, installed); newer >= 0) {
@@ -71,11 +71,12 @@ void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const Inst
     form.AcceptButton().SetCaption(kAcceptUpgradeCaption);
     form.VersionDigit(newer).SetForeColor(kWhite);
     form.StatusLine().SetForeColor(kWhite);
-    return;
+    return SetupMode::kUpgrade;
   }
   app.Note("mode current: the installed copy " + VersionText(installed) + " is as new as the package or newer");
   app.ShowMessage(kMostCurrentMessage, MessageIcon::kInformation, kVersionMessageTitle);
   form.AcceptButton().SetEnabled(false);
+  return SetupMode::kCurrent;
 }
 
 }  // namespace hdgr

@@ -1,5 +1,5 @@
 #pragma once
-// Decides install, upgrade or current, and leaves the mode on the window.
+// Decides install, upgrade or current, shows the mode on the window and returns it.
 
 #include <string_view>
 
@@ -18,6 +18,10 @@ inline constexpr std::string_view kSettingsFoundMessage =
     "its executable has been deleted.  You may install this copy.";
 inline constexpr std::string_view kMostCurrentMessage = "You have the most current copy of hdGR.";
 
-void CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const InstalledCopy& installed);
+// What the check offers. The accept button shows it; the program keeps what the check
+// returned, since any program on the desktop can change what a button shows.
+enum class SetupMode { kInstall, kUpgrade, kCurrent };
+
+SetupMode CheckInstalledVersion(ApplicationServices& app, SetupForm& form, const InstalledCopy& installed);
 
 }  // namespace hdgr

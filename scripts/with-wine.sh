@@ -3,7 +3,8 @@
 # window manager, for focus and keyboard input), then ends every process it started.
 #   scripts/with-wine.sh PREFIX_DIR COMMAND...
 set -euo pipefail
-prefix=$1
+# Wine takes only an absolute prefix.
+prefix=$(realpath -m "$1")
 shift
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -22,6 +22,8 @@ class SetupFormControls : public SetupForm {
   Timer& ExitTimer() override { return exit_timer_; }
   const Picture& CarrierPicture() override { return carrier_picture_; }
   WindowHandle hWnd() const override { return form_.hWnd(); }
+  void KeepSessionOpen(std::string_view reason) override { form_.KeepSessionOpen(reason); }
+  void LetSessionEnd() override { form_.LetSessionEnd(); }
 
  private:
   // Closing the window means cancel, so the close box follows the cancel button.

@@ -23,6 +23,9 @@ inline constexpr std::string_view kLaunchFailedMessage = "Could not launch the s
 inline constexpr std::string_view kLaunchFailedTitle = "hdGR Setup Extraction process";
 inline constexpr std::string_view kUpgradeCompleteMessage = "Upgrade complete";
 
+// What the system shows while the run keeps the session from ending.
+inline constexpr std::string_view kSessionKeptOpenReason = "Halden Grid setup is writing the program's files.";
+
 // A second copy started while one runs would work in the same folders.
 inline constexpr std::string_view kAnotherSetupRunningMessage =
     "Another Halden Grid setup is running. Let it finish, then start this one again.";

@@ -42,6 +42,12 @@ bool IsServerShare(std::string_view rest) {
   return true;
 }
 
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
 bool IsUncPath(std::string_view path) {
   return path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]) && IsServerShare(path.substr(2));
 }
@@ -60,18 +66,51 @@ bool IsFullPath(std::string_view path) {
   return IsDrivePath(path) || IsUncPath(path);
 }
 
+std::vector<std::string> ResolvedNames(std::string_view path) {
+  if (!IsFullPath(path)) return {};
+  std::string text(path);
+  if (StartsWithIgnoringCase(path, kLongPathPrefix)) {
+    text.erase(0, kLongPathPrefix.size());
+    if (StartsWithIgnoringCase(text, kLongUncPrefix)) text.replace(0, kLongUncPrefix.size(), "\\\\");
+  }
+  const bool share = IsSeparator(text[0]);
+  std::vector<std::string> names;
+  std::string name;
+  const auto finish = [&] {
+    while (!name.empty() && (name.back() == ' ' || name.back() == '.') && name != "." && name != "..") name.pop_back();
+    if (name == "..") {
+      // Never above the drive or the share: the system stops there too.
+      if (names.size() > (share ? 2u : 1u)) names.pop_back();
+    } else if (!name.empty() && name != ".") {
+      names.push_back(name);
+    }
+    name.clear();
+  };
+  for (const char c : text) {
+    if (IsSeparator(c)) finish();
+    else name += c;
+  }
+  finish();
+  if (share) names[0] = "\\\\" + names[0];  // "\\server", then "share"
+  return names;
+}
+
+bool LiesWithin(std::string_view path, std::string_view folder) {
+  const std::vector<std::string> inside = ResolvedNames(path);
+  const std::vector<std::string> outside = ResolvedNames(folder);
+  if (inside.empty() || outside.empty() || inside.size() < outside.size()) return false;
+  return std::equal(outside.begin(), outside.end(), inside.begin(), SameIgnoringCase);
+}
+
+bool IsDriveRoot(std::string_view folder) {
+  const std::vector<std::string> names = ResolvedNames(folder);
+  return names.size() == 1 && names[0].size() == 2 && names[0][1] == ':';
+}
+
 bool HasWildcard(std::string_view path) {
   if (path.substr(0, kLongPathPrefix.size()) == kLongPathPrefix) path.remove_prefix(kLongPathPrefix.size());
   return path.find_first_of("*?") != std::string_view::npos;
 }
-
-namespace {
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-         });
-}
-}  // namespace
 
 bool IsFreshNameOf(std::string_view entry, std::string_view name) {
   constexpr std::size_t kHexDigits = 16;

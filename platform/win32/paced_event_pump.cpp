@@ -6,15 +6,19 @@
 
 namespace hdgr::win32 {
 
-void PumpAllMessages() {
+void PumpAllMessages(const std::function<void(int code)>& foreign_quit) {
+  const DWORD began = GetTickCount();
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(message.wParam));
-      return;
+      if (foreign_quit) foreign_quit(static_cast<int>(message.wParam));
+    } else {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    // What came after the pump began waits for the next one: a program that keeps posting
+    // would otherwise hold the copy here for ever.
+    if (static_cast<LONG>(message.time - began) > 0) return;
   }
 }
 
@@ -28,7 +32,7 @@ void PacedEventPump::PumpIfDue() {
     return;
   }
   if (display_ != nullptr) display_->ShowPending();
-  PumpAllMessages();
+  PumpAllMessages(foreign_quit_);
   // Taken after the work, so a slow repaint cannot make every call due.
   last_ms_ = GetTickCount64();
   due_ms_ = last_ms_ + kIntervalMs;

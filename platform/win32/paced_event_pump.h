@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/win32/pending_display.h"
 
@@ -24,6 +25,8 @@ class PacedEventPump {
   static constexpr std::uint64_t kIntervalMs = 15;
 
   void SetDisplay(PendingDisplay* display) { display_ = display; }
+  // Told the code of each quit message the pump drops (see PumpAllMessages).
+  void SetForeignQuit(std::function<void(int code)> told) { foreign_quit_ = std::move(told); }
   // Shows what is pending and handles every waiting message, unless the last time was
   // less than kIntervalMs ago. Inline: the not-yet-due path is a read of the shared tick
   // word and nothing else.
@@ -46,14 +49,18 @@ class PacedEventPump {
   void PumpIfDue();
 
   PendingDisplay* display_ = nullptr;
+  std::function<void(int code)> foreign_quit_;
   std::uint64_t last_ms_ = 0;  // 0: never pumped
   std::uint64_t due_ms_ = 0;   // no pump is due before this tick; a passed pump costs a tick read
   ULONG seen_tick_word_ = 0;   // the shared tick word when the count was last asked
   int calls_unasked_ = 0;
 };
 
-// Handles every waiting message of this thread now. A quit message is put back for the
-// main loop to see.
-void PumpAllMessages();
+// Handles the messages of this thread that wait now, and none posted a tick later: a
+// stream of them cannot keep it. The program never asks itself to quit
+// (it ends through ExitProcess, with its own exit code), so a quit message is another
+// program's, posted to pick the exit code or to cut a run short: it is dropped, and its
+// code handed to `foreign_quit` when given.
+void PumpAllMessages(const std::function<void(int code)>& foreign_quit = {});
 
 }  // namespace hdgr::win32

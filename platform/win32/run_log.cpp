@@ -55,10 +55,11 @@ void RunLog::Open(std::string_view path) {
   if (!file) throw FileError(code, wide);
   CheckIsPlainFile(file.Get(), wide);
   file_ = std::move(file);
+  path_ = wide;
 }
 
 void RunLog::Write(std::string_view text) {
-  if (!file_) return;
+  if (!file_ || failed_) return;
   // Local time to the microsecond: a run's steps are milliseconds apart.
   FILETIME utc{};
   FILETIME local{};
@@ -71,7 +72,12 @@ void RunLog::Write(std::string_view text) {
   std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u.%06u ", now.wYear, now.wMonth, now.wDay,
                 now.wHour, now.wMinute, now.wSecond, static_cast<unsigned>(ticks / 10 % 1'000'000));
   const std::string line = stamp + OneLogLine(text) + "\r\n";
-  WriteWhole(file_.Get(), std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()));
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(line.data());
+  const DWORD code = WriteWhole(file_.Get(), std::span<const std::uint8_t>(bytes, line.size()));
+  if (code == 0) return;
+  failed_ = true;
+  const RunTimeError error = FileError(code, path_);
+  throw RunTimeError(error.Number(), "The log cannot be written: " + error.Detail());
 }
 
 }  // namespace hdgr::win32

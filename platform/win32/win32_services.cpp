@@ -17,7 +17,9 @@
 
 namespace hdgr::win32 {
 
-Win32Services::Win32Services() : files_(std::make_unique<RecordFileTable>()) {}
+Win32Services::Win32Services() : files_(std::make_unique<RecordFileTable>()) {
+  pump_.SetForeignQuit([this](int code) { IgnoreForeignQuit(code); });
+}
 Win32Services::~Win32Services() = default;
 
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view title, UINT icon) {
@@ -30,14 +32,32 @@ int ShowMessageBox(HWND owner, std::string_view text, std::string_view title, UI
 void Win32Services::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
   log_.Write("message \"" + std::string(title) + "\": " + std::string(text));
   if (unattended_) return;
-  if (ShowMessageBox(owner_, text, title, static_cast<UINT>(icon)) == 0)
-    throw Win32Error(GetLastError(), "Message box \"" + std::string(title) + "\"");
+  if (ShowMessageBox(owner_, text, title, static_cast<UINT>(icon)) != 0) return;
+  const DWORD code = GetLastError();
+  // A box's own loop ends at a quit message and posts it again: another program closed the
+  // box, which has one OK button, as OK would have.
+  if (MSG quit; PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    IgnoreForeignQuit(static_cast<int>(quit.wParam));
+    return;
+  }
+  throw Win32Error(code, "Message box \"" + std::string(title) + "\"");
 }
 
 void Win32Services::EndWithRunTimeError(const RunTimeError& error) {
-  log_.Write(error.MessageText());
+  // The log's own failure is this error, or a run-time error already: it must not hide it.
+  try {
+    log_.Write(error.MessageText());
+  } catch (const RunTimeError&) {
+  }
   if (!unattended_) ShowMessageBox(owner_, error.MessageText(), error_title_, MB_ICONERROR);
   EndProgram(kExitFailed);
+}
+
+void Win32Services::IgnoreForeignQuit(int code) {
+  if (foreign_quit_noted_) return;
+  foreign_quit_noted_ = true;
+  Note("ignored a quit message with exit code " + std::to_string(code) +
+       ", which the setup did not post (any more are not noted)");
 }
 
 std::string Win32Services::ReadSetting(std::string_view application, std::string_view section,
@@ -145,8 +165,11 @@ ScreenMetrics Win32Services::GetScreenMetrics() { return ReadScreenMetrics(); }
 OwnVersion Win32Services::GetOwnVersion() { return ReadOwnVersion(); }
 
 void Win32Services::EndProgram(int exit_code) {
-  log_.Write("exit code " + std::to_string(exit_code));
-  ExitProcess(static_cast<UINT>(exit_code));
+  try {
+    log_.Write("exit code " + std::to_string(exit_code));
+  } catch (const RunTimeError&) {
+  }
+  ExitProcess(static_cast<UINT>(log_.Failed() ? kExitFailed : exit_code));
 }
 
 }  // namespace hdgr::win32

@@ -41,6 +41,9 @@ class Win32Services final : public ApplicationServices {
   // The event boundary's end for a failure: noted, shown unless unattended (modal to the
   // owner window when there is one), then exit code 1.
   [[noreturn]] void EndWithRunTimeError(const RunTimeError& error);
+  // A quit message reached the program: never its own (EndProgram ends the process with
+  // its own code), so it is dropped; the first is noted.
+  void IgnoreForeignQuit(int code);
 
   void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) override;
   void Note(std::string_view line) override { log_.Write(line); }
@@ -76,12 +79,14 @@ class Win32Services final : public ApplicationServices {
   void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;
   OwnVersion GetOwnVersion() override;
-  // Ends the process; files still open are not flushed.
+  // Ends the process; files still open are not flushed. A run whose log could not be
+  // written ends with exit code 1, whatever it did: its record is incomplete.
   [[noreturn]] void EndProgram(int exit_code = kExitDone) override;
 
  private:
   HWND owner_ = nullptr;
   bool unattended_ = false;
+  bool foreign_quit_noted_ = false;
   std::string error_title_;
   RunLog log_;
   std::unique_ptr<RecordFileTable> files_;

@@ -207,6 +207,15 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   Timer& ExitTimer() override { return exit_timer; }
   const Picture& CarrierPicture() override { return picture; }
   WindowHandle hWnd() const override { return kSetupWindow; }
+  void KeepSessionOpen(std::string_view reason) override {
+    RecordControl("KeepSessionOpen(" + std::string(reason) + ")");
+    session_kept_open = true;
+  }
+  void LetSessionEnd() override {
+    RecordControl("LetSessionEnd");
+    session_kept_open = false;
+  }
+  bool session_kept_open = false;
 
   // --- ApplicationServices -------------------------------------------------------------
   void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) override;

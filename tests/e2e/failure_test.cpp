@@ -196,5 +196,58 @@ TEST_F(FailureTest, AReadOnlyOrLockedProgramIsKeptAndTheErrorSaysWhy) {
   }
 }
 
+// A log on a disk that fills up: the run ends with exit code 1 where its line could not be
+// written, before anything further is done, and never as done. Interactive, the box says
+// what happened.
+TEST_F(FailureTest, ALogThatCannotBeWrittenToTheEndEndsTheRunAsFailed) {
+  const std::wstring disk = L"c:\\hdgr e2e log disk";
+  const std::wstring log = disk + L"\\logs\\run.log";
+  constexpr std::size_t kPage = 4096;  // the host's disk gives room by whole pages
+  struct Case {
+    const char* name;
+    std::size_t room;  // bytes the log's last page still has
+    bool quiet;
+  };
+  for (const Case& c : {Case{"no room at all, quiet", 0, true}, Case{"room for a few lines, quiet", 300, true},
+                        Case{"no room at all, with the window", 0, false}}) {
+    SCOPED_TRACE(c.name);
+    Reset();
+    wine_host::RemoveTree(disk);
+    ASSERT_TRUE(CreateDirectoryW(disk.c_str(), nullptr));
+    if (!wine_host::MountSmallDisk(disk, 1)) GTEST_SKIP() << "the host cannot mount a small disk here";
+    ASSERT_TRUE(CreateDirectoryW((disk + L"\\logs").c_str(), nullptr));
+    const std::string earlier(kPage * 2 - c.room, 'x');
+    WriteWholeFile(log, std::vector<std::uint8_t>(earlier.begin(), earlier.end()));
+    {
+      // Every other page of the disk taken.
+      win32::FileHandle filler(CreateFileW((disk + L"\\filler").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                           nullptr));
+      const std::vector<char> page(kPage, 'f');
+      DWORD written = 0;
+      while (WriteFile(filler.Get(), page.data(), static_cast<DWORD>(page.size()), &written, nullptr) && written > 0) {
+      }
+    }
+    setup_ = Start(SetupProgramPath(), std::wstring(c.quiet ? L"/quiet " : L"") + L"/log \"" + log + L"\"");
+    if (!c.quiet) {
+      const auto box = WaitForMessageBox(L"Halden Grid - Setup", kTimeout, setup_.Id());
+      ASSERT_TRUE(box.has_value()) << "no error";
+      EXPECT_NE(box->text.find(L"Run-time error 61"), std::wstring::npos) << win32::Utf8(box->text);
+      EXPECT_NE(box->text.find(L"The log cannot be written"), std::wstring::npos) << win32::Utf8(box->text);
+      PressOk(box->window);
+    }
+    EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+    const std::vector<std::uint8_t> kept = ReadWholeFile(log);
+    const std::string text(kept.begin(), kept.end());
+    EXPECT_EQ(text.rfind(earlier, 0), 0u) << "what the log held stays";
+    EXPECT_LE(kept.size(), kPage * 2);
+    EXPECT_EQ(text.find("exit code"), std::string::npos) << text.substr(earlier.size());
+    EXPECT_FALSE(WorkFolderExists()) << "nothing done after the log failed";
+    EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));
+    setup_.Kill();
+    EXPECT_TRUE(wine_host::Unmount(disk));
+    wine_host::RemoveTree(disk);
+  }
+}
+
 }  // namespace
 }  // namespace hdgr::e2e

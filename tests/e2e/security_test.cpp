@@ -354,5 +354,45 @@ TEST_F(SecurityTest, AStoredFolderThatIsNoFullPathNamesNoInstalledCopy) {
   EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{L".", L"3", L"4", L"0"}));
 }
 
+// A stored folder the upgrade must never write: the work folder itself, where another user
+// put a copy to be "upgraded", a folder inside it, and a drive's root. Each is refused
+// before anything changes: the work folder is not moved aside, the copy found stays, and
+// nothing is reported as upgraded.
+TEST_F(SecurityTest, AStoredFolderInTheWorkFolderOrAtADrivesRootIsNeverUpgraded) {
+  const std::vector<std::uint8_t> planted(40'000, 0x17);
+  struct Case {
+    const wchar_t* folder;
+    const char* says;
+  };
+  for (const Case& c : {Case{L"c:\\hdgr_temp_setup", "the setup's own work folder"},
+                        Case{L"C:\\HDGR_TEMP_SETUP\\product", "the setup's own work folder"},
+                        Case{L"c:\\", "the root of a drive"}}) {
+    SCOPED_TRACE(win32::Utf8(c.folder));
+    Reset();
+    ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
+    ASSERT_TRUE(wine_host::OpenToEveryone(kWorkFolder));
+    const std::wstring folder = c.folder;
+    if (folder.size() > 3) CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring program = (folder.back() == L'\\' ? folder : folder + L"\\") + L"HaldenGrid.exe";
+    WriteWholeFile(program, planted);
+    StoreInstalledCopy(folder, L"3", L"3", L"9");
+    const std::wstring log = TempPath(L"hdgr_e2e_stored_folder.log");
+    DeleteFileW(log.c_str());
+
+    setup_ = Start(SetupProgramPath(), L"/quiet /log \"" + log + L"\"");
+    EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+    const std::string said = Text(ReadWholeFile(log));
+    EXPECT_NE(said.find("mode upgrade"), std::string::npos) << said;
+    EXPECT_NE(said.find("Run-time error 75"), std::string::npos) << said;
+    EXPECT_NE(said.find(c.says), std::string::npos) << said;
+    EXPECT_EQ(said.find("moved aside"), std::string::npos) << said;
+    EXPECT_EQ(said.find("Upgrade complete"), std::string::npos) << said;
+    EXPECT_EQ(ReadWholeFile(program), planted);
+    EXPECT_EQ(ReadInstalledCopy().minor, L"3");
+    DeleteFileW(program.c_str());
+    DeleteFileW(log.c_str());
+  }
+}
+
 }  // namespace
 }  // namespace hdgr::e2e

@@ -15,6 +15,7 @@
 #include "package/segment_table.h"
 #include "package/sha256.h"
 #include "package/work_folder.h"
+#include "flows/upgrade_run.h"
 
 namespace hdgr::testing {
 namespace {
@@ -50,6 +51,24 @@ const Package& SharedPackage() {
   return package;
 }
 
+// A platform of its own with handlers over it: a row of a table, or a run beside the
+// fixture's.
+struct OwnRun {
+  explicit OwnRun(const PayloadDigests& run_digests) : digests(run_digests) {
+    fake.picture.bytes = SharedPackage().carrier;
+  }
+  // Start-up as the program runs it, then a clean record of calls for what follows.
+  void StartUp() {
+    handlers.Load();
+    fake.ClearCalls();
+  }
+  FakePlatform fake;
+  Platform platform = fake.platform();
+  InstalledCopy installed;
+  PayloadDigests digests;
+  SetupHandlers handlers{platform, installed, digests};
+};
+
 const std::string kWork(kWorkFolder);
 const std::string kSetupExe = kWork + "\\Setup.exe";
 const std::string kCab = kWork + "\\HaldenGrid.CAB";
@@ -74,15 +93,27 @@ class HandlersTest : public ::testing::Test {
     fake.picture.bytes = SharedPackage().carrier;
   }
 
-  // The window as the version check leaves it for an upgrade of a product whose folder
-  // is stored with blanks around it.
+  // An older product installed in kProductFolder, found by start-up: the handlers hold
+  // the upgrade mode. Without the program file the folder stays, as an upgrade whose
+  // program went missing between start-up and accept finds it.
   void ArrangeUpgrade(bool program_present = true) {
-    installed.folder = kProductFolder;
-    fake.folders.insert("c:\\program files");
-    fake.folders.insert(Lower(kProductFolder));
-    if (program_present) fake.PutFile(kProgram, kOldProgram);
-    fake.accept_button.SetCaption("Accept terms of upgrade");
-    fake.calls.clear();
+    StoreOlderCopy(fake, kProductFolder);
+    fake.PutFile(kProgram, kOldProgram);
+    StartUp(fake, handlers);
+    if (!program_present) fake.files.erase(Lower(kProgram));
+  }
+  // An installed copy 3.3.9 stored with `folder`, which exists.
+  static void StoreOlderCopy(FakePlatform& platform, const std::string& folder) {
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"app_path", folder}, {"app_Major", "3"},
+                                     {"app_Minor", "3"}, {"app_Revision", "9"}})
+      platform.settings["HaldenGrid\\applicationSettings\\" + key] = value;
+    platform.folders.insert("c:\\program files");
+    platform.folders.insert(Lower(folder));
+  }
+  // Start-up as the program runs it, then a clean record of calls for what follows.
+  static void StartUp(FakePlatform& platform, SetupHandlers& setup) {
+    setup.Load();
+    platform.ClearCalls();
   }
 
   // Runs the accept action; true when it ended the program.
@@ -165,16 +196,134 @@ TEST_F(HandlersTest, LoadWithTheProductRunningEndsBeforeReadingOrPlacing) {
 // --- cancel and timed exit ----------------------------------------------------------------
 
 // The exit code tells a management tool how the run ended: cancelled where there was
-// something to do, nothing to do where the installed copy is current.
+// something to do, nothing to do where the installed copy is current. The timer ends the
+// program once the installer has started.
 TEST_F(HandlersTest, CancelAndTimerEndTheProgramAndDoNothingElse) {
+  StartUp(fake, handlers);
   EXPECT_THROW(handlers.CancelClicked(), ProgramEnded);
   EXPECT_EQ(fake.exit_code, kExitCancelled);
-  EXPECT_THROW(handlers.TimerTicked(), ProgramEnded);
-  EXPECT_EQ(fake.exit_code, kExitDone);
-  EXPECT_EQ(fake.calls, (std::vector<std::string>{"EndProgram", "EndProgram"}));
-  fake.accept_button.SetEnabled(false);  // as the version check leaves it for a current copy
-  EXPECT_THROW(handlers.CancelClicked(), ProgramEnded);
-  EXPECT_EQ(fake.exit_code, kExitNothingToDo);
+  EXPECT_EQ(fake.ChangingCalls(), std::vector<std::string>{"EndProgram"});
+
+  OwnRun current(digests);
+  StoreOlderCopy(current.fake, kProductFolder);
+  current.fake.settings["HaldenGrid\\applicationSettings\\app_Minor"] = "4";
+  current.fake.settings["HaldenGrid\\applicationSettings\\app_Revision"] = "0";
+  current.fake.PutFile(kProgram, kOldProgram);
+  current.StartUp();
+  EXPECT_THROW(current.handlers.CancelClicked(), ProgramEnded);
+  EXPECT_EQ(current.fake.exit_code, kExitNothingToDo);
+
+  OwnRun installing(digests);
+  installing.StartUp();
+  installing.handlers.AcceptClicked();
+  EXPECT_THROW(installing.handlers.TimerTicked(), ProgramEnded);
+  EXPECT_EQ(installing.fake.exit_code, kExitDone);
+}
+
+// Any program on the desktop can post the window a click on a disabled button or a tick
+// of a timer that is off, at any moment: the handlers act only on what their own phase
+// allows, and note the first of each kind they ignore.
+TEST_F(HandlersTest, EventsTheRunsPhaseDoesNotAllowAreIgnored) {
+  enum class When { kBeforeStartUp, kCurrentCopy, kWaitingToInstall, kMidCopy, kInstallerStarted };
+  enum Event { kAccept, kCancel, kTimer };
+  const struct {
+    const char* name;
+    When when;
+    std::array<bool, 3> acts;  // accept, cancel, timer
+  } cases[] = {
+      {"before start-up has returned", When::kBeforeStartUp, {false, false, false}},
+      {"a current copy: only cancel", When::kCurrentCopy, {false, true, false}},
+      {"waiting to install: no tick", When::kWaitingToInstall, {true, true, false}},
+      {"mid-copy: nothing", When::kMidCopy, {false, false, false}},
+      {"the installer started: only the tick", When::kInstallerStarted, {false, false, true}},
+  };
+  for (const auto& c : cases) {
+    for (const Event event : {kAccept, kCancel, kTimer}) {
+      SCOPED_TRACE(std::string(c.name) + ", event " + std::to_string(event));
+      OwnRun run(digests);
+      if (c.when == When::kCurrentCopy) {
+        StoreOlderCopy(run.fake, kProductFolder);
+        run.fake.settings["HaldenGrid\\applicationSettings\\app_Major"] = "9";
+        run.fake.PutFile(kProgram, kOldProgram);
+      }
+      if (c.when != When::kBeforeStartUp) run.StartUp();
+      if (c.when == When::kInstallerStarted) run.handlers.AcceptClicked();
+
+      // True when the event ended the program or began a run.
+      const auto send = [&] {
+        const std::size_t runs_before = run.fake.CallsStartingWith("Label5.Caption=Extracting").size();
+        try {
+          if (event == kAccept) run.handlers.AcceptClicked();
+          if (event == kCancel) run.handlers.CancelClicked();
+          if (event == kTimer) run.handlers.TimerTicked();
+        } catch (const ProgramEnded&) {
+          return true;
+        }
+        return run.fake.CallsStartingWith("Label5.Caption=Extracting").size() != runs_before;
+      };
+      if (c.when == When::kMidCopy) {
+        // Posted during the copy, handled at one of its pumps; the run goes on to its end.
+        int pumps = 0;
+        run.fake.on_call = [&](const std::string& call) {
+          if (call == "PumpEvents" && ++pumps == 3) {
+            EXPECT_FALSE(send());
+          }
+        };
+        run.handlers.AcceptClicked();
+        EXPECT_GE(pumps, 3);
+        EXPECT_TRUE(run.fake.exit_timer.enabled);
+        EXPECT_EQ(run.fake.CallsStartingWith("StartProgram(").size(), 1u);
+        EXPECT_EQ(run.fake.Setting("app_Major"), "3");
+      } else {
+        EXPECT_EQ(send(), c.acts[event]);
+      }
+      if (!c.acts[event]) {
+        EXPECT_EQ(std::count_if(run.fake.notes.begin(), run.fake.notes.end(),
+                                [](const std::string& note) { return note.rfind("ignored ", 0) == 0; }),
+                  1);
+      }
+    }
+  }
+}
+
+// The session is kept open only while the run changes files, and its end is noted with
+// what the run leaves.
+TEST_F(HandlersTest, TheSessionStaysOpenWhileTheRunChangesFilesAndItsEndIsNoted) {
+  const auto last_note = [this] { return fake.notes.empty() ? std::string() : fake.notes.back(); };
+  StartUp(fake, handlers);
+  handlers.SessionEnds(SessionEnd::kEnding);
+  EXPECT_EQ(last_note(), "the session ends: the setup changed nothing");
+  fake.picture.bytes = SharedPackage().carrier;
+  bool open_mid_copy = false;
+  fake.on_call = [&](const std::string& call) {
+    if (call != "PumpEvents" || open_mid_copy) return;
+    open_mid_copy = fake.session_kept_open;
+    handlers.SessionEnds(SessionEnd::kRefused);
+    handlers.SessionEnds(SessionEnd::kEnding);
+  };
+  handlers.AcceptClicked();
+  EXPECT_TRUE(open_mid_copy);
+  EXPECT_FALSE(fake.session_kept_open) << "let go once the installer has started";
+  EXPECT_NE(std::find(fake.notes.begin(), fake.notes.end(),
+                      "asked to end the session during the run: refused until the run is done"),
+            fake.notes.end());
+  EXPECT_NE(std::find_if(fake.notes.begin(), fake.notes.end(),
+                         [](const std::string& note) { return note.rfind("the session ends during the run", 0) == 0; }),
+            fake.notes.end());
+  handlers.SessionEnds(SessionEnd::kEnding);
+  EXPECT_EQ(last_note(), "the session ends: the installer was started");
+}
+
+// A second accept, queued behind the first or posted during it, runs no second run.
+TEST_F(HandlersTest, ASecondAcceptRunsNothing) {
+  ArrangeUpgrade();
+  fake.on_call = [this](const std::string& call) {
+    if (call == "ShowMessage(64,Halden Grid,Upgrade complete)") handlers.AcceptClicked();
+  };
+  EXPECT_TRUE(Accept());
+  EXPECT_EQ(fake.CallsStartingWith("OpenNewFile(").size(), 1u);
+  EXPECT_EQ(fake.CallsStartingWith("ShowMessage(").size(), 1u);
+  EXPECT_TRUE(*Content(kProgram) == SharedPackage().files[kUpgradeSegment]);
 }
 
 // --- accept: common steps ----------------------------------------------------------------------
@@ -195,44 +344,48 @@ TEST_F(HandlersTest, AcceptWithTheProductRunningStopsAfterTheStatusAndTouchesNot
   EXPECT_FALSE(fake.HasFolder(kWork));
 }
 
+// The run is chosen by the caption the version check set, as the program keeps it.
 TEST_F(HandlersTest, TheWordUpgradeInAnyCaseChoosesTheUpgradeRun) {
   const struct {
     const char* caption;
+    bool upgrade_mode;
     float max;
   } cases[] = {
-      {"Accept terms of upgrade", 18'104.3203125f},
-      {"ACCEPT TERMS OF UPGRADE", 18'104.3203125f},
-      {"uPgRaDe", 18'104.3203125f},
-      {"Accept terms of install", 28'277.73046875f},
-      {"Accept terms of up grade", 28'277.73046875f},
+      {"Accept terms of upgrade", true, 18'104.3203125f},
+      {"ACCEPT TERMS OF UPGRADE", true, 18'104.3203125f},
+      {"uPgRaDe", true, 18'104.3203125f},
+      {"Accept terms of install", false, 28'277.73046875f},
+      {"Accept terms of up grade", false, 28'277.73046875f},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.caption);
-    FakePlatform local;
-    local.picture.bytes = {1, 2, 3};
-    local.accept_button.SetCaption(c.caption);
+    OwnRun run(digests);
+    run.fake.picture.bytes = {1, 2, 3};
+    if (c.upgrade_mode) {
+      StoreOlderCopy(run.fake, kProductFolder);
+      run.fake.PutFile(kProgram, kOldProgram);
+    }
+    run.StartUp();
+    run.fake.accept_button.SetCaption(c.caption);
     // Stop each run at its first file access, just after its choice shows in Max.
-    local.Fail(Op::kFileLength, "setup_image", ErrorNumber::kPathFileAccessError);
-    local.folders.insert("c:\\program files");
-    local.folders.insert(Lower(kProductFolder));
-    InstalledCopy found{kProductFolder};
-    Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, found, digests);
-    EXPECT_THROW(local_handlers.AcceptClicked(), RunTimeError);
-    EXPECT_EQ(local.progress_bar.max, c.max);
+    run.fake.Fail(Op::kFileLength, "setup_image", ErrorNumber::kPathFileAccessError);
+    EXPECT_THROW(run.handlers.AcceptClicked(), RunTimeError);
+    EXPECT_EQ(run.fake.progress_bar.max, c.max);
   }
 }
 
 // --- accept: install run ---------------------------------------------------------------------
 
 TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
+  StartUp(fake, handlers);
   EXPECT_FALSE(Accept());
 
-  // Common steps, in order, before staging begins.
-  const std::vector<std::string> opening(fake.calls.begin(), fake.calls.begin() + 6);
+  // Common steps, in order, before staging begins; the session stays open from there.
+  const std::vector<std::string> opening(fake.calls.begin(), fake.calls.begin() + 7);
   EXPECT_EQ(opening, (std::vector<std::string>{"Label5.Caption=Extracting...",
                                                "FindWindowByTitle(" + kProductWindow + ")", "Label1.Visible=true",
                                                "Command1.Enabled=false", "Command2.Enabled=false",
+                                               "KeepSessionOpen(Halden Grid setup is writing the program's files.)",
                                                "ChangeFolder(c:\\)"}));
   EXPECT_EQ(fake.progress_bar.max, 28'277.73046875f);
   EXPECT_LT(First("ProgressBar1.Max="), First("Label1.Caption=Extracting setup files"));
@@ -270,9 +423,9 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
   EXPECT_LT(First("RemoveFile(" + kSavedCarrier + ")"), First("StartProgram("));
   EXPECT_EQ(fake.CallsStartingWith("StartProgram("),
             std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)"});
-  const std::vector<std::string> ending(fake.calls.end() - 3, fake.calls.end());
+  const std::vector<std::string> ending(fake.calls.end() - 4, fake.calls.end());
   EXPECT_EQ(ending, (std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)", "ReleaseFiles",
-                                              "Timer1.Enabled=true"}));
+                                              "Timer1.Enabled=true", "LetSessionEnd"}));
   EXPECT_TRUE(fake.held_files.empty());
 
   EXPECT_EQ(fake.status_line.Caption(), "Extracting...");
@@ -291,15 +444,17 @@ TEST_F(HandlersTest, InstallRunReplacesHiddenLeftoversWhole) {
   fake.files[Lower(kLst)].system = true;
   fake.PutFile(kCab, Bytes(3'000'000, 0xCC));  // a plain one, which staging removes
 
+  StartUp(fake, handlers);
   EXPECT_FALSE(Accept());
   for (int segment = 0; segment < kInstallSegmentCount; ++segment)
     EXPECT_TRUE(*Content(SetupFile(segment)) == SharedPackage().files[segment]) << segment;
   ExpectNoTemporaryFile();
-  EXPECT_EQ(fake.calls.back(), "Timer1.Enabled=true");
+  EXPECT_TRUE(fake.exit_timer.enabled);
 }
 
 TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
   fake.task_number = 0;
+  StartUp(fake, handlers);
   EXPECT_TRUE(Accept());
   const auto start = First("StartProgram(");
   ASSERT_GE(start, 0);
@@ -353,6 +508,7 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     if (c.corrupt_digest >= 0) local_digests[c.corrupt_digest][0] ^= 1;
     Platform local_platform = local.platform();
     SetupHandlers local_handlers(local_platform, installed, local_digests);
+    StartUp(local, local_handlers);
 
     try {
       local_handlers.AcceptClicked();
@@ -408,9 +564,9 @@ TEST_F(HandlersTest, UpgradeRunReplacesTheProgramWholeThenReportsAndEnds) {
   EXPECT_LT(Last("CloseAllFiles"), Last("NewFileLength(" + kProgram + ")"));
   EXPECT_LT(Last("NewFileLength(" + kProgram + ")"), replaced);
   EXPECT_LT(replaced, First("RemoveFile(" + kSavedCarrier + ")"));
-  const std::vector<std::string> ending(fake.calls.end() - 3, fake.calls.end());
-  EXPECT_EQ(ending, (std::vector<std::string>{"ReleaseFiles", "ShowMessage(64,Halden Grid,Upgrade complete)",
-                                              "EndProgram"}));
+  const std::vector<std::string> ending(fake.calls.end() - 4, fake.calls.end());
+  EXPECT_EQ(ending, (std::vector<std::string>{"ReleaseFiles", "LetSessionEnd",
+                                              "ShowMessage(64,Halden Grid,Upgrade complete)", "EndProgram"}));
   EXPECT_EQ(fake.CallsStartingWith("ShowMessage").size(), 1u);
 
   EXPECT_FALSE(Called("SaveSetting"));
@@ -441,15 +597,14 @@ TEST_F(HandlersTest, UpgradeRunWritesOnlyIntoTheFolderTheCheckFound) {
     SCOPED_TRACE(link ? "a link in the folder's place" : "a stored trailing blank");
     FakePlatform local;
     local.picture.bytes = SharedPackage().carrier;
-    local.folders.insert("c:\\program files");
+    StoreOlderCopy(local, kProductFolder + " ");
     local.folders.insert(Lower(kProductFolder));
-    local.folders.insert(Lower(kProductFolder + " "));
     if (link) local.untrusted_folders.insert(Lower(kProductFolder + " "));
     local.PutFile(kProductFolder + " \\HaldenGrid.exe", kOldProgram);
-    local.accept_button.SetCaption("Accept terms of upgrade");
-    InstalledCopy stored{kProductFolder + " "};
+    InstalledCopy stored;
     Platform local_platform = local.platform();
     SetupHandlers local_handlers(local_platform, stored, digests);
+    StartUp(local, local_handlers);
     try {
       local_handlers.AcceptClicked();
     } catch (const ProgramEnded&) {
@@ -465,6 +620,66 @@ TEST_F(HandlersTest, UpgradeRunWritesOnlyIntoTheFolderTheCheckFound) {
     EXPECT_EQ(written->bytes == SharedPackage().files[kUpgradeSegment], !link);
     EXPECT_EQ(local.File(kProgram), nullptr) << "nothing in the folder without the blank";
     ExpectNoTemporaryFileIn(local);
+  }
+}
+
+// A stored folder the upgrade must never write to is refused before anything is changed:
+// in the work folder the copy found would be moved aside with the folder, and the new
+// program written into a fresh one, a "complete" upgrade of a copy nobody uses.
+TEST_F(HandlersTest, UpgradeRefusesAFolderItMustNeverWriteBeforeStaging) {
+  for (const std::string& folder : std::vector<std::string>{kWork, kWork + "\\Halden Grid", "C:\\HDGR_TEMP_SETUP. \\x",
+                                                            "\\\\?\\c:\\hdgr_temp_setup"}) {
+    SCOPED_TRACE(folder);
+    OwnRun run(digests);
+    StoreOlderCopy(run.fake, folder);
+    run.fake.folders.insert(Lower(kWork));
+    run.fake.shared_folders.insert(Lower(kWork));  // others made it
+    run.fake.PutFile(folder + "\\HaldenGrid.exe", kOldProgram);
+    run.StartUp();
+    try {
+      run.handlers.AcceptClicked();
+      ADD_FAILURE() << "not refused";
+    } catch (const RunTimeError& error) {
+      EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
+      EXPECT_NE(error.Detail().find("the setup's own work folder"), std::string::npos) << error.Detail();
+    }
+    for (const char* change : {"ChangeFolder", "MoveFolderAside", "MakeFolder", "SavePicture", "OpenNewFile",
+                               "KeepSessionOpen"})
+      EXPECT_FALSE(run.fake.HasCall(change) || !run.fake.CallsStartingWith(change).empty()) << change;
+    EXPECT_EQ(run.fake.File(folder + "\\HaldenGrid.exe")->bytes, kOldProgram);
+  }
+}
+
+TEST(CheckUpgradeTargetTest, RefusesWhatNamesNoProductFolder) {
+  const struct {
+    const char* folder;
+    const char* says;  // nullptr: accepted
+  } rows[] = {
+      {"C:\\Program Files\\Halden Grid", nullptr},
+      {"\\\\server\\share\\Halden Grid", nullptr},
+      {"", "is no full path"},
+      {"Halden Grid", "is no full path"},
+      {"C:Halden Grid", "is no full path"},
+      {"C:\\Halden*", "is no full path"},
+      {"C:\\", "root of a drive"},
+      {"c:\\.\\", "root of a drive"},
+      {"\\\\?\\D:\\", "root of a drive"},
+      {"c:\\hdgr_temp_setup\\", "the setup's own work folder"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.folder);
+    const InstalledCopy copy{row.folder};
+    if (row.says == nullptr) {
+      EXPECT_NO_THROW(CheckUpgradeTarget(copy));
+      continue;
+    }
+    try {
+      CheckUpgradeTarget(copy);
+      ADD_FAILURE() << "accepted";
+    } catch (const RunTimeError& error) {
+      EXPECT_NE(error.Detail().find(row.says), std::string::npos) << error.Detail();
+      EXPECT_NE(error.Detail().find("nothing was written"), std::string::npos) << error.Detail();
+    }
   }
 }
 
@@ -510,16 +725,15 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
     SCOPED_TRACE(c.name);
     FakePlatform local;
     local.picture.bytes = SharedPackage().carrier;
-    local.folders.insert("c:\\program files");
-    local.folders.insert(Lower(kProductFolder));
+    StoreOlderCopy(local, kProductFolder);
     local.PutFile(kProgram, kOldProgram);
-    local.accept_button.SetCaption("Accept terms of upgrade");
-    if (c.operation) local.Fail(*c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
     PayloadDigests local_digests = digests;
     if (c.corrupt_digest) local_digests[kUpgradeSegment][31] ^= 0x80;
-    InstalledCopy local_installed{kProductFolder};
+    InstalledCopy local_installed;
     Platform local_platform = local.platform();
     SetupHandlers local_handlers(local_platform, local_installed, local_digests);
+    StartUp(local, local_handlers);
+    if (c.operation) local.Fail(*c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
 
     try {
       local_handlers.AcceptClicked();

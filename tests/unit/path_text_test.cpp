@@ -33,6 +33,32 @@ TEST(PathTextTest, TheLongPathPrefixIsNoWildcard) {
   EXPECT_TRUE(HasWildcard("\\\\?C:\\HG"));  // not the whole prefix
 }
 
+// Whether a stored product folder is, or lies in, the work folder, however it is spelt.
+TEST(PathTextTest, LiesWithinResolvesEverySpellingOfTheSameFolder) {
+  const std::string work = "c:\\hdgr_temp_setup";
+  struct Row {
+    std::string path;
+    bool within;
+  };
+  const std::vector<Row> rows = {
+      {"c:\\hdgr_temp_setup", true}, {"C:\\HDGR_TEMP_SETUP\\", true}, {"c:/hdgr_temp_setup/x", true},
+      {"\\\\?\\C:\\hdgr_temp_setup", true}, {"c:\\hdgr_temp_setup. .\\x", true}, {"c:\\\\hdgr_temp_setup", true},
+      {"c:\\x\\..\\hdgr_temp_setup\\.\\y", true}, {"c:\\..\\..\\hdgr_temp_setup", true},
+      {"c:\\hdgr_temp_setup2", false}, {"c:\\hdgr_temp", false}, {"d:\\hdgr_temp_setup", false},
+      {"c:\\x\\hdgr_temp_setup", false}, {"hdgr_temp_setup", false}, {"", false},
+      {"\\\\server\\share\\hdgr_temp_setup", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(LiesWithin(row.path, work), row.within) << "\"" << row.path << "\"";
+  EXPECT_TRUE(LiesWithin("\\\\?\\UNC\\server\\share\\a\\..\\b", "\\\\server\\share\\b"));
+  EXPECT_FALSE(LiesWithin("\\\\server\\share\\..\\other", "\\\\server\\other"));
+}
+
+TEST(PathTextTest, ADriveRootIsTheDriveAloneHoweverSpelt) {
+  for (const char* root : {"C:\\", "c:/", "C:\\.", "C:\\x\\..", "\\\\?\\C:\\", "C:\\\\"})
+    EXPECT_TRUE(IsDriveRoot(root)) << root;
+  for (const char* other : {"C:", "C:\\x", "\\\\server\\share", "", "\\"}) EXPECT_FALSE(IsDriveRoot(other)) << other;
+}
+
 TEST(PathTextTest, AFreshNameIsTheNameSixteenHexDigitsAndNew) {
   struct Row {
     const char* entry;

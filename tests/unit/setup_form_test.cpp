@@ -53,8 +53,12 @@ class StubForm : public Form {
   WindowHandle hWnd() const override { return 77; }
   void OnClick(std::string_view, std::function<void()>) override {}
   void OnTimer(std::string_view, std::function<void()>) override {}
+  void OnForgedMessage(std::function<void(std::string_view)>) override {}
   void OnCloseRequest(std::function<void()>) override {}
   void SetCloseEnabled(bool enabled) override { close_enabled = enabled; }
+  void KeepSessionOpen(std::string_view reason) override { session_reason = reason; }
+  void LetSessionEnd() override { session_reason.clear(); }
+  void OnSessionEnd(std::function<void(SessionEnd)>) override {}
 
   std::map<std::string, StubLabel> labels{{"Label1-1", StubLabel("Progress")}, {"Label30", StubLabel("3")},
                                           {"Label31", StubLabel("4")},        {"Label32", StubLabel("0")},
@@ -64,6 +68,7 @@ class StubForm : public Form {
   StubTimer timer;
   StubPicture picture;
   bool close_enabled = true;
+  std::string session_reason;
 };
 
 TEST(SetupFormControls, ReachesTheDesignsControlsByName) {
@@ -74,6 +79,10 @@ TEST(SetupFormControls, ReachesTheDesignsControlsByName) {
   EXPECT_EQ(form.VersionDigit(0).Caption() + form.VersionDigit(1).Caption() + form.VersionDigit(2).Caption(), "340");
   EXPECT_EQ(&form.AcceptButton(), &stub.accept_button);
   EXPECT_EQ(form.hWnd(), 77);
+  form.KeepSessionOpen("busy");
+  EXPECT_EQ(stub.session_reason, "busy");
+  form.LetSessionEnd();
+  EXPECT_EQ(stub.session_reason, "");
   EXPECT_THROW(form.VersionDigit(3), RunTimeError);
   EXPECT_THROW(form.VersionDigit(-1), RunTimeError);
 }

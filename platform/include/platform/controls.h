@@ -55,6 +55,13 @@ class Timer {
   virtual void SetEnabled(bool enabled) = 0;
 };
 
+// What became of the system's wish to end the session (log off, shut down).
+enum class SessionEnd {
+  kRefused,  // asked while the session was kept open: the system was told no
+  kEnding,   // it ends: the process goes with it
+  kGoingOn,  // it was called off
+};
+
 // The setup window's controls that the handlers reach, by their roles; the window's design
 // table keeps the designer's names (Label5, Command1, ...), see docs/architecture.md.
 class SetupForm {
@@ -69,6 +76,10 @@ class SetupForm {
   virtual Timer& ExitTimer() = 0;
   virtual const Picture& CarrierPicture() = 0;
   virtual WindowHandle hWnd() const = 0;
+  // From now until LetSessionEnd the session's end is refused, with `reason` for the system
+  // to show: while a run changes files, a log-off would cut it short.
+  virtual void KeepSessionOpen(std::string_view reason) = 0;
+  virtual void LetSessionEnd() = 0;
 };
 
 // What the logic is given: the application services, the window-system calls and the window.

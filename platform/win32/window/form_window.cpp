@@ -143,7 +143,7 @@ void FormWindow::CreateControl(const ControlDesign& control) {
     case ControlKind::kCommandButton: {
       HWND button = CreateSystemWindow(L"BUTTON", caption.c_str(), 0, kChildStyle | WS_TABSTOP | BS_PUSHBUTTON,
                                        kNoBox, ContainerWindow(control), id, "button");
-      buttons_.push_back({&control, std::make_unique<Win32Button>(button)});
+      buttons_.push_back({&control, std::make_unique<Win32Button>(button, control.caption)});
       break;
     }
     case ControlKind::kTextBox: {
@@ -268,12 +268,13 @@ WindowHandle FormWindow::hWnd() const { return reinterpret_cast<WindowHandle>(wi
 
 void FormWindow::OnClick(std::string_view button, std::function<void()> handler) {
   const ControlDesign* control = FindControl(design_, button);
-  FindNamed(buttons_, button, kNoIndex, "button");
-  click_handlers_[ControlId(design_, *control)] = std::move(handler);
+  const Win32Button& found = FindNamed(buttons_, button, kNoIndex, "button");
+  click_handlers_[ControlId(design_, *control)] = ClickHandler{&found, std::string(button), std::move(handler)};
 }
 
 void FormWindow::OnTimer(std::string_view timer, std::function<void()> handler) {
-  timer_handlers_[FindNamed(timers_, timer, kNoIndex, "timer").Id()] = std::move(handler);
+  const Win32Timer& found = FindNamed(timers_, timer, kNoIndex, "timer");
+  timer_handlers_[found.Id()] = TickHandler{&found, std::string(timer), std::move(handler)};
 }
 
 void FormWindow::OnCloseRequest(std::function<void()> handler) { close_handler_ = std::move(handler); }
@@ -296,15 +297,27 @@ void FormWindow::RequestClose() {
 LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
+      // A click the button could not have had (the program has it disabled) was posted by
+      // someone else: the system never sends one.
       if (HIWORD(wparam) == BN_CLICKED) {
-        const auto handler = click_handlers_.find(LOWORD(wparam));
-        if (handler != click_handlers_.end()) handler->second();
+        const auto click = click_handlers_.find(LOWORD(wparam));
+        if (click == click_handlers_.end()) return 0;
+        if (click->second.button->Enabled()) click->second.handler();
+        else Forged("a click for the disabled button " + click->second.name);
       }
       return 0;
     case WM_TIMER: {
-      const auto handler = timer_handlers_.find(wparam);
-      if (handler != timer_handlers_.end()) handler->second();
+      const auto tick = timer_handlers_.find(wparam);
+      if (tick == timer_handlers_.end()) return 0;
+      if (tick->second.timer->Enabled()) tick->second.handler();
+      else Forged("a tick for the timer " + tick->second.name + ", which is off");
       return 0;
+    }
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION: {
+      LRESULT result = 0;
+      session_.Handle(message, wparam, &result);
+      return result;
     }
     case WM_SYSCOMMAND:
       // Alt+F4 and the system menu's Close come this way.

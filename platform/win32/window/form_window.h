@@ -22,6 +22,7 @@
 #include "platform/win32/window/label_window.h"
 #include "platform/win32/window/named_controls.h"
 #include "platform/win32/window/picture_box.h"
+#include "platform/win32/window/session_end.h"
 #include "platform/win32/window/tab_order.h"
 #include "platform/win32/window/window_class.h"
 #include "platform/win32/window/window_timer.h"
@@ -55,8 +56,14 @@ class FormWindow : public Form, private MessageHandler {
   WindowHandle hWnd() const override;
   void OnClick(std::string_view button, std::function<void()> handler) override;
   void OnTimer(std::string_view timer, std::function<void()> handler) override;
+  void OnForgedMessage(std::function<void(std::string_view what)> handler) override {
+    forged_ = std::move(handler);
+  }
   void OnCloseRequest(std::function<void()> handler) override;
   void SetCloseEnabled(bool enabled) override;
+  void KeepSessionOpen(std::string_view reason) override { session_.KeepOpen(window_.Get(), reason); }
+  void LetSessionEnd() override { session_.LetEnd(window_.Get()); }
+  void OnSessionEnd(std::function<void(SessionEnd)> handler) override { session_.OnSessionEnd(std::move(handler)); }
 
  private:
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -96,8 +103,23 @@ class FormWindow : public Form, private MessageHandler {
   std::vector<Named<Win32Timer>> timers_;
   TabOrder tab_order_;
   HWND last_focus_ = nullptr;
-  std::map<int, std::function<void()>> click_handlers_;
-  std::map<UINT_PTR, std::function<void()>> timer_handlers_;
+  struct ClickHandler {
+    const Win32Button* button;
+    std::string name;
+    std::function<void()> handler;
+  };
+  struct TickHandler {
+    const Win32Timer* timer;
+    std::string name;
+    std::function<void()> handler;
+  };
+  void Forged(const std::string& what) const {
+    if (forged_) forged_(what);
+  }
+  std::map<int, ClickHandler> click_handlers_;
+  std::map<UINT_PTR, TickHandler> timer_handlers_;
+  SessionEndAnswer session_;
+  std::function<void(std::string_view what)> forged_;
   std::function<void()> close_handler_;
   bool close_enabled_ = true;
 };

@@ -27,8 +27,10 @@ std::unique_ptr<Picture> PictureOf(const ControlDesign& control) {
 
 HeadlessForm::HeadlessForm(const FormDesign& design) : design_(design) {
   RegisterHandlerClass(kHeadlessClass, ClassLook{});
-  window_ = OwnedWindow(
-      CreateHandledWindow(*this, kHeadlessClass, 0, 0, RECT{0, 0, 0, 0}, HWND_MESSAGE, 0, "message window"));
+  // Never shown, and a tool window: no taskbar button even if something showed it.
+  window_ = OwnedWindow(CreateHandledWindow(*this, kHeadlessClass, WS_EX_TOOLWINDOW, WS_POPUP, RECT{0, 0, 0, 0},
+                                            nullptr, 0, "hidden window"));
+  SetWindowTextW(window_.Get(), Wide(design.caption).c_str());
   for (const ControlDesign& control : design.controls) AddControl(control);
 }
 
@@ -84,15 +86,20 @@ void HeadlessForm::OnClick(std::string_view button, std::function<void()>) {
 }
 
 void HeadlessForm::OnTimer(std::string_view timer, std::function<void()> handler) {
-  timer_handlers_[FindNamed(timers_, timer, kNoIndex, "timer").Id()] = std::move(handler);
+  const Win32Timer& found = FindNamed(timers_, timer, kNoIndex, "timer");
+  timer_handlers_[found.Id()] = TickHandler{&found, std::string(timer), std::move(handler)};
 }
 
 LRESULT HeadlessForm::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_TIMER) {
-    const auto handler = timer_handlers_.find(wparam);
-    if (handler != timer_handlers_.end()) handler->second();
+    // Anybody can post a WM_TIMER: only a tick of a timer the program has on counts.
+    const auto tick = timer_handlers_.find(wparam);
+    if (tick == timer_handlers_.end()) return 0;
+    if (tick->second.timer->Enabled()) tick->second.handler();
+    else if (forged_) forged_("a tick for the timer " + tick->second.name + ", which is off");
     return 0;
   }
+  if (LRESULT result = 0; session_.Handle(message, wparam, &result)) return result;
   return DefWindowProcW(window, message, wparam, lparam);
 }
 

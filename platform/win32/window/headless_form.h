@@ -1,8 +1,10 @@
 #pragma once
 // A window built from a FormDesign for a run that never shows it: every control the
 // design names exists with its designed caption and state, kept in memory, and the
-// timers tick as events of a message-only window. No fonts, pictures drawn or scaled,
-// themes or common controls: nothing on screen is made.
+// timers tick as events of a hidden window. No fonts, pictures drawn or scaled, themes or
+// common controls: nothing on screen is made. The hidden window is a top-level one (not
+// message-only), titled as the design's, because only top-level windows are asked before
+// the session ends, and the system names a refusing program by its window's title.
 
 #include <windows.h>
 
@@ -17,6 +19,7 @@
 #include "platform/memory_controls.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "platform/win32/window/named_controls.h"
+#include "platform/win32/window/session_end.h"
 #include "platform/win32/window/window_class.h"
 #include "platform/win32/window/window_timer.h"
 
@@ -35,14 +38,20 @@ class HeadlessForm : public Form, private MessageHandler {
   ProgressBar& ProgressBarNamed(std::string_view name, int index = kNoIndex) override;
   Timer& TimerNamed(std::string_view name, int index = kNoIndex) override;
   const Picture& PictureNamed(std::string_view name, int index = kNoIndex) override;
-  // The message-only window that carries the timers: the window calls reach it and
-  // change nothing anybody sees.
+  // The hidden window that carries the timers: the window calls reach it and change
+  // nothing anybody sees.
   WindowHandle hWnd() const override;
   void OnClick(std::string_view button, std::function<void()> handler) override;
   void OnTimer(std::string_view timer, std::function<void()> handler) override;
+  void OnForgedMessage(std::function<void(std::string_view what)> handler) override {
+    forged_ = std::move(handler);
+  }
   // Nobody can ask to close a window that is not shown.
   void OnCloseRequest(std::function<void()>) override {}
   void SetCloseEnabled(bool) override {}
+  void KeepSessionOpen(std::string_view reason) override { session_.KeepOpen(window_.Get(), reason); }
+  void LetSessionEnd() override { session_.LetEnd(window_.Get()); }
+  void OnSessionEnd(std::function<void(SessionEnd)> handler) override { session_.OnSessionEnd(std::move(handler)); }
 
  private:
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -55,7 +64,14 @@ class HeadlessForm : public Form, private MessageHandler {
   std::vector<Named<MemoryButton>> buttons_;
   std::vector<Named<MemoryProgressBar>> bars_;
   std::vector<Named<Win32Timer>> timers_;
-  std::map<UINT_PTR, std::function<void()>> timer_handlers_;
+  struct TickHandler {
+    const Win32Timer* timer;
+    std::string name;
+    std::function<void()> handler;
+  };
+  std::map<UINT_PTR, TickHandler> timer_handlers_;
+  SessionEndAnswer session_;
+  std::function<void(std::string_view what)> forged_;
 };
 
 }  // namespace hdgr::win32

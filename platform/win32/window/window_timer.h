@@ -16,6 +16,8 @@ class Win32Timer : public Timer {
 
   void SetEnabled(bool enabled) override;
   UINT_PTR Id() const { return id_; }
+  // As the program set it: a WM_TIMER anybody posts while it is off is no tick of it.
+  bool Enabled() const { return enabled_; }
 
  private:
   HWND window_;

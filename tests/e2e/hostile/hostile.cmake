@@ -1,9 +1,13 @@
 # Programs that play another user of the machine against the setup: a swapper that wants
-# its program started in place of the installer, DLLs planted beside the package, and the
-# yardstick program that imports only the DLLs Windows always takes from System32.
+# its program started in place of the installer, a forger that posts the setup's window
+# what it never asked for, DLLs planted beside the package, and the yardstick program
+# that imports only the DLLs Windows always takes from System32.
 add_executable(hdgr_swapper WIN32 ${CMAKE_CURRENT_LIST_DIR}/swapper.c)
 target_link_libraries(hdgr_swapper PRIVATE shell32)
 target_link_options(hdgr_swapper PRIVATE -municode)
+add_executable(hdgr_forger WIN32 ${CMAKE_CURRENT_LIST_DIR}/forger.c)
+target_link_libraries(hdgr_forger PRIVATE shell32 user32)
+target_link_options(hdgr_forger PRIVATE -municode)
 
 # Each marker DLL leaves a file named after itself when a process loads it.
 set(hdgr_planted_dir ${CMAKE_CURRENT_BINARY_DIR}/planted)
@@ -28,10 +32,11 @@ add_custom_command(TARGET hdgr_planted_calibration POST_BUILD
 
 string(REPLACE ";" "|" hdgr_planted_list "${hdgr_planted_names}")
 target_compile_definitions(hdgr_e2e_tests PRIVATE HDGR_SWAPPER_EXE="$<TARGET_FILE:hdgr_swapper>"
+                                                  HDGR_FORGER_EXE="$<TARGET_FILE:hdgr_forger>"
                                                   HDGR_PLANTED_DIR="${hdgr_planted_dir}"
                                                   HDGR_PLANTED_NAMES="${hdgr_planted_list}"
                                                   HDGR_PLANTED_CALIBRATION="$<TARGET_FILE:hdgr_planted_calibration>")
-add_dependencies(hdgr_e2e_tests hdgr_swapper hdgr_planted_calibration)
+add_dependencies(hdgr_e2e_tests hdgr_swapper hdgr_forger hdgr_planted_calibration)
 
 # The package imports only DLLs that Windows always takes from System32, and its load
 # configuration asks for its imports' own imports from System32 too.
