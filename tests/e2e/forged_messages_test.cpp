@@ -170,6 +170,20 @@ TEST_F(ForgedMessagesTest, WhileTheWindowWaitsOnlyWhatTheUserCanDoCounts) {
       {.name = "a timer tick before accept",
        .forge = [this](HWND window) { EXPECT_EQ(Post(window, WM_TIMER, IdOf("Timer1")), 0u); },
        .log = {"ignored a tick for the timer Timer1, which is off", "cancelled", "exit code 4"}},
+      {.name = "a density change pointing nowhere",
+       .forge =
+           [this](HWND window) {
+             EXPECT_EQ(Forge(L"post " + Handle(window) + L" " + Number(WM_DPICHANGED) + L" " +
+                             Number(MAKEWPARAM(192, 192)) + L" 1"),
+                       0u);
+           },
+       .log = {"cancelled", "exit code 4"}},
+      {.name = "a timer tick naming code to call",
+       .forge =
+           [this](HWND window) {
+             EXPECT_EQ(Forge(L"post " + Handle(window) + L" " + Number(WM_TIMER) + L" 7 " + Number(0x140001000)), 0u);
+           },
+       .log = {"cancelled", "exit code 4"}},
       {.name = "a quit with 0 before accept",
        .forge = [this](HWND window) { EXPECT_EQ(Forge(L"quit " + Handle(window) + L" 0"), 0u); },
        .log = {"ignored a quit message with exit code 0", "exit code 4"}},
@@ -262,6 +276,8 @@ TEST_F(ForgedMessagesTest, AFloodOfForgedMessagesChangesNoUnattendedRun) {
       {.name = "timer ticks during a quiet upgrade", .switches = L"/quiet", .window_class = kHeadlessClass,
        .message = WM_TIMER, .wparam = static_cast<WPARAM>(IdOf("Timer1")), .installed = Installed::kOlder,
        .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},
+      {.name = "close requests during a quiet install", .switches = L"/quiet", .window_class = kHeadlessClass,
+       .message = WM_CLOSE, .log = {"ignored a close request for the hidden window", "exit code 0"}},
       {.name = "quits with 0 during a quiet upgrade", .switches = L"/quiet", .window_class = kHeadlessClass,
        .message = kQuit, .installed = Installed::kOlder,
        .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -26,6 +28,41 @@ constexpr RECT kNoBox{0, 0, 0, 0};  // until laid out
 Icon LoadProgramIcon(int size) {
   return Icon(static_cast<HICON>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kFormIconResource), IMAGE_ICON, size, size, 0)));
+}
+
+// The system's densities run from 96 to 480 dots per inch (500 %).
+constexpr int kLowestDpi = 48;
+constexpr int kHighestDpi = 960;
+
+struct DensityChangeRequest {
+  int dpi;
+  RECT suggested;
+};
+
+// A WM_DPICHANGED as the system sends it: the same density across and down, in the range
+// the system uses, and a rectangle in this process's readable memory. Another program can
+// post one with any numbers and any pointer; read blindly, the pointer ends the setup as a
+// crash. The rectangle's corner is kept on a monitor.
+std::optional<DensityChangeRequest> DensityChange(WPARAM wparam, LPARAM lparam) {
+  const int dpi = HIWORD(wparam);
+  if (LOWORD(wparam) != dpi || dpi < kLowestDpi || dpi > kHighestDpi) return std::nullopt;
+  const auto* at = reinterpret_cast<const BYTE*>(lparam);
+  MEMORY_BASIC_INFORMATION region{};
+  if (VirtualQuery(at, &region, sizeof region) == 0 || region.State != MEM_COMMIT) return std::nullopt;
+  constexpr DWORD kReadable =
+      PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  if ((region.Protect & kReadable) == 0 || (region.Protect & PAGE_GUARD) != 0) return std::nullopt;
+  if (at + sizeof(RECT) > static_cast<const BYTE*>(region.BaseAddress) + region.RegionSize) return std::nullopt;
+  DensityChangeRequest change{dpi, {}};
+  std::memcpy(&change.suggested, at, sizeof change.suggested);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  const POINT corner{change.suggested.left, change.suggested.top};
+  if (!GetMonitorInfoW(MonitorFromPoint(corner, MONITOR_DEFAULTTONEAREST), &monitor)) return std::nullopt;
+  const RECT& area = monitor.rcWork;
+  change.suggested.left = std::clamp(change.suggested.left, area.left, std::max(area.left, area.right - 1));
+  change.suggested.top = std::clamp(change.suggested.top, area.top, std::max(area.top, area.bottom - 1));
+  return change;
 }
 
 void MoveChild(HWND child, const RECT& box) {
@@ -341,7 +378,7 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
       return 0;
     case WM_DPICHANGED:
       // Only where the system tells monitors apart: the window moved to one of another density.
-      ChangeDpi(HIWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+      if (const auto change = DensityChange(wparam, lparam)) ChangeDpi(change->dpi, change->suggested);
       return 0;
     case WM_ERASEBKGND: {
       RECT client;

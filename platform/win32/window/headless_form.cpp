@@ -99,6 +99,12 @@ LRESULT HeadlessForm::HandleMessage(HWND window, UINT message, WPARAM wparam, LP
     else if (forged_) forged_("a tick for the timer " + tick->second.name + ", which is off");
     return 0;
   }
+  if (message == WM_CLOSE) {
+    // Nobody closes a window that is not shown; left to the system, the close would
+    // destroy the window and its timers with it, and the timed exit would never come.
+    if (forged_) forged_("a close request for the hidden window");
+    return 0;
+  }
   if (LRESULT result = 0; session_.Handle(message, wparam, &result)) return result;
   return DefWindowProcW(window, message, wparam, lparam);
 }
