@@ -212,11 +212,11 @@ int RunSetupProgram() {
   win32::StartUpTimeline timeline;
   const Switches switches = ParseSwitches(CommandLineArguments());
   if (switches.offending) {
-    ShowBox(switches, HelpText(switches.offending), MB_ICONERROR);
+    ShowBox(switches, HelpText(switches), MB_ICONERROR);
     return kExitBadCommandLine;
   }
   if (switches.help) {
-    ShowBox(switches, HelpText(std::nullopt), MB_ICONINFORMATION);
+    ShowBox(switches, HelpText(switches), MB_ICONINFORMATION);
     return kExitDone;
   }
   win32::Win32Services services;

@@ -196,7 +196,9 @@ TEST_F(UnattendedTest, VerifyChecksThePayloadAndWritesNothing) {
 }
 
 // The help and a wrong command line: a box (none with /quiet) and the exit codes 0 and 87.
-// A log that cannot be kept stops the run before anything happens.
+// The help is asked alone and each switch once: a tool never reads 0 for a run that did not
+// happen, nor guesses which of two logs was kept. A log that cannot be kept stops the run
+// before anything happens.
 TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
   struct Case {
     const wchar_t* arguments;
@@ -205,7 +207,12 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
   };
   const Case cases[] = {
       {L"/?", L"Halden Grid setup, for unattended deployment:", 0},
-      {L"/quiet /help", nullptr, 0},
+      {L"/quiet /help", nullptr, 87},
+      {L"/passive -?", L"Not with /? or /help: /passive", 87},
+      {L"/quiet /QUIET", nullptr, 87},
+      {L"/verify /verify", L"Given twice: /verify", 87},
+      {L"/log \"c:\\hdgr e2e logs\\a.log\" /log=\"c:\\hdgr e2e logs\\b.log\"",
+       L"Given twice: /log=c:\\hdgr e2e logs\\b.log", 87},
       {L"/passive /bogus", L"Not a switch of this setup: /bogus", 87},
       {L"/log", L"Not a switch of this setup: /log", 87},
       {L"/quiet /bogus", nullptr, 87},
@@ -228,6 +235,7 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
     }
     EXPECT_EQ(setup_.WaitForExit(kTimeout), c.code);
     EXPECT_FALSE(WorkFolderExists());
+    EXPECT_TRUE(FolderEntries(kLogFolder).empty()) << "a log was kept";
     EXPECT_EQ(WaitForWindow(kSetupTitle, 0ms, setup_.Id(), kSetupFormClass), nullptr);
   }
 }
