@@ -3,9 +3,11 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -158,14 +160,40 @@ void ShowBox(const Switches& switches, std::string_view text, UINT icon) {
   if (!switches.quiet) win32::ShowMessageBox(nullptr, text, kSetupWindowCaption, icon);
 }
 
-// Each packed file against its digest, noted in the log; nothing is written but the log.
+// The pictures the window reads at every start, the carrier among them.
+std::vector<std::string_view> PicturesTheWindowReads() {
+  std::vector<std::string_view> names;
+  for (const ControlDesign& control : SetupWindowDesign().controls)
+    if (!control.picture.empty() && std::find(names.begin(), names.end(), control.picture) == names.end())
+      names.push_back(control.picture);
+  return names;
+}
+
+// The package as every run reads it, noted in the log: each picture the window reads, the
+// carrier's length against the segment table, each packed file against its digest. A
+// package that every run would stop at is no intact one. Nothing is written but the log.
 int VerifyPackage(win32::Win32Services& services) {
   bool intact = true;
-  for (const PackedFileCheck& check : CheckPackedFiles(win32::ProgramResource(L"CARRIER"), kPayloadDigests)) {
-    services.Note("package " + std::string(check.name) + ": SHA-256 " + ToHex(check.digest) +
-                  (check.intact ? ", intact" : ", CHANGED"));
-    intact = intact && check.intact;
+  const auto note_fault = [&](std::string_view what, const std::optional<std::string>& fault) {
+    if (!fault) return;
+    services.Note("package " + std::string(what) + ": BROKEN, " + *fault);
+    intact = false;
+  };
+  try {
+    for (const std::string_view name : PicturesTheWindowReads())
+      if (name != kCarrierPictureResource)
+        note_fault("picture " + std::string(name), PictureFault(win32::ProgramResource(win32::Wide(name).c_str())));
+    const std::span<const std::uint8_t> carrier = win32::ProgramResource(win32::Wide(kCarrierPictureResource).c_str());
+    note_fault("carrier", CarrierFault(carrier));
+    for (const PackedFileCheck& check : CheckPackedFiles(carrier, kPayloadDigests)) {
+      services.Note("package " + std::string(check.name) + ": SHA-256 " + ToHex(check.digest) +
+                    (check.intact ? ", intact" : ", CHANGED"));
+      intact = intact && check.intact;
+    }
+  } catch (const RunTimeError& error) {
+    note_fault("resources", std::string(error.what()) + ", " + error.Detail());
   }
+  services.Note(intact ? "package intact" : "package NOT INTACT");
   return intact ? kExitDone : kExitFailed;
 }
 
@@ -194,11 +222,11 @@ int RunSetupProgram() {
   win32::StartUpTimeline timeline;
   const Switches switches = ParseSwitches(CommandLineArguments());
   if (switches.offending) {
-    ShowBox(switches, HelpText(switches.offending), MB_ICONERROR);
+    ShowBox(switches, HelpText(switches), MB_ICONERROR);
     return kExitBadCommandLine;
   }
   if (switches.help) {
-    ShowBox(switches, HelpText(std::nullopt), MB_ICONINFORMATION);
+    ShowBox(switches, HelpText(switches), MB_ICONINFORMATION);
     return kExitDone;
   }
   win32::Win32Services services;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "platform/log_text.h"
 
@@ -16,7 +17,8 @@ constexpr std::string_view kHelp =
     "  /passive\tthe window and its progress only; accepts on its own\r\n"
     "  /log FILE\tappends what the setup does to FILE (also /log=FILE)\r\n"
     "  /verify\tchecks the package and writes nothing\r\n"
-    "  /?, /help\tthis list\r\n"
+    "  /?, /help\tthis list, asked alone\r\n"
+    "Each switch at most once.\r\n"
     "\r\n"
     "Exit codes: 0 done, 1 run-time error, 2 the product is running,\r\n"
     "3 the installed copy is current or newer, 4 cancelled by the user,\r\n"
@@ -31,40 +33,49 @@ std::string Lower(std::string_view text) {
 
 bool IsSwitch(std::string_view word) { return word.size() > 1 && (word[0] == '/' || word[0] == '-'); }
 
+// The switch a word names, one name for each however it is written; empty for none.
+std::string_view SwitchNamed(std::string_view lower_name) {
+  for (const std::string_view name : {"quiet", "passive", "verify", "help", "log"})
+    if (lower_name == name) return name;
+  if (lower_name == "?") return "help";
+  if (lower_name.rfind("log=", 0) == 0) return "log";
+  return {};
+}
+
 }  // namespace
 
 Switches ParseSwitches(std::span<const std::string> arguments) {
   Switches switches;
-  const auto offend = [&](std::string_view word) {
-    if (!switches.offending) switches.offending = std::string(word);
+  const auto offend = [&](std::string_view word, CommandLineFault fault) {
+    if (switches.offending) return;
+    switches.offending = std::string(word);
+    switches.fault = fault;
   };
+  std::vector<std::string_view> given;     // by the switch's one name
+  std::optional<std::string> beside_help;  // the first switch given that is not /? or /help
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& word = arguments[i];
-    if (!IsSwitch(word)) {
-      offend(word);
-      continue;
-    }
-    const std::string name = Lower(std::string_view(word).substr(1));
-    if (name == "quiet") {
-      switches.quiet = true;
-    } else if (name == "passive") {
-      switches.passive = true;
-    } else if (name == "verify") {
-      switches.verify = true;
-    } else if (name == "?" || name == "help") {
-      switches.help = true;
-    } else if (name == "log") {
-      if (i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]) && !arguments[i + 1].empty())
-        switches.log_file = arguments[++i];
-      else
-        offend(word);
-    } else if (name.rfind("log=", 0) == 0) {
-      if (name.size() > 4) switches.log_file = word.substr(5);
-      else offend(word);
+    const std::string name = IsSwitch(word) ? Lower(std::string_view(word).substr(1)) : std::string();
+    const std::string_view known = SwitchNamed(name);
+    std::optional<std::string> file;
+    if (name == "log" && i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]) && !arguments[i + 1].empty())
+      file = arguments[++i];
+    else if (known == "log" && name.size() > 4) file = word.substr(5);
+    if (known.empty() || (known == "log" && !file)) {
+      offend(word, CommandLineFault::kNotASwitch);
+    } else if (std::find(given.begin(), given.end(), known) != given.end()) {
+      offend(word, CommandLineFault::kGivenTwice);
     } else {
-      offend(word);
+      given.push_back(known);
+      switches.quiet = switches.quiet || known == "quiet";
+      switches.passive = switches.passive || known == "passive";
+      switches.verify = switches.verify || known == "verify";
+      switches.help = switches.help || known == "help";
+      if (file) switches.log_file = file;
+      if (known != "help" && !beside_help) beside_help = word;
     }
   }
+  if (switches.help && beside_help) offend(*beside_help, CommandLineFault::kHelpNotAlone);
   return switches;
 }
 
@@ -82,11 +93,14 @@ std::string DescribeSwitches(const Switches& switches) {
   return text.empty() ? "none" : text;
 }
 
-std::string HelpText(const std::optional<std::string>& offending) {
-  if (!offending) return std::string(kHelp);
+std::string HelpText(const Switches& switches) {
+  if (!switches.offending) return std::string(kHelp);
   // An empty word, as a script's unset variable in quotes gives, is shown as what it was.
-  const std::string shown = offending->empty() ? "\"\"" : *offending;
-  return "Not a switch of this setup: " + shown + "\r\n\r\n" + std::string(kHelp);
+  const std::string shown = switches.offending->empty() ? "\"\"" : *switches.offending;
+  std::string_view why = "Not a switch of this setup: ";
+  if (switches.fault == CommandLineFault::kGivenTwice) why = "Given twice: ";
+  if (switches.fault == CommandLineFault::kHelpNotAlone) why = "Not with /? or /help: ";
+  return std::string(why) + shown + "\r\n\r\n" + std::string(kHelp);
 }
 
 }  // namespace hdgr

@@ -9,25 +9,38 @@
 
 namespace hdgr {
 
+// Why a command line is a bad one. A script that gives a switch twice may mean either
+// (which log?); one that asks for the help and for a run would read the help's exit code 0
+// as the run done.
+enum class CommandLineFault {
+  kNone,
+  kNotASwitch,    // a word that is no switch, an empty one, a /log without a file
+  kGivenTwice,    // the same switch a second time, however written (/log a /LOG=b, /? /help)
+  kHelpNotAlone,  // /? or /help with another switch
+};
+
 struct Switches {
   bool quiet = false;    // no window and no message box at all; accepts on its own
   bool passive = false;  // the window and its progress; accepts on its own, waits for nobody
   bool verify = false;   // checks the payload against its digests and writes nothing
   bool help = false;
   std::optional<std::string> log_file;  // UTF-8 lines appended, each with its time
-  // The first word that is no switch (an empty one too), or a /log without a file name;
-  // none when all is well.
+  // The first word that makes the command line a bad one, as given: one that is no switch
+  // (an empty one too), a /log without a file name, a switch given a second time, or the
+  // first other word given with /? or /help. None when all is well.
   std::optional<std::string> offending;
+  CommandLineFault fault = CommandLineFault::kNone;
 
   bool Unattended() const { return quiet || passive; }
 };
 
 // `arguments` without the program's own name. Switches start with '/' or '-', in any letter
-// case and any order: /quiet, /passive, /verify, /log FILE (or /log=FILE), /? and /help.
+// case and any order: /quiet, /passive, /verify, /log FILE (or /log=FILE), /? and /help
+// (one switch, given alone). Each at most once.
 Switches ParseSwitches(std::span<const std::string> arguments);
 // The switches as the log records them.
 std::string DescribeSwitches(const Switches& switches);
-// What the help box says, the offending word first when there is one.
-std::string HelpText(const std::optional<std::string>& offending);
+// What the help box says, first what is wrong and the offending word when there is one.
+std::string HelpText(const Switches& switches);
 
 }  // namespace hdgr

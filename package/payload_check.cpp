@@ -5,11 +5,14 @@
 
 #include "package/reverse_bytes.h"
 #include "package/segment_table.h"
+#include "platform/bitmap_layout.h"
 #include "platform/run_time_error.h"
 
 namespace hdgr {
 
 namespace {
+
+std::string StoppedBy(const RunTimeError& error) { return std::string(error.what()) + ", " + error.Detail(); }
 
 [[noreturn]] void ThrowMismatch(std::string_view path) {
   throw RunTimeError(ErrorNumber::kPathFileAccessError,
@@ -47,6 +50,25 @@ std::vector<PackedFileCheck> CheckPackedFiles(std::span<const std::uint8_t> carr
     checks.push_back(check);
   }
   return checks;
+}
+
+std::optional<std::string> PictureFault(std::span<const std::uint8_t> file) {
+  try {
+    ReadBitmapLayout(file);
+  } catch (const RunTimeError& error) {
+    return StoppedBy(error);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> CarrierFault(std::span<const std::uint8_t> carrier) {
+  if (std::optional<std::string> fault = PictureFault(carrier)) return fault;
+  const std::uint64_t needed =
+      ReadBitmapLayout(carrier).pixels_at + static_cast<std::uint64_t>(PayloadLength()) + kUnusedTailBytes;
+  if (carrier.size() < needed)
+    return std::to_string(carrier.size()) + " bytes: its headers, the segment table's files and its unused tail need " +
+           std::to_string(needed);
+  return std::nullopt;
 }
 
 }  // namespace hdgr

@@ -1,8 +1,11 @@
 #pragma once
-// Checks what a run wrote against the digests the build recorded.
+// Checks what a run wrote against the digests the build recorded, and the package itself
+// as every run will read it.
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,5 +35,12 @@ struct PackedFileCheck {
 // against the digests the build recorded, without writing anything. A carrier too short
 // for the segment table holds no intact file.
 std::vector<PackedFileCheck> CheckPackedFiles(std::span<const std::uint8_t> carrier, const PayloadDigests& digests);
+
+// Why no run could show `file` as a window's picture (the run-time error the window's reading
+// of it stops at), or nothing when every run can.
+std::optional<std::string> PictureFault(std::span<const std::uint8_t> file);
+// Why no run could use `carrier`: a picture fault, or too few bytes to hold the segment
+// table's files between its headers and its unused tail. Nothing when every run can.
+std::optional<std::string> CarrierFault(std::span<const std::uint8_t> carrier);
 
 }  // namespace hdgr

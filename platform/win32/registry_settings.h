@@ -1,5 +1,7 @@
 #pragma once
 // Settings under HKEY_CURRENT_USER\Software\<application>\<section>, one REG_SZ value per key.
+// A registry link at any of those levels is refused (path/file access error, naming the
+// key), never followed: nothing is read or written through it.
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,7 @@
 // What another user of the machine may have prepared before the setup ever ran: a work
 // folder everyone can change with DLLs in it, a log name that leads elsewhere, settings
-// text made to forge the log, a product folder that changes between the check and the write.
+// text made to forge the log, settings keys that link elsewhere, a product folder that
+// changes between the check and the write.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -16,6 +17,7 @@
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/product_state.h"
+#include "tests/wine/registry_link.h"
 #include "tests/wine/wine_host.h"
 
 namespace hdgr::e2e {
@@ -188,6 +190,82 @@ TEST_F(PreparedFoldersTest, ASettingIsLoggedOnOneEscapedLine) {
             std::string::npos)
       << log;
   EXPECT_EQ(log.find("\n2026-12-10"), std::string::npos) << log;
+}
+
+// A program of the user's may make the settings key, or the key above it, a registry link
+// to the machine's settings or to a copy it fills itself: the run reads and writes nothing
+// through it, names the key, ends with 1, and the key the link names stays as it was.
+TEST_F(PreparedFoldersTest, SettingsKeysThatLinkElsewhereAreRefused) {
+  const std::wstring target = L"Software\\HdgrE2eLinkedSettings";
+  struct Case {
+    const char* what;
+    std::wstring link;  // under HKEY_CURRENT_USER
+    HKEY target_root;
+    bool quiet;
+  };
+  const Case cases[] = {
+      {"the settings key, to the machine's, with the window", L"Software\\HaldenGrid\\applicationSettings",
+       HKEY_LOCAL_MACHINE, false},
+      {"the application's key, to a key of the user's, quiet", L"Software\\HaldenGrid", HKEY_CURRENT_USER, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const bool application_linked = c.link == L"Software\\HaldenGrid";
+    // The settings key as the run would reach it through the link.
+    const std::wstring linked_settings = application_linked ? target + L"\\applicationSettings" : target;
+    Reset();
+    DeleteFileW(Log().c_str());
+    RegDeleteTreeW(c.target_root, target.c_str());
+    RegDeleteKeyW(c.target_root, target.c_str());
+    // The user's key exists and is empty: followed, the run would install and record the
+    // package's version there. The machine's does not: followed, the save would make it.
+    if (c.target_root == HKEY_CURRENT_USER) {
+      win32::RegistryKey made;
+      ASSERT_EQ(RegCreateKeyW(c.target_root, linked_settings.c_str(), made.Receive()), ERROR_SUCCESS);
+    }
+    if (!application_linked) {
+      win32::RegistryKey made;
+      ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\HaldenGrid", made.Receive()), ERROR_SUCCESS);
+    }
+    const std::wstring key_named = L"HKEY_CURRENT_USER\\" + c.link + L" is a registry link";
+    {
+      const wine_host::RegistryLink link(c.link, c.target_root == HKEY_LOCAL_MACHINE
+                                                     ? wine_host::MachineKeyName(target)
+                                                     : wine_host::UserKeyName(target));
+      ASSERT_TRUE(link.Made()) << "Wine made no registry link";
+      if (c.quiet) {
+        EXPECT_EQ(RunQuiet(), 1u);
+        const std::string log = TextOf(Log());
+        EXPECT_NE(log.find("Run-time error 75"), std::string::npos) << log;
+        EXPECT_NE(log.find(win32::Utf8(key_named)), std::string::npos) << log;
+      } else {
+        setup_ = Start(SetupProgramPath());
+        bool window_shown = false;
+        const auto box = WaitForBoxBeforeAnyWindow(kSetupTitle, setup_, &window_shown);
+        ASSERT_TRUE(box.has_value()) << "no error";
+        EXPECT_FALSE(window_shown);
+        EXPECT_EQ(box->text.rfind(L"Run-time error 75", 0), 0u) << win32::Utf8(box->text);
+        EXPECT_NE(box->text.find(key_named), std::string::npos) << win32::Utf8(box->text);
+        PressOk(box->window);
+        EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+      }
+    }
+    EXPECT_FALSE(WorkFolderExists()) << "nothing else done";
+    win32::RegistryKey linked;
+    const LSTATUS found = RegOpenKeyExW(c.target_root, linked_settings.c_str(), 0, KEY_READ, linked.Receive());
+    if (c.target_root == HKEY_LOCAL_MACHINE) {
+      EXPECT_EQ(found, ERROR_FILE_NOT_FOUND) << "made through the link";
+    } else {
+      ASSERT_EQ(found, ERROR_SUCCESS);
+      DWORD values = 99;
+      RegQueryInfoKeyW(linked.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                       nullptr, nullptr);
+      EXPECT_EQ(values, 0u) << "written through the link";
+    }
+    linked.Reset();
+    RegDeleteTreeW(c.target_root, target.c_str());
+    RegDeleteKeyW(c.target_root, target.c_str());
+  }
 }
 
 // The folder the version check found, as stored, is the folder written: a stored trailing

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,32 +131,74 @@ TEST_F(UnattendedTest, PassiveRunsShowTheWindowAndEndOnTheirOwn) {
   ExpectLogHas({"switches: /passive /log", "message \"Halden Grid\": Upgrade complete", "exit code 0"});
 }
 
-// /verify reads the package's own payload and writes nothing but the log.
+// /verify reads the package as every run reads it and writes nothing but the log: a copy
+// whose carrier picture no run can read, or whose packed file has changed, is not intact.
 TEST_F(UnattendedTest, VerifyChecksThePayloadAndWritesNothing) {
   bool window_shown = false;
   EXPECT_EQ(RunToEnd(L"/verify /log " + Quoted(kLog), &window_shown), 0u);
   EXPECT_FALSE(window_shown);
   EXPECT_FALSE(WorkFolderExists());
   ExpectLogHas({"package Setup.exe: SHA-256 ", "package HaldenGrid.CAB: SHA-256 ", "package Setup.LST: SHA-256 ",
-                "package HaldenGrid.exe: SHA-256 ", "intact", "exit code 0"});
+                "package HaldenGrid.exe: SHA-256 ", "package intact", "exit code 0"});
   EXPECT_EQ(LogText().find("CHANGED"), std::string::npos);
+  EXPECT_EQ(LogText().find("BROKEN"), std::string::npos);
 
-  // One byte of the packed Setup.exe changed in a copy of the package.
-  std::vector<std::uint8_t> package = ReadWholeFile(SetupProgramPath());
+  const std::vector<std::uint8_t> package = ReadWholeFile(SetupProgramPath());
   const std::vector<std::uint8_t> carrier = ReadWholeFile(CarrierPath());
-  const auto at = std::search(package.begin(), package.end(), carrier.begin(), carrier.begin() + 64);
-  ASSERT_NE(at, package.end()) << "no carrier in the package";
-  *(at + static_cast<std::ptrdiff_t>(carrier.size() - 200)) ^= 0x01;
-  const std::wstring changed = std::wstring(kLogFolder) + L"\\changed.exe";
-  WriteWholeFile(changed, package);
-  DeleteFileW(kLog);
-  setup_ = Start(changed, L"/verify /log " + Quoted(kLog));
-  EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
-  ExpectLogHas({"package Setup.exe: SHA-256 ", ", CHANGED", "package HaldenGrid.CAB: SHA-256 ", "exit code 1"});
+  const auto found = std::search(package.begin(), package.end(), carrier.begin(), carrier.begin() + 64);
+  ASSERT_NE(found, package.end()) << "no carrier in the package";
+  const auto carrier_at = static_cast<std::size_t>(found - package.begin());
+  // A header field of the carrier, little-endian, `at` bytes into it.
+  const auto set_field = [](std::size_t at, std::uint32_t value, int bytes) {
+    return [=](std::uint8_t* carrier_bytes) {
+      for (int i = 0; i < bytes; ++i) carrier_bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    };
+  };
+  struct Case {
+    const char* what;
+    std::function<void(std::uint8_t*)> change;  // of the copy's carrier bytes
+    std::vector<std::string> log;
+    bool picture_broken;  // every run stops at reading the picture
+  };
+  const Case cases[] = {
+      {"32 bits per pixel", set_field(28, 32, 2),
+       {"package carrier: BROKEN, Run-time error 5",
+        "1000 x 2000 pixels of 32 bits need 8000000 bytes, it holds 6000000"},
+       true},
+      {"1001 pixels wide", set_field(18, 1001, 4),
+       {"package carrier: BROKEN, Run-time error 5", "1001 x 2000 pixels"}, true},
+      {"pixels past the end", set_field(10, 7'000'000, 4),
+       {"package carrier: BROKEN, Run-time error 5", "its pixels start at 7000000"}, true},
+      {"a byte of Setup.exe flipped", [&](std::uint8_t* carrier_bytes) { carrier_bytes[carrier.size() - 200] ^= 0x01; },
+       {"package Setup.exe: SHA-256 ", ", CHANGED", "package HaldenGrid.CAB: SHA-256 "}, false},
+  };
+  const std::wstring copy = std::wstring(kLogFolder) + L"\\changed.exe";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::uint8_t> changed = package;
+    c.change(changed.data() + carrier_at);
+    WriteWholeFile(copy, changed);
+    DeleteFileW(kLog);
+    setup_ = Start(copy, L"/verify /log " + Quoted(kLog));
+    EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+    std::vector<std::string> log = c.log;
+    log.insert(log.end(), {"package NOT INTACT", "exit code 1"});
+    ExpectLogHas(log);
+    EXPECT_FALSE(WorkFolderExists());
+    if (!c.picture_broken) continue;
+    // What /verify calls broken, a run finds broken: it stops before it writes anything.
+    DeleteFileW(kLog);
+    setup_ = Start(copy, L"/quiet /log " + Quoted(kLog));
+    EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+    ExpectLogHas({"Run-time error 5", "picture is not a bitmap", "exit code 1"});
+    EXPECT_FALSE(WorkFolderExists());
+  }
 }
 
 // The help and a wrong command line: a box (none with /quiet) and the exit codes 0 and 87.
-// A log that cannot be kept stops the run before anything happens.
+// The help is asked alone and each switch once: a tool never reads 0 for a run that did not
+// happen, nor guesses which of two logs was kept. A log that cannot be kept stops the run
+// before anything happens.
 TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
   struct Case {
     const wchar_t* arguments;
@@ -164,7 +207,12 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
   };
   const Case cases[] = {
       {L"/?", L"Halden Grid setup, for unattended deployment:", 0},
-      {L"/quiet /help", nullptr, 0},
+      {L"/quiet /help", nullptr, 87},
+      {L"/passive -?", L"Not with /? or /help: /passive", 87},
+      {L"/quiet /QUIET", nullptr, 87},
+      {L"/verify /verify", L"Given twice: /verify", 87},
+      {L"/log \"c:\\hdgr e2e logs\\a.log\" /log=\"c:\\hdgr e2e logs\\b.log\"",
+       L"Given twice: /log=c:\\hdgr e2e logs\\b.log", 87},
       {L"/passive /bogus", L"Not a switch of this setup: /bogus", 87},
       {L"/log", L"Not a switch of this setup: /log", 87},
       {L"/quiet /bogus", nullptr, 87},
@@ -187,6 +235,7 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
     }
     EXPECT_EQ(setup_.WaitForExit(kTimeout), c.code);
     EXPECT_FALSE(WorkFolderExists());
+    EXPECT_TRUE(FolderEntries(kLogFolder).empty()) << "a log was kept";
     EXPECT_EQ(WaitForWindow(kSetupTitle, 0ms, setup_.Id(), kSetupFormClass), nullptr);
   }
 }

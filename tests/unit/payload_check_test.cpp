@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "package/segment_table.h"
+#include "tools/hdgr-pack/carrier_bitmap.h"
 
 namespace hdgr::testing {
 namespace {
@@ -82,6 +84,42 @@ TEST(VerifyHeldFile, ReadsTheHeldFileBackAndCatchesAnyChange) {
   ExpectMismatchNamingThePath([&] { VerifyHeldFile(fake, kPath, 200'000, Sha256Of(Payload())); });
   fake.files[Lower(kPath)].bytes = Payload(199'999);
   ExpectMismatchNamingThePath([&] { VerifyHeldFile(fake, kPath, 200'000, Sha256Of(Payload())); });
+}
+
+// A bitmap of one 24-bit pixel, with `length` bytes in all: the picture reads, and the
+// segment table's files lie in the bytes past its one row.
+Bytes OnePixelBitmap(std::size_t length) {
+  Bytes file = BlankCarrier(nullptr);
+  file.resize(length);
+  const auto put = [&](std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  put(18, 1);  // width
+  put(22, 1);  // height
+  return file;
+}
+
+// What /verify asks of the carrier before its digests: the picture as every run reads it,
+// and room for the segment table's files between the headers and the unused tail.
+TEST(CarrierFault, NamesWhatEveryRunWouldStopAt) {
+  const std::size_t needed = kBitmapHeaderBytes + PayloadLength() + kUnusedTailBytes;
+  EXPECT_EQ(CarrierFault(BlankCarrier(nullptr)), std::nullopt);
+  EXPECT_EQ(CarrierFault(OnePixelBitmap(needed)), std::nullopt);
+  EXPECT_EQ(PictureFault(OnePixelBitmap(needed - 1)), std::nullopt) << "a short carrier is still a picture";
+  EXPECT_EQ(CarrierFault(OnePixelBitmap(needed - 1)),
+            std::to_string(needed - 1) + " bytes: its headers, the segment table's files and its unused tail need " +
+                std::to_string(needed));
+
+  Bytes broken = BlankCarrier(nullptr);
+  broken[28] = 32;  // bits per pixel
+  const std::string says =
+      "Run-time error 5: Invalid procedure call or argument, picture is not a bitmap: 1000 x 2000 pixels of 32 bits "
+      "need 8000000 bytes, it holds 6000000";
+  EXPECT_EQ(CarrierFault(broken), says);
+  EXPECT_EQ(PictureFault(broken), says);
+  EXPECT_EQ(CarrierFault(Bytes{}),
+            "Run-time error 5: Invalid procedure call or argument, picture is not a bitmap: 0 bytes are too few for "
+            "its headers");
 }
 
 }  // namespace

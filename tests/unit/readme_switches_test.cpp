@@ -22,7 +22,7 @@ std::string Readme() {
 // "/quiet", "/log", "/?", "/help": each switch the help text lists, without its argument.
 std::vector<std::string> SwitchesInHelp() {
   std::vector<std::string> found;
-  std::istringstream help(HelpText(std::nullopt));
+  std::istringstream help(HelpText(Switches{}));
   for (std::string line; std::getline(help, line);) {
     if (line.rfind("  /", 0) != 0) continue;
     std::istringstream words(line.substr(2, line.find('\t') - 2));
@@ -41,7 +41,7 @@ TEST(ReadmeSwitchesTest, TheReadmeListsEverySwitchAndExitCodeTheProgramKnows) {
   for (const int code : {kExitDone, kExitFailed, kExitProductRunning, kExitNothingToDo, kExitCancelled,
                          kExitAnotherSetupRunning, kExitBadCommandLine}) {
     EXPECT_NE(readme.find("\n| " + std::to_string(code) + " |"), std::string::npos) << code;
-    EXPECT_NE(HelpText(std::nullopt).find(std::to_string(code) + " "), std::string::npos) << code;
+    EXPECT_NE(HelpText(Switches{}).find(std::to_string(code) + " "), std::string::npos) << code;
   }
 }
 

@@ -18,7 +18,12 @@ struct Row {
   bool help = false;
   std::optional<std::string> log = std::nullopt;
   std::optional<std::string> offending = std::nullopt;
+  CommandLineFault fault = CommandLineFault::kNone;
 };
+
+constexpr CommandLineFault kNotASwitch = CommandLineFault::kNotASwitch;
+constexpr CommandLineFault kGivenTwice = CommandLineFault::kGivenTwice;
+constexpr CommandLineFault kHelpNotAlone = CommandLineFault::kHelpNotAlone;
 
 TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
   const std::vector<Row> rows = {
@@ -27,16 +32,31 @@ TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
       {.arguments = {"-QUIET", "/Log", "c:\\logs\\setup log.txt"}, .quiet = true, .log = "c:\\logs\\setup log.txt"},
       {.arguments = {"/log=d:\\x.log", "/passive"}, .passive = true, .log = "d:\\x.log"},
       {.arguments = {"/LOG=D:\\Mixed Case.log"}, .log = "D:\\Mixed Case.log"},
-      {.arguments = {"/verify", "-?"}, .verify = true, .help = true},
       {.arguments = {"/HELP"}, .help = true},
-      {.arguments = {"/quiet", "/force", "/bogus"}, .quiet = true, .offending = "/force"},
-      {.arguments = {"install"}, .offending = "install"},
-      {.arguments = {"/log"}, .offending = "/log"},
-      {.arguments = {"/log", "/quiet"}, .quiet = true, .offending = "/log"},
-      {.arguments = {"/log="}, .offending = "/log="},
-      {.arguments = {"/"}, .offending = "/"},
-      {.arguments = {"", "/quiet"}, .quiet = true, .offending = ""},
-      {.arguments = {"/quiet", "/log", ""}, .quiet = true, .offending = "/log"},
+      {.arguments = {"-?"}, .help = true},
+      {.arguments = {"/quiet", "/force", "/bogus"}, .quiet = true, .offending = "/force", .fault = kNotASwitch},
+      {.arguments = {"install"}, .offending = "install", .fault = kNotASwitch},
+      {.arguments = {"/log"}, .offending = "/log", .fault = kNotASwitch},
+      {.arguments = {"/log", "/quiet"}, .quiet = true, .offending = "/log", .fault = kNotASwitch},
+      {.arguments = {"/log="}, .offending = "/log=", .fault = kNotASwitch},
+      {.arguments = {"/"}, .offending = "/", .fault = kNotASwitch},
+      {.arguments = {"", "/quiet"}, .quiet = true, .offending = "", .fault = kNotASwitch},
+      {.arguments = {"/quiet", "/log", ""}, .quiet = true, .offending = "/log", .fault = kNotASwitch},
+      // Each switch once, however it is written; the first log stays, though nothing uses it.
+      {.arguments = {"/quiet", "-QUIET"}, .quiet = true, .offending = "-QUIET", .fault = kGivenTwice},
+      {.arguments = {"/log", "a", "/log=b"}, .log = "a", .offending = "/log=b", .fault = kGivenTwice},
+      {.arguments = {"/log=a", "/Log", "b", "/quiet"}, .quiet = true, .log = "a", .offending = "/Log",
+       .fault = kGivenTwice},
+      {.arguments = {"/verify", "/passive", "/verify"}, .passive = true, .verify = true, .offending = "/verify",
+       .fault = kGivenTwice},
+      {.arguments = {"/?", "/help"}, .help = true, .offending = "/help", .fault = kGivenTwice},
+      {.arguments = {"/passive", "/passive", "/bogus"}, .passive = true, .offending = "/passive",
+       .fault = kGivenTwice},
+      // The help alone, or the command line is a bad one: its 0 would read as a run done.
+      {.arguments = {"/quiet", "/help"}, .quiet = true, .help = true, .offending = "/quiet", .fault = kHelpNotAlone},
+      {.arguments = {"-?", "/log=x.log", "/verify"}, .verify = true, .help = true, .log = "x.log",
+       .offending = "/log=x.log", .fault = kHelpNotAlone},
+      {.arguments = {"/?", "/bogus"}, .help = true, .offending = "/bogus", .fault = kNotASwitch},
   };
   for (const Row& row : rows) {
     std::string shown;
@@ -49,16 +69,28 @@ TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
     EXPECT_EQ(switches.help, row.help);
     EXPECT_EQ(switches.log_file, row.log);
     EXPECT_EQ(switches.offending, row.offending);
+    EXPECT_EQ(switches.fault, row.fault);
   }
 }
 
-TEST(SwitchesTest, TheHelpNamesTheOffendingWordFirstAndEveryExitCode) {
-  const std::string help = HelpText("/bogus");
-  EXPECT_EQ(help.rfind("Not a switch of this setup: /bogus", 0), 0u);
-  for (const char* code : {"0 done", "1 run-time error", "2 the product is running", "3 the installed copy",
-                           "4 cancelled", "5 another setup", "87 bad command line"})
-    EXPECT_NE(help.find(code), std::string::npos) << code;
-  EXPECT_EQ(HelpText(std::nullopt).find("Not a switch"), std::string::npos);
+TEST(SwitchesTest, TheHelpSaysWhatIsWrongWithTheOffendingWordFirstAndEveryExitCode) {
+  const struct {
+    std::vector<std::string> arguments;
+    const char* starts;
+  } rows[] = {
+      {{"/quiet", "/bogus"}, "Not a switch of this setup: /bogus\r\n\r\nHalden Grid setup"},
+      {{"/quiet", "", "/bogus"}, "Not a switch of this setup: \"\"\r\n"},
+      {{"/log", "a", "-LOG=b"}, "Given twice: -LOG=b\r\n"},
+      {{"/verify", "/?"}, "Not with /? or /help: /verify\r\n"},
+      {{"/help"}, "Halden Grid setup, for unattended deployment:"},
+  };
+  for (const auto& row : rows) {
+    const std::string help = HelpText(ParseSwitches(row.arguments));
+    EXPECT_EQ(help.rfind(row.starts, 0), 0u) << help;
+    for (const char* code : {"0 done", "1 run-time error", "2 the product is running", "3 the installed copy",
+                             "4 cancelled", "5 another setup", "87 bad command line"})
+      EXPECT_NE(help.find(code), std::string::npos) << code;
+  }
   EXPECT_EQ(DescribeSwitches(ParseSwitches(std::vector<std::string>{"/passive", "/log", "a b.log"})),
             "/passive /log \"a b.log\"");
 }

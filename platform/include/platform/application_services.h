@@ -67,7 +67,8 @@ class ApplicationServices {
   virtual void Note(std::string_view line) = 0;
 
   // The current user's stored text, also when it is empty; `default_value` when the
-  // application, section or key is missing.
+  // application, section or key is missing. Read and save refuse a key on the way that is a
+  // link to another key (path/file access error): it is never followed.
   virtual std::string ReadSetting(std::string_view application, std::string_view section,
                                   std::string_view key, std::string_view default_value) = 0;
   // Creates whatever is missing and replaces the value; kept after the program ends.

@@ -1,47 +1,21 @@
 #include "platform/win32/window/bitmap_picture.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "platform/run_time_error.h"
+#include "platform/bitmap_layout.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
 
 namespace hdgr::win32 {
 
-namespace {
-
-constexpr std::size_t kFileHeaderBytes = 14;
-constexpr std::size_t kInfoHeaderBytes = 40;
-
-std::uint32_t Le32(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-}
-
-[[noreturn]] void NotABitmap() { throw RunTimeError(ErrorNumber::kInvalidProcedureCall, "picture is not a bitmap"); }
-
-}  // namespace
-
 BitmapPicture::BitmapPicture(std::span<const std::uint8_t> file) : file_(file) {
-  if (file.size() < kFileHeaderBytes + kInfoHeaderBytes || file[0] != 'B' || file[1] != 'M') NotABitmap();
-  const std::size_t pixels_at = Le32(file, 10);
-  const std::size_t info_bytes = Le32(file, kFileHeaderBytes);
-  if (info_bytes < kInfoHeaderBytes || kFileHeaderBytes + info_bytes > pixels_at || pixels_at > file.size())
-    NotABitmap();
-  info_.assign(file.begin() + kFileHeaderBytes, file.begin() + static_cast<std::ptrdiff_t>(pixels_at));
-  BITMAPINFOHEADER header;
-  std::memcpy(&header, info_.data(), sizeof header);
-  const std::int64_t rows = std::llabs(header.biHeight);
-  const std::int64_t stride = (static_cast<std::int64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-  if (header.biWidth <= 0 || rows == 0 || header.biCompression != BI_RGB || header.biBitCount == 0 ||
-      header.biBitCount > 32 || stride * rows > static_cast<std::int64_t>(file.size() - pixels_at))
-    NotABitmap();
-  width_ = header.biWidth;
-  height_ = static_cast<int>(rows);
-  bottom_up_ = header.biHeight > 0;
-  bits_ = file.data() + pixels_at;
+  const BitmapLayout layout = ReadBitmapLayout(file);
+  info_.assign(file.begin() + kBitmapFileHeaderBytes, file.begin() + static_cast<std::ptrdiff_t>(layout.pixels_at));
+  width_ = layout.width;
+  height_ = layout.height;
+  bottom_up_ = layout.bottom_up;
+  bits_ = file.data() + layout.pixels_at;
 }
 
 void BitmapPicture::DrawPart(HDC dc, POINT to, POINT from, SIZE size) const {

@@ -17,8 +17,8 @@ namespace hdgr::win32 {
 
 class BitmapPicture : public Picture {
  public:
-  // `file` must outlive the picture (a locked resource does). An uncompressed bitmap of
-  // 1 to 32 bits per pixel; anything else is a RunTimeError.
+  // `file` must outlive the picture (a locked resource does). A bitmap as ReadBitmapLayout
+  // reads it; anything else is the RunTimeError it throws.
   explicit BitmapPicture(std::span<const std::uint8_t> file);
 
   std::span<const std::uint8_t> Bytes() const override { return file_; }
