@@ -137,40 +137,43 @@ TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNever
 
 // The log is written only where it was asked: a link to a missing file in the system's
 // folder, a link to another file, a folder link on the way and a second name of another
-// file are refused, and what they lead to stays as it was.
+// file are refused, in the plain form and behind the long-path prefix alike, and what
+// they lead to stays as it was.
 TEST_F(PreparedFoldersTest, ALogThatIsALinkOrAnotherFilesSecondNameIsRefused) {
   const std::wstring elsewhere = L"c:\\hdgr e2e elsewhere";
   const std::wstring task = elsewhere + L"\\hg_task.cmd";
   const std::vector<std::uint8_t> precious{'k', 'e', 'e', 'p'};
   enum class Kind { kLinkToMissingFile, kLinkToFile, kFolderLink, kHardLink };
-  for (const Kind kind : {Kind::kLinkToMissingFile, Kind::kLinkToFile, Kind::kFolderLink, Kind::kHardLink}) {
-    SCOPED_TRACE(static_cast<int>(kind));
-    Reset();
-    wine_host::RemoveTree(kLogFolder);  // a link first: once its target goes, it is not found
-    wine_host::RemoveTree(elsewhere);
-    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
-    WriteWholeFile(task, precious);
-    std::wstring log = Log();
-    if (kind == Kind::kFolderLink) {
-      ASSERT_TRUE(wine_host::MakeSymbolicLink(kLogFolder, elsewhere));
-      log = std::wstring(kLogFolder) + L"\\hg_task.cmd";
-    } else {
-      ASSERT_TRUE(CreateDirectoryW(kLogFolder, nullptr));
-      if (kind == Kind::kHardLink) {
-        ASSERT_TRUE(CreateHardLinkW(log.c_str(), task.c_str(), nullptr));
+  for (const wchar_t* form : {L"", L"\\\\?\\"}) {
+    for (const Kind kind : {Kind::kLinkToMissingFile, Kind::kLinkToFile, Kind::kFolderLink, Kind::kHardLink}) {
+      SCOPED_TRACE(win32::Utf8(form) + std::to_string(static_cast<int>(kind)));
+      Reset();
+      wine_host::RemoveTree(kLogFolder);  // a link first: once its target goes, it is not found
+      wine_host::RemoveTree(elsewhere);
+      ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+      WriteWholeFile(task, precious);
+      std::wstring log = Log();
+      if (kind == Kind::kFolderLink) {
+        ASSERT_TRUE(wine_host::MakeSymbolicLink(kLogFolder, elsewhere));
+        log = std::wstring(kLogFolder) + L"\\hg_task.cmd";
       } else {
-        ASSERT_TRUE(wine_host::MakeSymbolicLink(log, task));
+        ASSERT_TRUE(CreateDirectoryW(kLogFolder, nullptr));
+        if (kind == Kind::kHardLink) {
+          ASSERT_TRUE(CreateHardLinkW(log.c_str(), task.c_str(), nullptr));
+        } else {
+          ASSERT_TRUE(wine_host::MakeSymbolicLink(log, task));
+        }
       }
-    }
-    if (kind == Kind::kLinkToMissingFile) DeleteFileW(task.c_str());
+      if (kind == Kind::kLinkToMissingFile) DeleteFileW(task.c_str());
 
-    setup_ = Start(SetupProgramPath(), L"/quiet /log \"" + log + L"\"");
-    EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
-    EXPECT_FALSE(WorkFolderExists()) << "nothing else done";
-    if (kind == Kind::kLinkToMissingFile) {
-      EXPECT_FALSE(Exists(task)) << "made through the link";
-    } else {
-      EXPECT_EQ(ReadWholeFile(task), precious);
+      setup_ = Start(SetupProgramPath(), std::wstring(L"/quiet /log \"") + form + log + L"\"");
+      EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+      EXPECT_FALSE(WorkFolderExists()) << "nothing else done";
+      if (kind == Kind::kLinkToMissingFile) {
+        EXPECT_FALSE(Exists(task)) << "made through the link";
+      } else {
+        EXPECT_EQ(ReadWholeFile(task), precious);
+      }
     }
   }
   wine_host::RemoveTree(kLogFolder);
@@ -229,6 +232,67 @@ TEST_F(PreparedFoldersTest, TheUpgradeWritesOnlyTheFolderThatWasFound) {
   EXPECT_EQ(ReadWholeFile(first.ProgramPath()), kOldProgram);
   EXPECT_TRUE(FolderEntries(second.Path()).empty());
   wine_host::RemoveTree(link);
+}
+
+// A folder link above the product's folder is refused in every form the stored path may
+// take, the long-path prefix too, and nothing is written behind it; the same prefix before
+// a folder without a link is upgraded as the plain path is.
+TEST_F(PreparedFoldersTest, AProductFolderBehindALinkIsRefusedInEveryForm) {
+  const ProductFolder real(L"c:\\hdgr e2e real");
+  const std::wstring link = L"c:\\hdgr e2e link";
+  const std::wstring program = real.Path() + L"\\prod\\HaldenGrid.exe";
+  struct Case {
+    std::wstring stored;
+    bool upgraded;
+  };
+  const Case cases[] = {
+      {link + L"\\prod", false},
+      {L"\\\\?\\" + link + L"\\prod", false},
+      {L"\\\\?\\C:\\HDGR E2E LINK\\prod", false},
+      {L"\\\\?\\" + real.Path() + L"\\prod", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(win32::Utf8(c.stored));
+    Reset();
+    wine_host::RemoveTree(link);
+    ASSERT_TRUE(CreateDirectoryW((real.Path() + L"\\prod").c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    WriteWholeFile(program, kOldProgram);
+    ASSERT_TRUE(wine_host::MakeSymbolicLink(link, real.Path()));
+    StoreInstalledCopy(c.stored, L"3", L"3", L"9");
+    const DWORD code = RunQuiet();
+    const std::string log = TextOf(Log());
+    if (c.upgraded) {
+      EXPECT_EQ(code, 0u) << log;
+      EXPECT_TRUE(ReadWholeFile(program) == PayloadBytes(3));
+    } else {
+      EXPECT_EQ(code, 1u) << log;
+      for (const char* says : {"Run-time error 75", "is a link to another place, not the product's folder: nothing "
+                                                    "was written"})
+        EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
+      EXPECT_EQ(ReadWholeFile(program), kOldProgram);
+    }
+    EXPECT_EQ(FolderEntries(real.Path() + L"\\prod"), std::vector<std::wstring>{L"HaldenGrid.exe"});
+  }
+  wine_host::RemoveTree(link);
+}
+
+// The work folder is the setup's own: stored as the product's folder under a name that
+// only the system knows for it (its short name), it is refused on the folder the run
+// holds, and the program there stays as it was.
+TEST_F(PreparedFoldersTest, TheWorkFolderIsNeverTakenForTheProductsFolder) {
+  MakePrivateWorkFolder();
+  WriteWholeFile(InWorkFolder(L"HaldenGrid.exe"), kOldProgram);
+  wchar_t short_name[MAX_PATH + 1];
+  ASSERT_NE(GetShortPathNameW(kWorkFolder, short_name, MAX_PATH + 1), 0u);
+  ASSERT_NE(std::wstring(short_name), kWorkFolder) << "no short name to spell it with";
+  StoreInstalledCopy(short_name, L"3", L"3", L"9");
+  EXPECT_EQ(RunQuiet(), 1u);
+  const std::string log = TextOf(Log());
+  for (const char* says : {"Run-time error 75", "is the setup's own work folder (c:\\hdgr_temp_setup) or a folder "
+                                                "in it, not the product's folder: nothing was written"})
+    EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
+  EXPECT_EQ(ReadWholeFile(InWorkFolder(L"HaldenGrid.exe")), kOldProgram);
+  EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.exe", L"setup_image.bmp"}));
 }
 
 }  // namespace
