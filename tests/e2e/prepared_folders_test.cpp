@@ -101,7 +101,7 @@ TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNever
       case Prepared::kOpenToEveryone:
         EXPECT_EQ(code, 0u) << log;
         ASSERT_EQ(aside.size(), 1u);
-        EXPECT_NE(log.find("moved aside c:\\hdgr_temp_setup, which others could change: its contents are in " +
+        EXPECT_NE(log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " +
                            win32::Utf8(aside[0])),
                   std::string::npos)
             << log;
@@ -293,6 +293,70 @@ TEST_F(PreparedFoldersTest, TheWorkFolderIsNeverTakenForTheProductsFolder) {
     EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
   EXPECT_EQ(ReadWholeFile(InWorkFolder(L"HaldenGrid.exe")), kOldProgram);
   EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.exe", L"setup_image.bmp"}));
+}
+
+// Whatever else takes the work folder's name is moved aside as it is, a file hidden or
+// not, and the run goes on in a private folder; what cannot be moved (a file open in
+// another program; a link, on a system that opens only what a link leads to, as Wine
+// does; a link to nothing, which Wine does not even list) stops the run before anything
+// is written, saying what to remove. What a link leads to is never touched.
+TEST_F(PreparedFoldersTest, WhatElseTakesTheWorkFoldersNameIsMovedAsideOrNamedForRemoval) {
+  const std::wstring victim = L"c:\\hdgr e2e victim.dll";
+  const std::vector<std::uint8_t> precious(3000, 0x42);
+  enum class Kind { kFile, kHiddenFile, kFileInUse, kFileLink, kLinkToNothing };
+  for (const Kind kind : {Kind::kFile, Kind::kHiddenFile, Kind::kFileInUse, Kind::kFileLink, Kind::kLinkToNothing}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    Reset();
+    Clear();
+    std::filesystem::create_directories(std::filesystem::path(kLogFolder));
+    WriteWholeFile(victim, precious);
+    win32::FileHandle in_use;
+    const bool link = kind == Kind::kFileLink || kind == Kind::kLinkToNothing;
+    if (link) {
+      const std::wstring target = kind == Kind::kFileLink ? victim : victim + L".gone";
+      WriteWholeFile(target, precious);
+      ASSERT_TRUE(wine_host::MakeSymbolicLink(kWorkFolder, target));
+      if (kind == Kind::kLinkToNothing) {
+        ASSERT_TRUE(DeleteFileW(target.c_str()));
+      }
+    } else {
+      WriteWholeFile(kWorkFolder, kMarker);
+      if (kind == Kind::kHiddenFile) SetFileAttributesW(kWorkFolder, FILE_ATTRIBUTE_HIDDEN);
+      if (kind == Kind::kFileInUse)
+        in_use.Reset(CreateFileW(kWorkFolder, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    const bool moved = link ? OpensLinksThemselves(kWorkFolder) : kind != Kind::kFileInUse;
+
+    const DWORD code = RunQuiet();
+    in_use.Reset();
+    const std::string log = TextOf(Log());
+    const std::vector<std::wstring> aside = FoldersMovedAside();
+    if (moved) {
+      EXPECT_EQ(code, 0u) << log;
+      ASSERT_EQ(aside.size(), 1u);
+      EXPECT_NE(log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " +
+                         win32::Utf8(aside[0])),
+                std::string::npos)
+          << log;
+      if (!link) {
+        EXPECT_EQ(ReadWholeFile(aside[0]), kMarker);
+      }
+      EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
+    } else {
+      EXPECT_EQ(code, 1u) << log;
+      EXPECT_TRUE(aside.empty());
+      const char* remove =
+          kind == Kind::kFileInUse ? "it is open in another program. Close the programs that use it, or remove "
+                                     "c:\\hdgr_temp_setup, then start the setup again"
+          : kind == Kind::kFileLink ? "Remove the link c:\\hdgr_temp_setup (not what it leads to), then start the setup again"
+                                    : "Remove c:\\hdgr_temp_setup, then start the setup again";
+      for (const char* says : {"Run-time error 75", remove})
+        EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
+      EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));
+    }
+    EXPECT_EQ(ReadWholeFile(victim), precious);
+  }
+  wine_host::RemoveTree(victim);
 }
 
 }  // namespace
