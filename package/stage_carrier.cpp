@@ -24,7 +24,8 @@ void RemoveOldSetupFiles(ApplicationServices& app) {
 }
 
 std::string MovedAsideMessage(const std::string& aside) {
-  return std::string(kWorkFolder) + " could be changed by other users of this computer, so the setup does not use it.\r\r" +
+  return std::string(kWorkFolder) +
+         " could be changed by other users of this computer, so the setup does not use it.\r\r" +
          "It is kept as it was, now named " + aside + ". The setup works in a new folder that other " +
          "users cannot change.";
 }

@@ -187,7 +187,8 @@ FileHandle MakePrivateFolder(const std::wstring& path) {
     if (code == ERROR_ALREADY_EXISTS)
       Refuse(ErrorNumber::kPathFileAccessError, path,
              "is taken by something the setup can neither open nor move aside, such as a link to a place that does "
-             "not exist. Remove " + Utf8(path) + ", then start the setup again");
+             "not exist. Remove " +
+                 Utf8(path) + ", then start the setup again");
     throw FileError(code, path);
   }
   return HoldRealFolder(path);

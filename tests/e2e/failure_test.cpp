@@ -94,8 +94,9 @@ TEST_F(FailureTest, AMountPointAsTheWorkFolderIsRefusedSayingWhatToRemove) {
   if (!wine_host::MountSmallDisk(kWorkFolder, 8)) GTEST_SKIP() << "the host cannot mount a small disk here";
   HWND window = StartToWindow();
   ASSERT_NE(window, nullptr);
-  ExpectErrorAfterAccept(window, L"75", L"cannot be moved aside: it is a link, and this system would move what it leads "
-                                        L"to instead. Remove the link c:\\hdgr_temp_setup (not what it leads to)");
+  ExpectErrorAfterAccept(window, L"75",
+                         L"cannot be moved aside: it is a link, and this system would move what it leads "
+                         L"to instead. Remove the link c:\\hdgr_temp_setup (not what it leads to)");
   EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{});
   setup_.Kill();
   EXPECT_TRUE(wine_host::Unmount(kWorkFolder));

@@ -101,9 +101,9 @@ TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNever
       case Prepared::kOpenToEveryone:
         EXPECT_EQ(code, 0u) << log;
         ASSERT_EQ(aside.size(), 1u);
-        EXPECT_NE(log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " +
-                           win32::Utf8(aside[0])),
-                  std::string::npos)
+        EXPECT_NE(
+            log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " + win32::Utf8(aside[0])),
+            std::string::npos)
             << log;
         EXPECT_EQ(ReadWholeFile(aside[0] + L"\\version.dll"), kMarker);
         EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
@@ -266,8 +266,9 @@ TEST_F(PreparedFoldersTest, AProductFolderBehindALinkIsRefusedInEveryForm) {
       EXPECT_TRUE(ReadWholeFile(program) == PayloadBytes(3));
     } else {
       EXPECT_EQ(code, 1u) << log;
-      for (const char* says : {"Run-time error 75", "is a link to another place, not the product's folder: nothing "
-                                                    "was written"})
+      for (const char* says : {"Run-time error 75",
+                               "is a link to another place, not the product's folder: nothing "
+                               "was written"})
         EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
       EXPECT_EQ(ReadWholeFile(program), kOldProgram);
     }
@@ -288,8 +289,9 @@ TEST_F(PreparedFoldersTest, TheWorkFolderIsNeverTakenForTheProductsFolder) {
   StoreInstalledCopy(short_name, L"3", L"3", L"9");
   EXPECT_EQ(RunQuiet(), 1u);
   const std::string log = TextOf(Log());
-  for (const char* says : {"Run-time error 75", "is the setup's own work folder (c:\\hdgr_temp_setup) or a folder "
-                                                "in it, not the product's folder: nothing was written"})
+  for (const char* says : {"Run-time error 75",
+                           "is the setup's own work folder (c:\\hdgr_temp_setup) or a folder "
+                           "in it, not the product's folder: nothing was written"})
     EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
   EXPECT_EQ(ReadWholeFile(InWorkFolder(L"HaldenGrid.exe")), kOldProgram);
   EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.exe", L"setup_image.bmp"}));
@@ -334,9 +336,9 @@ TEST_F(PreparedFoldersTest, WhatElseTakesTheWorkFoldersNameIsMovedAsideOrNamedFo
     if (moved) {
       EXPECT_EQ(code, 0u) << log;
       ASSERT_EQ(aside.size(), 1u);
-      EXPECT_NE(log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " +
-                         win32::Utf8(aside[0])),
-                std::string::npos)
+      EXPECT_NE(
+          log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " + win32::Utf8(aside[0])),
+          std::string::npos)
           << log;
       if (!link) {
         EXPECT_EQ(ReadWholeFile(aside[0]), kMarker);
@@ -348,8 +350,9 @@ TEST_F(PreparedFoldersTest, WhatElseTakesTheWorkFoldersNameIsMovedAsideOrNamedFo
       const char* remove =
           kind == Kind::kFileInUse ? "it is open in another program. Close the programs that use it, or remove "
                                      "c:\\hdgr_temp_setup, then start the setup again"
-          : kind == Kind::kFileLink ? "Remove the link c:\\hdgr_temp_setup (not what it leads to), then start the setup again"
-                                    : "Remove c:\\hdgr_temp_setup, then start the setup again";
+          : kind == Kind::kFileLink
+              ? "Remove the link c:\\hdgr_temp_setup (not what it leads to), then start the setup again"
+              : "Remove c:\\hdgr_temp_setup, then start the setup again";
       for (const char* says : {"Run-time error 75", remove})
         EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
       EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));

@@ -211,7 +211,8 @@ TEST_F(SecurityTest, LinksInTheWorkFolderAreNeverFollowed) {
       Click(ControlOf(window, "Command1").window);
       const auto box = WaitForMessageBox(L"Halden Grid setup", kTimeout, setup_.Id());
       ASSERT_TRUE(box.has_value()) << "not told of the link moved aside";
-      EXPECT_NE(box->text.find(L"It is kept as it was, now named " + aside), std::wstring::npos) << win32::Utf8(box->text);
+      EXPECT_NE(box->text.find(L"It is kept as it was, now named " + aside), std::wstring::npos)
+          << win32::Utf8(box->text);
       PressOk(box->window);
       EXPECT_EQ(setup_.WaitForExit(kTimeout), 0u);
       ExpectTheInstallerStartedFromTheWorkFolder();
@@ -219,7 +220,8 @@ TEST_F(SecurityTest, LinksInTheWorkFolderAreNeverFollowed) {
       Click(ControlOf(window, "Command1").window);
       const auto box = WaitForMessageBox(L"Halden Grid - Setup", kTimeout, setup_.Id());
       ASSERT_TRUE(box.has_value()) << "no error";
-      for (const std::wstring says : {L"Run-time error 75", L"Remove the link c:\\hdgr_temp_setup (not what it leads to)"})
+      for (const std::wstring says :
+           {L"Run-time error 75", L"Remove the link c:\\hdgr_temp_setup (not what it leads to)"})
         EXPECT_NE(box->text.find(says), std::wstring::npos) << win32::Utf8(box->text);
       PressOk(box->window);
       EXPECT_EQ(setup_.WaitForExit(10s), 1u);

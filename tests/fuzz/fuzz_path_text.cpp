@@ -26,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     HDGR_FUZZ_REQUIRE(hdgr::PlainFormOf(plain) == plain);
     HDGR_FUZZ_REQUIRE(hdgr::HasWildcard(plain) == wildcard);
   }
-  if (!already_prefixed && path.size() > 1 && path[1] == ':' && full) HDGR_FUZZ_REQUIRE(hdgr::PlainFormOf(prefixed) == path);
+  if (!already_prefixed && path.size() > 1 && path[1] == ':' && full)
+    HDGR_FUZZ_REQUIRE(hdgr::PlainFormOf(prefixed) == path);
   return 0;
 }

@@ -105,13 +105,14 @@ TEST_F(StageCarrierTest, AFileOrALinkAtTheFoldersNameIsMovedAsideAsItIs) {
       local.files[Lower(kFolder)].hidden = std::string(what) == "hidden file";
     }
     StageCarrier(local, local.picture);
-    EXPECT_EQ(local.ChangingCalls(),
-              (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")", "MoveFolderAside(" + kFolder + ")",
-                     "ShowMessage(64,Halden Grid setup," + kFolder +
-                         " could be changed by other users of this computer, so the setup does not use it.\r\r"
-                         "It is kept as it was, now named " + aside +
-                         ". The setup works in a new folder that other users cannot change.)",
-                     "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#1)"}));
+    EXPECT_EQ(
+        local.ChangingCalls(),
+        (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")", "MoveFolderAside(" + kFolder + ")",
+               "ShowMessage(64,Halden Grid setup," + kFolder +
+                   " could be changed by other users of this computer, so the setup does not use it.\r\r"
+                   "It is kept as it was, now named " +
+                   aside + ". The setup works in a new folder that other users cannot change.)",
+               "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#1)"}));
     if (std::string(what) == "link") {
       EXPECT_NE(local.File(aside + "\\Setup.exe"), nullptr) << "no removal through the link";
     } else {
@@ -173,13 +174,13 @@ TEST_F(StageCarrierTest, AFolderOthersCanChangeIsMovedAsideWholeAndANewOneMade) 
   const std::string aside = kFolder + std::string(FakePlatform::kAsideSuffix);
 
   Stage();
-  EXPECT_EQ(fake.ChangingCalls(), (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")",
-                                       "MoveFolderAside(" + kFolder + ")", "ShowMessage(64,Halden Grid setup," + kFolder +
-                                   " could be changed by other users of this computer, so the setup does not use it.\r\r"
-                                   "It is kept as it was, now named " + aside +
-                                   ". The setup works in a new folder that other users cannot change.)",
-                               "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")",
-                               "OpenRandomFile(" + kImage + ",#1)"}));
+  EXPECT_EQ(fake.ChangingCalls(),
+            (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")", "MoveFolderAside(" + kFolder + ")",
+                   "ShowMessage(64,Halden Grid setup," + kFolder +
+                       " could be changed by other users of this computer, so the setup does not use it.\r\r"
+                       "It is kept as it was, now named " +
+                       aside + ". The setup works in a new folder that other users cannot change.)",
+                   "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#1)"}));
   EXPECT_EQ(fake.File(aside + "\\version.dll")->bytes, (std::vector<std::uint8_t>{'M', 'Z'}));
   EXPECT_EQ(fake.File(aside + "\\Setup.exe")->bytes, std::vector<std::uint8_t>{9});
   EXPECT_EQ(fake.File(kFolder + "\\version.dll"), nullptr);

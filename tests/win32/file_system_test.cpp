@@ -2,8 +2,8 @@
 
 #include "platform/win32/file_system.h"
 #include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_services.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_services.h"
 #include "tests/wine/wine_host.h"
 
 #include "win32_test_support.h"

@@ -95,13 +95,14 @@ TEST_F(FoldersTest, OnlyAPrivateRealFolderIsHeldAndAnythingElseIsLeftAlone) {
   ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(Path("link")), Wide(Path("elsewhere"))));
   PutFile(Path("file"), Bytes(3));
   PutFile(Path("file in use"), Bytes(3));
-  const FileHandle in_use(CreateFileW(Wide(Path("file in use")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
+  const FileHandle in_use(
+      CreateFileW(Wide(Path("file in use")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(in_use);
   Win32Services app;
   EXPECT_TRUE(app.HoldPrivateFolder(Path("private")));
   EXPECT_FALSE(Renamable(Path("private")));
-  for (const char* name : {"ordinary", "link", "file", "file in use"}) EXPECT_FALSE(app.HoldPrivateFolder(Path(name))) << name;
+  for (const char* name : {"ordinary", "link", "file", "file in use"})
+    EXPECT_FALSE(app.HoldPrivateFolder(Path(name))) << name;
   // (Under Wine a rename of the link would move what it leads to.)
   for (const char* name : {"ordinary", "file"}) EXPECT_TRUE(Renamable(Path(name))) << name << ": not held";
   EXPECT_EQ(Contents(Path("link\\kept.txt")), Bytes(4)) << "the link is still a link to the same place";
@@ -139,8 +140,8 @@ TEST_F(FoldersTest, AFileOrALinkIsMovedAsideItselfOrNotAtAll) {
       case Kind::kFileInUse:
         PutFile(taken, Bytes(5, 2), kind == Kind::kHiddenFile ? FILE_ATTRIBUTE_HIDDEN : 0);
         if (kind == Kind::kFileInUse)
-          in_use.Reset(CreateFileW(Wide(taken).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                   nullptr));
+          in_use.Reset(
+              CreateFileW(Wide(taken).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         break;
       case Kind::kFolderLink:
       case Kind::kFileLink:
@@ -153,7 +154,8 @@ TEST_F(FoldersTest, AFileOrALinkIsMovedAsideItselfOrNotAtAll) {
     if (kind == Kind::kFileInUse || (link && !OpensLinksThemselves(taken))) {
       const Failure failure = FailureOf([&] { app.MoveFolderAside(taken); });
       EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
-      const std::string says = link ? "Remove the link " + taken + " (not what it leads to)" : "is open in another program";
+      const std::string says =
+          link ? "Remove the link " + taken + " (not what it leads to)" : "is open in another program";
       EXPECT_NE(failure.detail.find(says), std::string::npos) << failure.detail;
       EXPECT_NE(GetFileAttributesW(Wide(taken).c_str()), INVALID_FILE_ATTRIBUTES) << "nothing moved";
     } else {

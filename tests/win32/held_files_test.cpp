@@ -231,8 +231,8 @@ TEST_F(HeldFilesTest, TheWorkFolderOrAFolderInItIsNeverTheProductsFolder) {
   ASSERT_NE(short_work, work) << "no short name to spell it with";
   std::string upper = work;
   std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
-  for (const std::string& folder : {work, upper, "\\\\?\\" + work, short_work, work + "\\sub",
-                                    short_work + "\\sub", "\\\\?\\" + short_work + "\\sub", work + "\\.\\sub\\.."}) {
+  for (const std::string& folder : {work, upper, "\\\\?\\" + work, short_work, work + "\\sub", short_work + "\\sub",
+                                    "\\\\?\\" + short_work + "\\sub", work + "\\.\\sub\\.."}) {
     SCOPED_TRACE(folder);
     const Failure failure = FailureOf([&] { app->HoldProductFolder(folder + "\\HaldenGrid.exe"); });
     EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
