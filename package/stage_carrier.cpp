@@ -24,8 +24,9 @@ void RemoveOldSetupFiles(ApplicationServices& app) {
 }
 
 std::string MovedAsideMessage(const std::string& aside) {
-  return std::string(kWorkFolder) + " could be changed by other users of this computer, so the setup does not use it.\r\r" +
-         "What it held is kept in " + aside + ". The setup works in a new folder that other " +
+  return std::string(kWorkFolder) +
+         " could be changed by other users of this computer, so the setup does not use it.\r\r" +
+         "It is kept as it was, now named " + aside + ". The setup works in a new folder that other " +
          "users cannot change.";
 }
 
@@ -35,13 +36,13 @@ int StageCarrier(ApplicationServices& app, const Picture& carrier) {
   app.ChangeFolder(kDriveRoot);
   // Every user may write to the drive's root, so a folder found there may hold what others
   // put in it (a DLL the installer would load): only a private one of ours is used as it
-  // is. Anything else is moved aside whole, and a private one made in its place. A plain
-  // file of the folder's name counts as present here, and holding it fails.
+  // is. Anything else at the name, a folder, a file or a link, is moved aside as it is
+  // (never through a link), and a private folder made in its place.
   const bool found = Exists(app, kWorkFolder, kFindFolders);
   const bool ours = found && app.HoldPrivateFolder(kWorkFolder);
   if (found && !ours) {
     const std::string aside = app.MoveFolderAside(kWorkFolder);
-    app.Note("moved aside " + std::string(kWorkFolder) + ", which others could change: its contents are in " + aside);
+    app.Note("moved aside " + std::string(kWorkFolder) + ", which others could change: it is now " + aside);
     app.ShowMessage(MovedAsideMessage(aside), MessageIcon::kInformation, kWorkFolderMessageTitle);
   }
   if (!ours) app.MakeFolder(kWorkFolder);

@@ -27,8 +27,10 @@ bool IsDrivePath(std::string_view path) {
   return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]);
 }
 
-// "server\share" followed by the end or a separator: both names present.
+// "server\share" followed by the end or a separator: both names present, and the server no
+// device namespace ("\\.\", "\\?\").
 bool IsServerShare(std::string_view rest) {
+  if (!rest.empty() && (rest[0] == '.' || rest[0] == '?')) return false;
   std::size_t at = 0;
   for (int part = 0; part < 2; ++part) {
     const std::size_t begin = at;
@@ -60,19 +62,20 @@ bool IsFullPath(std::string_view path) {
     if (StartsWithIgnoringCase(rest, kLongUncPrefix)) return IsServerShare(rest.substr(kLongUncPrefix.size()));
     return IsDrivePath(rest);
   }
-  // "\\?" or "\\." without the whole prefix is a device path, not a share.
-  if (path.size() > 2 && (path[2] == '?' || path[2] == '.') && IsSeparator(path[0]) && IsSeparator(path[1]))
-    return false;
   return IsDrivePath(path) || IsUncPath(path);
 }
 
-std::vector<std::string> ResolvedNames(std::string_view path) {
+std::string PlainFormOf(std::string_view path) {
   if (!IsFullPath(path)) return {};
-  std::string text(path);
-  if (StartsWithIgnoringCase(path, kLongPathPrefix)) {
-    text.erase(0, kLongPathPrefix.size());
-    if (StartsWithIgnoringCase(text, kLongUncPrefix)) text.replace(0, kLongUncPrefix.size(), "\\\\");
-  }
+  if (path.substr(0, kLongPathPrefix.size()) != kLongPathPrefix) return std::string(path);
+  const std::string_view rest = path.substr(kLongPathPrefix.size());
+  if (StartsWithIgnoringCase(rest, kLongUncPrefix)) return "\\\\" + std::string(rest.substr(kLongUncPrefix.size()));
+  return std::string(rest);
+}
+
+std::vector<std::string> ResolvedNames(std::string_view path) {
+  const std::string text = PlainFormOf(path);
+  if (text.empty()) return {};
   const bool share = IsSeparator(text[0]);
   std::vector<std::string> names;
   std::string name;

@@ -35,6 +35,24 @@ bool MeansNothingThere(DWORD code) {
   }
 }
 
+// Under Wine a symbolic link to a file looks like a plain file, and deleting it, even
+// opened as the link, deletes what it points to. Renaming a file of our own over the
+// entry replaces the link itself, and ours is then removed through its handle. A file in
+// use stays: the system refuses to replace it. 0, or the code of the failing step; `made`
+// tells whether the stand-in could be made at all.
+DWORD RemoveEntryItself(const std::wstring& path, bool* made) {
+  std::wstring ours;
+  DWORD code = 0;
+  const FileHandle stand_in = CreateFreshFile(path, &ours, &code);
+  *made = stand_in.Valid();
+  if (!stand_in) return code;
+  MarkForRemoval(stand_in.Get(), false);  // a file marked for removal cannot be renamed
+  const bool replaced = RenameOpenFile(stand_in.Get(), path);
+  code = replaced ? 0 : GetLastError();
+  MarkForRemoval(stand_in.Get(), true);
+  return code;
+}
+
 }  // namespace
 
 std::string FindEntry(std::string_view path, int mask) {
@@ -49,18 +67,13 @@ std::string FindEntry(std::string_view path, int mask) {
     if (MeansNothingThere(code)) return {};
     throw Win32Error(code, std::string(path));
   }
-  const DWORD attributes = found.dwFileAttributes;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    if ((mask & kFindFolders) == 0) return {};
-  } else if (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+  // With folders asked for, whatever takes the name counts, as making a folder there fails.
+  if ((mask & kFindFolders) == 0 &&
+      (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
     return {};
-  }
   return Utf8(found.cFileName);
 }
 
-// Under Wine a symbolic link to a file looks like a plain file, and deleting it, even
-// opened as the link, deletes what it points to. Renaming a file of our own over the
-// entry replaces the link itself, and ours is then removed through its handle.
 void RemoveFile(std::string_view path) {
   const std::wstring wide = Wide(path);
   const DWORD attributes = AttributesOf(wide);
@@ -68,15 +81,11 @@ void RemoveFile(std::string_view path) {
   if (attributes & FILE_ATTRIBUTE_DIRECTORY)
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is a folder");
   RefuseReadOnly(wide);
-  std::wstring ours;
-  DWORD code = 0;
-  const FileHandle stand_in = CreateFreshFile(wide, &ours, &code);
-  if (!stand_in) throw Win32Error(code, std::string(path));
-  MarkForRemoval(stand_in.Get(), false);  // a file marked for removal cannot be renamed
-  const bool replaced = RenameOpenFile(stand_in.Get(), wide);
-  code = GetLastError();
-  MarkForRemoval(stand_in.Get(), true);
-  if (!replaced) throw FileError(code, wide);
+  bool made = false;
+  const DWORD code = RemoveEntryItself(wide, &made);
+  if (code == 0) return;
+  if (!made) throw Win32Error(code, std::string(path));
+  throw FileError(code, wide);
 }
 
 void ChangeFolder(std::string_view path) {
@@ -113,8 +122,8 @@ std::vector<std::string> RemoveLeftovers(std::string_view final_path) {
     constexpr DWORD kKept = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY;
     if ((entry.dwFileAttributes & kKept) || !IsFreshNameOf(Utf8(entry.cFileName), name)) continue;
     const std::wstring leftover = folder + L"\\" + entry.cFileName;
-    // A link goes itself: the system never follows one it deletes.
-    if (DeleteFileW(leftover.c_str())) removed.push_back(Utf8(leftover));
+    bool made = false;
+    if (RemoveEntryItself(leftover, &made) == 0) removed.push_back(Utf8(leftover));
   } while (FindNextFileW(find.Get(), &entry));
   return removed;
 }

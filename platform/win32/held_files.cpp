@@ -41,7 +41,10 @@ std::wstring HeldFiles::Key(std::string_view path) {
   return key;
 }
 
-void HeldFiles::KeepFolder(std::string_view path, FileHandle folder) { folders_[Key(path)] = std::move(folder); }
+void HeldFiles::KeepFolder(std::string_view path, FileHandle folder) {
+  folders_[Key(path)] = std::move(folder);
+  work_folders_[Key(path)] = Wide(path);
+}
 
 void HeldFiles::HoldProductFolder(std::string_view program_path) {
   const std::wstring folder = FolderOf(Wide(program_path));
@@ -54,6 +57,13 @@ void HeldFiles::HoldProductFolder(std::string_view program_path) {
   if ((info.dwFileAttributes | AttributesOf(named)) & FILE_ATTRIBUTE_REPARSE_POINT || !ReachedWithoutLink(held.Get(), named))
     throw RunTimeError(ErrorNumber::kPathFileAccessError,
                        Utf8(folder) + " is a link to another place, not the product's folder: nothing was written");
+  // A work folder is the setup's own, never the product's. Compared by the held folders'
+  // own paths, so that no short name, prefix or letter case passes for another folder.
+  for (const auto& [key, work] : work_folders_)
+    if (IsSameOrInside(held.Get(), folders_.at(key).Get()))
+      throw RunTimeError(ErrorNumber::kPathFileAccessError,
+                         Utf8(folder) + " is the setup's own work folder (" + Utf8(work) +
+                             ") or a folder in it, not the product's folder: nothing was written");
   folders_[Key(Utf8(folder))] = std::move(held);
 }
 

@@ -19,10 +19,11 @@ class HeldFiles {
   HeldFiles(const HeldFiles&) = delete;
   HeldFiles& operator=(const HeldFiles&) = delete;
 
-  // A folder held for the rest of the run (HoldPrivateFolder, MakeFolder).
+  // The work folder, held for the rest of the run (HoldPrivateFolder, MakeFolder).
   void KeepFolder(std::string_view path, FileHandle folder);
   // Holds the folder `program_path` lies in, the one the path names now; a link there or
-  // on the way is refused.
+  // on the way is refused, and so is a kept work folder or a folder inside one, however
+  // the path spells it.
   void HoldProductFolder(std::string_view program_path);
   // A new, empty file for `final_path`, under a fresh name in its folder, which is held
   // for the rest of the run too. The file is made, and later renamed into place, through
@@ -61,6 +62,7 @@ class HeldFiles {
 
   std::map<std::wstring, Held> files_;          // by lower-cased final path
   std::map<std::wstring, FileHandle> folders_;  // by lower-cased path
+  std::map<std::wstring, std::wstring> work_folders_;  // the keys in folders_ KeepFolder gave, to the paths
 };
 
 }  // namespace hdgr::win32

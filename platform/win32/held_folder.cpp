@@ -86,6 +86,24 @@ bool IsPrivate(HANDLE folder, const std::wstring& path) {
   return ReadBack(folder, path) == PrivateReadBackBeside(path);
 }
 
+// No FILE_SHARE_DELETE: while this is open the folder cannot be renamed or removed. The
+// listing access is what makes the handle count: one for attributes only shares all.
+FileHandle OpenFolderHold(const std::wstring& path, DWORD* code) {
+  FileHandle folder(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!folder) *code = GetLastError();
+  return folder;
+}
+
+// As HoldRealFolder below judges, without a word: no link there or above, and no file.
+bool IsRealFolder(HANDLE folder, const std::wstring& path) {
+  BY_HANDLE_FILE_INFORMATION held{};
+  if (!GetFileInformationByHandle(folder, &held)) throw FileError(GetLastError(), path);
+  return !((held.dwFileAttributes | AttributesOf(path)) & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         (held.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ReachedWithoutLink(folder, path);
+}
+
 // A folder that is a real one of its own: no link at its name or on the way to it.
 FileHandle HoldRealFolder(const std::wstring& path) {
   FileHandle folder = HoldAnyFolder(path, Utf8(path));
@@ -104,6 +122,12 @@ FileHandle HoldRealFolder(const std::wstring& path) {
 std::string CannotMove(const std::wstring& path, const std::string& why) {
   return "could be changed by other users of this computer, and it cannot be moved aside: " + why +
          ". Close the programs that use it, or remove " + Utf8(path) + ", then start the setup again";
+}
+
+std::string CannotMoveLink(const std::wstring& path) {
+  return "could be changed by other users of this computer, and it cannot be moved aside: it is a link, and this "
+         "system would move what it leads to instead. Remove the link " +
+         Utf8(path) + " (not what it leads to), then start the setup again";
 }
 
 // Windows refuses to rename a folder while a file inside is open; Wine renames it anyway,
@@ -137,47 +161,68 @@ std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& us
 }
 
 FileHandle HoldAnyFolder(const std::wstring& path, const std::string& named) {
-  // No FILE_SHARE_DELETE: while this is open the folder cannot be renamed or removed. The
-  // listing access is what makes the handle count: one for attributes only shares all.
-  FileHandle folder(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!folder) {
-    const DWORD code = GetLastError();
-    // A folder that is not there is a missing path, whichever way the system words it.
-    throw Win32Error(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code, named);
-  }
+  DWORD code = ERROR_SUCCESS;
+  FileHandle folder = OpenFolderHold(path, &code);
+  // A folder that is not there is a missing path, whichever way the system words it.
+  if (!folder) throw Win32Error(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code, named);
   return folder;
 }
 
 FileHandle HoldPrivateFolder(const std::wstring& path) {
-  FileHandle folder = HoldRealFolder(path);
-  if (!IsPrivate(folder.Get(), path)) return FileHandle();
+  DWORD code = ERROR_SUCCESS;
+  FileHandle folder = OpenFolderHold(path, &code);
+  // Open elsewhere or closed to us: not ours, and MoveFolderAside says what is in the way.
+  if (!folder && code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) return FileHandle();
+  if (!folder) throw Win32Error(ERROR_PATH_NOT_FOUND, Utf8(path));
+  if (!IsRealFolder(folder.Get(), path) || !IsPrivate(folder.Get(), path)) return FileHandle();
   return folder;
 }
 
 FileHandle MakePrivateFolder(const std::wstring& path) {
   const LocalMemory<PSECURITY_DESCRIPTOR> descriptor = PrivateDescriptor(path);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
-  if (!CreateDirectoryW(path.c_str(), &attributes)) throw FileError(GetLastError(), path);
+  if (!CreateDirectoryW(path.c_str(), &attributes)) {
+    const DWORD code = GetLastError();
+    // Something the listing did not show: under Wine, a link that leads nowhere.
+    if (code == ERROR_ALREADY_EXISTS)
+      Refuse(ErrorNumber::kPathFileAccessError, path,
+             "is taken by something the setup can neither open nor move aside, such as a link to a place that does "
+             "not exist. Remove " +
+                 Utf8(path) + ", then start the setup again");
+    throw FileError(code, path);
+  }
   return HoldRealFolder(path);
 }
 
 std::wstring MoveFolderAside(const std::wstring& path) {
-  RefuseOpenEntries(path);
-  const FileHandle folder(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!folder) {
+  // Before the entry is open for its rename: Wine lists no folder open so.
+  const DWORD named = AttributesOf(path);
+  if (named != INVALID_FILE_ATTRIBUTES && (named & FILE_ATTRIBUTE_DIRECTORY) && !(named & FILE_ATTRIBUTE_REPARSE_POINT))
+    RefuseOpenEntries(path);
+  // The entry itself, whatever it is: a folder, a file, or a link as the link.
+  const FileHandle entry(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!entry) {
     const DWORD code = GetLastError();
-    Refuse(ErrorNumber::kPathFileAccessError, path, CannotMove(path, "Windows refused it" + Win32Error(code, "").Detail()));
+    Refuse(ErrorNumber::kPathFileAccessError, path,
+           CannotMove(path, code == ERROR_SHARING_VIOLATION ? std::string("it is open in another program")
+                                                            : "Windows refused it" + Win32Error(code, "").Detail()));
   }
+  BY_HANDLE_FILE_INFORMATION held{};
+  if (!GetFileInformationByHandle(entry.Get(), &held)) throw FileError(GetLastError(), path);
+  // Windows opens a link itself and says so, in the handle's attributes and its final path.
+  // Wine opens what the link leads to, and renaming that handle would move the place the
+  // link leads to: a handle that is not the entry itself is never renamed.
+  if (named == INVALID_FILE_ATTRIBUTES || ((held.dwFileAttributes ^ named) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+      !ReachedWithoutLink(entry.Get(), path))
+    Refuse(ErrorNumber::kPathFileAccessError, path, CannotMoveLink(path));
   constexpr int kTries = 4;
   DWORD code = ERROR_SUCCESS;
   for (int attempt = 0; attempt < kTries; ++attempt) {
     const std::wstring aside = FreshNameBeside(path, L".aside");
     if (AttributesOf(aside) != INVALID_FILE_ATTRIBUTES) continue;  // taken: never replaced
-    if (RenameOpenFile(folder.Get(), aside)) return aside;
+    if (RenameOpenFile(entry.Get(), aside)) return aside;
     code = GetLastError();
   }
   Refuse(ErrorNumber::kPathFileAccessError, path, CannotMove(path, "Windows refused it" + Win32Error(code, "").Detail()));

@@ -16,16 +16,19 @@ std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& us
 FileHandle HoldAnyFolder(const std::wstring& path, const std::string& named);
 // Holds the folder at `path` if it is a real folder (no symbolic link, junction or mount
 // point there or above it) whose owner and access list read back exactly as those of a
-// folder MakePrivateFolder makes beside it now; an empty handle for a folder others may change. A link or a file is refused with a
-// run-time error and left as it is.
+// folder MakePrivateFolder makes beside it now. An empty handle, nothing changed, for
+// anything else: a folder others may change, a link, a file, an entry open elsewhere.
 FileHandle HoldPrivateFolder(const std::wstring& path);
 // Makes a folder with nothing inherited from the folder above: SYSTEM and the
 // administrators only, owned by them, when the run has the administrators' rights; the
-// current user too, and owned by the user, when it has not. Then holds it.
+// current user too, and owned by the user, when it has not. Then holds it. A name already
+// taken is refused with a run-time error that says to remove what takes it.
 FileHandle MakePrivateFolder(const std::wstring& path);
-// Renames a folder to a fresh name beside it and returns that name. When something inside
-// is open (Windows then refuses the rename; Wine would not), or the rename fails, nothing
-// moves and the run-time error names the folder and says what to do.
+// Renames the entry at `path` to a fresh name beside it and returns that name: a folder
+// with its contents, a file, a link as the link. When something inside a folder is open
+// (Windows then refuses the rename; Wine would not), the entry is open elsewhere, the
+// system gives the place a link leads to instead of the link, or the rename fails, nothing
+// moves and the run-time error names the entry and says what to close or remove.
 std::wstring MoveFolderAside(const std::wstring& path);
 
 }  // namespace hdgr::win32

@@ -2,18 +2,39 @@
 
 #include <vector>
 
+#include "platform/path_text.h"
+#include "platform/win32/wide_text.h"
+
 namespace hdgr::win32 {
 
 namespace {
 
-std::wstring FullLongPath(const std::wstring& path) {
+std::wstring FullPath(const std::wstring& path) {
   std::vector<wchar_t> full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr) + 1);
   if (GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr) == 0) return {};
-  std::vector<wchar_t> long_path(GetLongPathNameW(full.data(), nullptr, 0) + 1);
+  return full.data();
+}
+
+std::wstring LongPath(const std::wstring& full) {
+  std::vector<wchar_t> long_path(GetLongPathNameW(full.c_str(), nullptr, 0) + 1);
   // A long name cannot be had (rights on a folder above): short names then tell as links.
-  if (GetLongPathNameW(full.data(), long_path.data(), static_cast<DWORD>(long_path.size())) == 0)
-    return full.data();
+  if (GetLongPathNameW(full.c_str(), long_path.data(), static_cast<DWORD>(long_path.size())) == 0) return full;
   return long_path.data();
+}
+
+bool IsShare(const std::wstring& plain) { return plain.rfind(L"\\\\", 0) == 0; }
+
+// "C:\..." or "\\server\share\..." as the final path would read it, or empty for a path
+// that names no file plainly. A relative path is made full first; the long-path prefix
+// goes, and the rest is made full again, since the system does not resolve "." and ".."
+// behind it but the final path never holds them.
+std::wstring PlainFullPath(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  if (full.empty()) return {};
+  const std::wstring plain = Wide(PlainFormOf(Utf8(full)));
+  if (plain.empty() || IsShare(plain)) return plain;
+  const std::wstring again = FullPath(plain);
+  return again.empty() ? std::wstring() : LongPath(again);
 }
 
 std::wstring WithoutClosingSeparator(std::wstring path) {
@@ -35,9 +56,15 @@ std::wstring WithoutTrailingBlanks(const std::wstring& path) {
   return out;
 }
 
-bool OnNetworkDrive(const std::wstring& full) {
-  if (full.size() < 3 || full[1] != L':') return full.rfind(L"\\\\", 0) == 0;
-  return GetDriveTypeW(full.substr(0, 3).c_str()) == DRIVE_REMOTE;
+std::wstring Comparable(const std::wstring& path) { return WithoutClosingSeparator(WithoutTrailingBlanks(path)); }
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+bool OnNetwork(const std::wstring& plain) {
+  return IsShare(plain) || GetDriveTypeW(plain.substr(0, 3).c_str()) == DRIVE_REMOTE;
 }
 
 }  // namespace
@@ -54,14 +81,24 @@ std::wstring FinalPathOf(HANDLE handle) {
 }
 
 bool ReachedWithoutLink(HANDLE handle, const std::wstring& path) {
-  const std::wstring full = FullLongPath(path);
-  if (full.empty()) return false;
-  if (OnNetworkDrive(full)) return true;
-  const std::wstring asked = WithoutClosingSeparator(WithoutTrailingBlanks(full));
-  const std::wstring reached = WithoutClosingSeparator(WithoutTrailingBlanks(FinalPathOf(handle)));
-  return !reached.empty() &&
-         CompareStringOrdinal(asked.c_str(), static_cast<int>(asked.size()), reached.c_str(),
-                              static_cast<int>(reached.size()), TRUE) == CSTR_EQUAL;
+  const std::wstring asked = PlainFullPath(path);
+  if (asked.empty()) return false;
+  if (OnNetwork(asked)) return true;
+  const std::wstring reached = FinalPathOf(handle);
+  return !reached.empty() && SameText(Comparable(asked), Comparable(reached));
+}
+
+bool IsSameOrInside(HANDLE inner, HANDLE outer) {
+  // Each with one closing separator: "C:\work" holds "C:\work\x", not "C:\work2".
+  const auto as_folder = [](HANDLE handle) {
+    std::wstring path = Comparable(FinalPathOf(handle));
+    if (!path.empty() && path.back() != L'\\') path += L'\\';
+    return path;
+  };
+  const std::wstring inside = as_folder(inner);
+  const std::wstring around = as_folder(outer);
+  return !inside.empty() && !around.empty() && inside.size() >= around.size() &&
+         SameText(inside.substr(0, around.size()), around);
 }
 
 }  // namespace hdgr::win32

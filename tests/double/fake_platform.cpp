@@ -259,7 +259,7 @@ std::string FakePlatform::FindEntry(std::string_view path, int mask) {
   const std::string key = Key(path);
   if (const auto it = files.find(key); it != files.end()) {
     const bool plain = !it->second.hidden && !it->second.system;
-    return plain ? FileNameOf(path) : std::string();
+    return plain || mask == kFindFolders ? FileNameOf(path) : std::string();
   }
   if (mask == kFindFolders && folders.count(key) > 0) return FileNameOf(path);
   return {};
@@ -293,9 +293,8 @@ bool FakePlatform::HoldPrivateFolder(std::string_view path) {
   Record(Op::kHoldPrivateFolder, std::string(path));
   MaybeFail(Op::kHoldPrivateFolder, path);
   const std::string key = Key(path);
-  if (!folders.count(key) || untrusted_folders.count(key))
-    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
-  if (shared_folders.count(key)) return false;
+  if (!folders.count(key) && !files.count(key)) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
+  if (files.count(key) || untrusted_folders.count(key) || shared_folders.count(key)) return false;
   held_folders.insert(key);
   return true;
 }
@@ -304,7 +303,7 @@ std::string FakePlatform::MoveFolderAside(std::string_view path) {
   Record(Op::kMoveFolderAside, std::string(path));
   MaybeFail(Op::kMoveFolderAside, path);
   const std::string key = Key(path);
-  if (!folders.count(key) || held_folders.count(key))
+  if ((!folders.count(key) && !files.count(key)) || held_folders.count(key))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
   const std::string aside = std::string(path) + std::string(kAsideSuffix);
   const auto moved = [&](const std::string& name) { return Key(aside) + name.substr(key.size()); };
@@ -318,6 +317,7 @@ std::string FakePlatform::MoveFolderAside(std::string_view path) {
   for (auto& [name, file] : files) new_files.emplace(inside(name) ? moved(name) : name, std::move(file));
   files = std::move(new_files);
   shared_folders.erase(key);
+  untrusted_folders.erase(key);
   return aside;
 }
 

@@ -155,7 +155,8 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
 
   std::map<std::string, FakeFile> files;  // by lower-cased full path
   std::set<std::string> folders;          // lower-cased full paths, "c:" is the drive
-  // Folders HoldPrivateFolder refuses, as it refuses a link.
+  // Links in a folder's place: HoldProductFolder refuses them, HoldPrivateFolder says no,
+  // MoveFolderAside takes them (as it takes a file).
   std::set<std::string> untrusted_folders;
   // Folders others may change: HoldPrivateFolder says no, MoveFolderAside takes them.
   std::set<std::string> shared_folders;

@@ -50,6 +50,15 @@ bool WorkFolderExists() { return GetFileAttributesW(kWorkFolder) != INVALID_FILE
 
 void MakePrivateWorkFolder() { win32::MakePrivateFolder(kWorkFolder); }
 
+bool OpensLinksThemselves(const std::wstring& path) {
+  const win32::FileHandle opened(
+      CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  return opened && GetFileInformationByHandle(opened.Get(), &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 CarrierImage::CarrierImage() : bytes_(ReadWholeFile(CarrierPath())) {
   if (bytes_.size() != kPixelsAt + 3u * kCarrierWidth * kCarrierHeight)
     throw std::runtime_error("the carrier is not a 1000 x 2000 24-bit bitmap");

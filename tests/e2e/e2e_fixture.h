@@ -30,6 +30,9 @@ bool ProductSettingsExist();
 bool WorkFolderExists();
 // The work folder as an earlier run leaves it: private, made the way the run makes it.
 void MakePrivateWorkFolder();
+// Whether this system opens the link at `path` itself when asked to (Windows does), or what
+// it leads to (Wine does): only the first lets a link be moved aside as the link.
+bool OpensLinksThemselves(const std::wstring& path);
 
 // The carrier bitmap as displayed: column and row counted from the top-left corner.
 class CarrierImage {

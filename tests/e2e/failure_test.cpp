@@ -86,14 +86,17 @@ TEST_F(FailureTest, AMountPointAsTheProductFolderIsRefusedLikeALink) {
   EXPECT_TRUE(wine_host::Unmount(folder.Path()));
 }
 
-// A mount point in the work folder's place is refused as a link is, before anything is
-// written there.
-TEST_F(FailureTest, AMountPointAsTheWorkFolderIsRefusedLikeALink) {
+// A mount point in the work folder's place cannot be moved aside (under Wine it reads as a
+// link the system would follow, and the host refuses to rename it): the run stops before
+// anything is written there, saying what to remove.
+TEST_F(FailureTest, AMountPointAsTheWorkFolderIsRefusedSayingWhatToRemove) {
   ASSERT_TRUE(CreateDirectoryW(kWorkFolder, nullptr));
   if (!wine_host::MountSmallDisk(kWorkFolder, 8)) GTEST_SKIP() << "the host cannot mount a small disk here";
   HWND window = StartToWindow();
   ASSERT_NE(window, nullptr);
-  ExpectErrorAfterAccept(window, L"75", kWorkFolder);
+  ExpectErrorAfterAccept(window, L"75",
+                         L"cannot be moved aside: it is a link, and this system would move what it leads "
+                         L"to instead. Remove the link c:\\hdgr_temp_setup (not what it leads to)");
   EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{});
   setup_.Kill();
   EXPECT_TRUE(wine_host::Unmount(kWorkFolder));
@@ -146,12 +149,16 @@ TEST_F(FailureTest, KillingTheUpgradeAtAnyMomentLeavesTheOldProgramOrTheNewOneWh
 }
 
 // What a killed run leaves under a fresh name beside the product's program or a setup file
-// goes with the next run; a name that only looks like one stays.
+// goes with the next run; a name that only looks like one stays, and a link of such a name
+// goes itself, never what it leads to (Wine deletes what a file link leads to).
 TEST_F(FailureTest, TheNextRunRemovesWhatAKilledRunLeftAndNothingElse) {
   const ProductFolder folder;
+  const std::wstring precious = L"c:\\hdgr e2e precious.dll";
+  WriteWholeFile(precious, kOldProgram);
   WriteWholeFile(folder.ProgramPath(), kOldProgram);
   WriteWholeFile(folder.ProgramPath() + L".0123456789abcdef.new", PayloadBytes(3));
   WriteWholeFile(folder.ProgramPath() + L".notes.new", kOldProgram);
+  ASSERT_TRUE(wine_host::MakeSymbolicLink(folder.ProgramPath() + L".1111111111111111.new", precious));
   StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
   MakePrivateWorkFolder();
   WriteWholeFile(std::wstring(kWorkFolder) + L"\\Setup.exe.0123456789abcdef.new", {});
@@ -160,6 +167,8 @@ TEST_F(FailureTest, TheNextRunRemovesWhatAKilledRunLeftAndNothingElse) {
   EXPECT_EQ(setup_.WaitForExit(kTimeout), 0u);
   EXPECT_EQ(FolderEntries(folder.Path()), (std::vector<std::wstring>{L"HaldenGrid.exe", L"HaldenGrid.exe.notes.new"}));
   EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(3));
+  EXPECT_EQ(ReadWholeFile(precious), kOldProgram);
+  wine_host::RemoveTree(precious);
   // The upgrade writes no setup file: the work folder's leftovers wait for an install run.
   Reset();
   MakePrivateWorkFolder();

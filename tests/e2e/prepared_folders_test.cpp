@@ -103,9 +103,9 @@ TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNever
       case Prepared::kOpenToEveryone:
         EXPECT_EQ(code, 0u) << log;
         ASSERT_EQ(aside.size(), 1u);
-        EXPECT_NE(log.find("moved aside c:\\hdgr_temp_setup, which others could change: its contents are in " +
-                           win32::Utf8(aside[0])),
-                  std::string::npos)
+        EXPECT_NE(
+            log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " + win32::Utf8(aside[0])),
+            std::string::npos)
             << log;
         EXPECT_EQ(ReadWholeFile(aside[0] + L"\\version.dll"), kMarker);
         EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
@@ -139,40 +139,43 @@ TEST_F(PreparedFoldersTest, AWorkFolderOthersCanChangeIsMovedAsideOrRefusedNever
 
 // The log is written only where it was asked: a link to a missing file in the system's
 // folder, a link to another file, a folder link on the way and a second name of another
-// file are refused, and what they lead to stays as it was.
+// file are refused, in the plain form and behind the long-path prefix alike, and what
+// they lead to stays as it was.
 TEST_F(PreparedFoldersTest, ALogThatIsALinkOrAnotherFilesSecondNameIsRefused) {
   const std::wstring elsewhere = L"c:\\hdgr e2e elsewhere";
   const std::wstring task = elsewhere + L"\\hg_task.cmd";
   const std::vector<std::uint8_t> precious{'k', 'e', 'e', 'p'};
   enum class Kind { kLinkToMissingFile, kLinkToFile, kFolderLink, kHardLink };
-  for (const Kind kind : {Kind::kLinkToMissingFile, Kind::kLinkToFile, Kind::kFolderLink, Kind::kHardLink}) {
-    SCOPED_TRACE(static_cast<int>(kind));
-    Reset();
-    wine_host::RemoveTree(kLogFolder);  // a link first: once its target goes, it is not found
-    wine_host::RemoveTree(elsewhere);
-    ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
-    WriteWholeFile(task, precious);
-    std::wstring log = Log();
-    if (kind == Kind::kFolderLink) {
-      ASSERT_TRUE(wine_host::MakeSymbolicLink(kLogFolder, elsewhere));
-      log = std::wstring(kLogFolder) + L"\\hg_task.cmd";
-    } else {
-      ASSERT_TRUE(CreateDirectoryW(kLogFolder, nullptr));
-      if (kind == Kind::kHardLink) {
-        ASSERT_TRUE(CreateHardLinkW(log.c_str(), task.c_str(), nullptr));
+  for (const wchar_t* form : {L"", L"\\\\?\\"}) {
+    for (const Kind kind : {Kind::kLinkToMissingFile, Kind::kLinkToFile, Kind::kFolderLink, Kind::kHardLink}) {
+      SCOPED_TRACE(win32::Utf8(form) + std::to_string(static_cast<int>(kind)));
+      Reset();
+      wine_host::RemoveTree(kLogFolder);  // a link first: once its target goes, it is not found
+      wine_host::RemoveTree(elsewhere);
+      ASSERT_TRUE(CreateDirectoryW(elsewhere.c_str(), nullptr));
+      WriteWholeFile(task, precious);
+      std::wstring log = Log();
+      if (kind == Kind::kFolderLink) {
+        ASSERT_TRUE(wine_host::MakeSymbolicLink(kLogFolder, elsewhere));
+        log = std::wstring(kLogFolder) + L"\\hg_task.cmd";
       } else {
-        ASSERT_TRUE(wine_host::MakeSymbolicLink(log, task));
+        ASSERT_TRUE(CreateDirectoryW(kLogFolder, nullptr));
+        if (kind == Kind::kHardLink) {
+          ASSERT_TRUE(CreateHardLinkW(log.c_str(), task.c_str(), nullptr));
+        } else {
+          ASSERT_TRUE(wine_host::MakeSymbolicLink(log, task));
+        }
       }
-    }
-    if (kind == Kind::kLinkToMissingFile) DeleteFileW(task.c_str());
+      if (kind == Kind::kLinkToMissingFile) DeleteFileW(task.c_str());
 
-    setup_ = Start(SetupProgramPath(), L"/quiet /log \"" + log + L"\"");
-    EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
-    EXPECT_FALSE(WorkFolderExists()) << "nothing else done";
-    if (kind == Kind::kLinkToMissingFile) {
-      EXPECT_FALSE(Exists(task)) << "made through the link";
-    } else {
-      EXPECT_EQ(ReadWholeFile(task), precious);
+      setup_ = Start(SetupProgramPath(), std::wstring(L"/quiet /log \"") + form + log + L"\"");
+      EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+      EXPECT_FALSE(WorkFolderExists()) << "nothing else done";
+      if (kind == Kind::kLinkToMissingFile) {
+        EXPECT_FALSE(Exists(task)) << "made through the link";
+      } else {
+        EXPECT_EQ(ReadWholeFile(task), precious);
+      }
     }
   }
   wine_host::RemoveTree(kLogFolder);
@@ -307,6 +310,134 @@ TEST_F(PreparedFoldersTest, TheUpgradeWritesOnlyTheFolderThatWasFound) {
   EXPECT_EQ(ReadWholeFile(first.ProgramPath()), kOldProgram);
   EXPECT_TRUE(FolderEntries(second.Path()).empty());
   wine_host::RemoveTree(link);
+}
+
+// A folder link above the product's folder is refused in every form the stored path may
+// take, the long-path prefix too, and nothing is written behind it; the same prefix before
+// a folder without a link is upgraded as the plain path is.
+TEST_F(PreparedFoldersTest, AProductFolderBehindALinkIsRefusedInEveryForm) {
+  const ProductFolder real(L"c:\\hdgr e2e real");
+  const std::wstring link = L"c:\\hdgr e2e link";
+  const std::wstring program = real.Path() + L"\\prod\\HaldenGrid.exe";
+  struct Case {
+    std::wstring stored;
+    bool upgraded;
+  };
+  const Case cases[] = {
+      {link + L"\\prod", false},
+      {L"\\\\?\\" + link + L"\\prod", false},
+      {L"\\\\?\\C:\\HDGR E2E LINK\\prod", false},
+      {L"\\\\?\\" + real.Path() + L"\\prod", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(win32::Utf8(c.stored));
+    Reset();
+    wine_host::RemoveTree(link);
+    ASSERT_TRUE(CreateDirectoryW((real.Path() + L"\\prod").c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    WriteWholeFile(program, kOldProgram);
+    ASSERT_TRUE(wine_host::MakeSymbolicLink(link, real.Path()));
+    StoreInstalledCopy(c.stored, L"3", L"3", L"9");
+    const DWORD code = RunQuiet();
+    const std::string log = TextOf(Log());
+    if (c.upgraded) {
+      EXPECT_EQ(code, 0u) << log;
+      EXPECT_TRUE(ReadWholeFile(program) == PayloadBytes(3));
+    } else {
+      EXPECT_EQ(code, 1u) << log;
+      for (const char* says : {"Run-time error 75",
+                               "is a link to another place, not the product's folder: nothing "
+                               "was written"})
+        EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
+      EXPECT_EQ(ReadWholeFile(program), kOldProgram);
+    }
+    EXPECT_EQ(FolderEntries(real.Path() + L"\\prod"), std::vector<std::wstring>{L"HaldenGrid.exe"});
+  }
+  wine_host::RemoveTree(link);
+}
+
+// The work folder is the setup's own: stored as the product's folder under a name that
+// only the system knows for it (its short name), it is refused on the folder the run
+// holds, and the program there stays as it was.
+TEST_F(PreparedFoldersTest, TheWorkFolderIsNeverTakenForTheProductsFolder) {
+  MakePrivateWorkFolder();
+  WriteWholeFile(InWorkFolder(L"HaldenGrid.exe"), kOldProgram);
+  wchar_t short_name[MAX_PATH + 1];
+  ASSERT_NE(GetShortPathNameW(kWorkFolder, short_name, MAX_PATH + 1), 0u);
+  ASSERT_NE(std::wstring(short_name), kWorkFolder) << "no short name to spell it with";
+  StoreInstalledCopy(short_name, L"3", L"3", L"9");
+  EXPECT_EQ(RunQuiet(), 1u);
+  const std::string log = TextOf(Log());
+  for (const char* says : {"Run-time error 75",
+                           "is the setup's own work folder (c:\\hdgr_temp_setup) or a folder "
+                           "in it, not the product's folder: nothing was written"})
+    EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
+  EXPECT_EQ(ReadWholeFile(InWorkFolder(L"HaldenGrid.exe")), kOldProgram);
+  EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.exe", L"setup_image.bmp"}));
+}
+
+// Whatever else takes the work folder's name is moved aside as it is, a file hidden or
+// not, and the run goes on in a private folder; what cannot be moved (a file open in
+// another program; a link, on a system that opens only what a link leads to, as Wine
+// does; a link to nothing, which Wine does not even list) stops the run before anything
+// is written, saying what to remove. What a link leads to is never touched.
+TEST_F(PreparedFoldersTest, WhatElseTakesTheWorkFoldersNameIsMovedAsideOrNamedForRemoval) {
+  const std::wstring victim = L"c:\\hdgr e2e victim.dll";
+  const std::vector<std::uint8_t> precious(3000, 0x42);
+  enum class Kind { kFile, kHiddenFile, kFileInUse, kFileLink, kLinkToNothing };
+  for (const Kind kind : {Kind::kFile, Kind::kHiddenFile, Kind::kFileInUse, Kind::kFileLink, Kind::kLinkToNothing}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    Reset();
+    Clear();
+    std::filesystem::create_directories(std::filesystem::path(kLogFolder));
+    WriteWholeFile(victim, precious);
+    win32::FileHandle in_use;
+    const bool link = kind == Kind::kFileLink || kind == Kind::kLinkToNothing;
+    if (link) {
+      const std::wstring target = kind == Kind::kFileLink ? victim : victim + L".gone";
+      WriteWholeFile(target, precious);
+      ASSERT_TRUE(wine_host::MakeSymbolicLink(kWorkFolder, target));
+      if (kind == Kind::kLinkToNothing) {
+        ASSERT_TRUE(DeleteFileW(target.c_str()));
+      }
+    } else {
+      WriteWholeFile(kWorkFolder, kMarker);
+      if (kind == Kind::kHiddenFile) SetFileAttributesW(kWorkFolder, FILE_ATTRIBUTE_HIDDEN);
+      if (kind == Kind::kFileInUse)
+        in_use.Reset(CreateFileW(kWorkFolder, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    const bool moved = link ? OpensLinksThemselves(kWorkFolder) : kind != Kind::kFileInUse;
+
+    const DWORD code = RunQuiet();
+    in_use.Reset();
+    const std::string log = TextOf(Log());
+    const std::vector<std::wstring> aside = FoldersMovedAside();
+    if (moved) {
+      EXPECT_EQ(code, 0u) << log;
+      ASSERT_EQ(aside.size(), 1u);
+      EXPECT_NE(
+          log.find("moved aside c:\\hdgr_temp_setup, which others could change: it is now " + win32::Utf8(aside[0])),
+          std::string::npos)
+          << log;
+      if (!link) {
+        EXPECT_EQ(ReadWholeFile(aside[0]), kMarker);
+      }
+      EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
+    } else {
+      EXPECT_EQ(code, 1u) << log;
+      EXPECT_TRUE(aside.empty());
+      const char* remove =
+          kind == Kind::kFileInUse ? "it is open in another program. Close the programs that use it, or remove "
+                                     "c:\\hdgr_temp_setup, then start the setup again"
+          : kind == Kind::kFileLink
+              ? "Remove the link c:\\hdgr_temp_setup (not what it leads to), then start the setup again"
+              : "Remove c:\\hdgr_temp_setup, then start the setup again";
+      for (const char* says : {"Run-time error 75", remove})
+        EXPECT_NE(log.find(says), std::string::npos) << says << "\n" << log;
+      EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));
+    }
+    EXPECT_EQ(ReadWholeFile(victim), precious);
+  }
+  wine_host::RemoveTree(victim);
 }
 
 }  // namespace

@@ -20,9 +20,37 @@ TEST(PathTextTest, FullPathsAreDriveRootsSharesAndTheirLongForms) {
       {"", false}, {".", false}, {"..\\HG", false}, {"HG", false}, {"C:", false}, {"C:HG", false},
       {"\\HG", false}, {" C:\\HG", false}, {"   ", false}, {"\\\\server", false}, {"\\\\server\\", false},
       {"\\\\\\share", false}, {"\\\\.\\C:\\HG", false}, {"\\\\?\\HG", false}, {"\\\\?\\UNC\\server", false},
-      {"1:\\HG", false},
+      {"1:\\HG", false}, {"//./C:/HG", false}, {"//?/C:/HG", false}, {"\\\\?\\UNC\\.\\C:\\HG", false},
+      {"\\\\?\\UNC\\?\\C:\\HG", false}, {"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume2\\HG", false},
+      {"\\\\?\\Volume{26a21bda-a627-11d7-9931-806e6f6e6963}\\HG", false},
   };
   for (const Row& row : rows) EXPECT_EQ(IsFullPath(row.path), row.full) << "\"" << row.path << "\"";
+}
+
+// What the link check compares with the system's final path: the form without the
+// long-path prefix, and nothing for a device path, which must never pass for a share.
+TEST(PathTextTest, APlainFormDropsTheLongPathPrefixAndDevicePathsHaveNone) {
+  struct Row {
+    std::string path;
+    std::string plain;
+  };
+  const std::vector<Row> rows = {
+      {"C:\\link\\prod", "C:\\link\\prod"},
+      {"\\\\?\\C:\\link\\prod", "C:\\link\\prod"},
+      {"\\\\?\\c:/link", "c:/link"},
+      {"\\\\server\\share\\x.log", "\\\\server\\share\\x.log"},
+      {"\\\\?\\UNC\\server\\share\\x.log", "\\\\server\\share\\x.log"},
+      {"\\\\?\\unc\\server\\share", "\\\\server\\share"},
+      {"\\\\.\\C:\\link\\prod", ""},
+      {"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume2\\link", ""},
+      {"\\\\?\\Volume{26a21bda-a627-11d7-9931-806e6f6e6963}\\link", ""},
+      {"\\\\?\\UNC\\.\\C:\\link", ""},
+      {"\\\\.\\UNC\\server\\share", ""},
+      {"\\\\?\\\\\\server\\share", ""},
+      {"x.log", ""},
+      {"", ""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(PlainFormOf(row.path), row.plain) << "\"" << row.path << "\"";
 }
 
 TEST(PathTextTest, TheLongPathPrefixIsNoWildcard) {

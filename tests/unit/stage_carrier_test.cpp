@@ -87,34 +87,39 @@ TEST_F(StageCarrierTest, RemovesOnlyWhatFindEntryReports) {
   EXPECT_TRUE(fake.HasCall("OpenRandomFile(" + kImage + ",#1)"));
 }
 
-// A plain file of the folder's name or a link in the folder's place: refused before
-// anything in it is deleted or written.
-TEST_F(StageCarrierTest, AWorkFolderThatIsNotOursIsRefusedBeforeAnythingChanges) {
-  for (const char* what : {"plain file", "link"}) {
+// A file of the folder's name, hidden or not, or a link in the folder's place: moved aside
+// as it is (the link itself, never what it leads to) before anything is deleted or
+// written, and the run goes on in a private folder of its own.
+TEST_F(StageCarrierTest, AFileOrALinkAtTheFoldersNameIsMovedAsideAsItIs) {
+  const std::string aside = kFolder + std::string(FakePlatform::kAsideSuffix);
+  for (const char* what : {"plain file", "hidden file", "link"}) {
     SCOPED_TRACE(what);
     FakePlatform local;
     local.picture.bytes = fake.picture.bytes;
-    if (std::string(what) == "plain file") {
-      local.PutFile(kFolder, {'x'});
-    } else {
+    if (std::string(what) == "link") {
       local.folders.insert(kFolder);
       local.untrusted_folders.insert(kFolder);
       local.PutFile(kSetupExe, {1});
-    }
-    try {
-      StageCarrier(local, local.picture);
-      ADD_FAILURE() << "staged";
-    } catch (const RunTimeError& error) {
-      EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
-      EXPECT_NE(error.Detail().find(kFolder), std::string::npos) << error.Detail();
-    }
-    EXPECT_EQ(local.ChangingCalls(), (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")"}));
-    if (std::string(what) == "plain file") {
-      EXPECT_EQ(local.File(kFolder)->bytes, std::vector<std::uint8_t>{'x'});
     } else {
-      EXPECT_NE(local.File(kSetupExe), nullptr);
+      local.PutFile(kFolder, {'x'});
+      local.files[Lower(kFolder)].hidden = std::string(what) == "hidden file";
     }
-    EXPECT_EQ(local.files.size(), 1u);
+    StageCarrier(local, local.picture);
+    EXPECT_EQ(
+        local.ChangingCalls(),
+        (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")", "MoveFolderAside(" + kFolder + ")",
+               "ShowMessage(64,Halden Grid setup," + kFolder +
+                   " could be changed by other users of this computer, so the setup does not use it.\r\r"
+                   "It is kept as it was, now named " +
+                   aside + ". The setup works in a new folder that other users cannot change.)",
+               "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#1)"}));
+    if (std::string(what) == "link") {
+      EXPECT_NE(local.File(aside + "\\Setup.exe"), nullptr) << "no removal through the link";
+    } else {
+      EXPECT_EQ(local.File(aside)->bytes, std::vector<std::uint8_t>{'x'});
+    }
+    EXPECT_TRUE(local.held_folders.count(kFolder));
+    EXPECT_EQ(local.notes.front(), "moved aside " + kFolder + ", which others could change: it is now " + aside);
   }
 }
 
@@ -169,19 +174,19 @@ TEST_F(StageCarrierTest, AFolderOthersCanChangeIsMovedAsideWholeAndANewOneMade) 
   const std::string aside = kFolder + std::string(FakePlatform::kAsideSuffix);
 
   Stage();
-  EXPECT_EQ(fake.ChangingCalls(), (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")",
-                                       "MoveFolderAside(" + kFolder + ")", "ShowMessage(64,Halden Grid setup," + kFolder +
-                                   " could be changed by other users of this computer, so the setup does not use it.\r\r"
-                                   "What it held is kept in " + aside +
-                                   ". The setup works in a new folder that other users cannot change.)",
-                               "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")",
-                               "OpenRandomFile(" + kImage + ",#1)"}));
+  EXPECT_EQ(fake.ChangingCalls(),
+            (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")", "MoveFolderAside(" + kFolder + ")",
+                   "ShowMessage(64,Halden Grid setup," + kFolder +
+                       " could be changed by other users of this computer, so the setup does not use it.\r\r"
+                       "It is kept as it was, now named " +
+                       aside + ". The setup works in a new folder that other users cannot change.)",
+                   "MakeFolder(" + kFolder + ")", "SavePicture(" + kImage + ")", "OpenRandomFile(" + kImage + ",#1)"}));
   EXPECT_EQ(fake.File(aside + "\\version.dll")->bytes, (std::vector<std::uint8_t>{'M', 'Z'}));
   EXPECT_EQ(fake.File(aside + "\\Setup.exe")->bytes, std::vector<std::uint8_t>{9});
   EXPECT_EQ(fake.File(kFolder + "\\version.dll"), nullptr);
   EXPECT_EQ(fake.File(kSetupExe), nullptr);
   EXPECT_TRUE(fake.held_folders.count(kFolder));
-  EXPECT_EQ(fake.notes, (Calls{"moved aside " + kFolder + ", which others could change: its contents are in " + aside,
+  EXPECT_EQ(fake.notes, (Calls{"moved aside " + kFolder + ", which others could change: it is now " + aside,
                                "saved the carrier: " + kImage}));
 }
 

@@ -1,6 +1,10 @@
+#include <algorithm>
+
+#include "platform/win32/file_system.h"
 #include "platform/win32/unique_handle.h"
-#include "platform/win32/win32_services.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_services.h"
+#include "tests/wine/wine_host.h"
 
 #include "win32_test_support.h"
 
@@ -30,8 +34,8 @@ TEST_F(FileSystemTest, FindEntryReportsOnlyWhatTheMaskAdmits) {
       {"plain.txt", "plain.txt", "plain.txt"},
       {"PLAIN.TXT", "plain.txt", "plain.txt"},  // the stored spelling
       {"read-only.txt", "read-only.txt", "read-only.txt"},
-      {"hidden.txt", "", ""},
-      {"system.txt", "", ""},
+      {"hidden.txt", "", "hidden.txt"},  // a folder could not be made there either
+      {"system.txt", "", "system.txt"},
       {"folder", "", "folder"},
       {"hidden folder", "", "hidden folder"},
       {"missing.txt", "", ""},
@@ -85,6 +89,41 @@ TEST_F(FileSystemTest, FilesAreMeasuredAndRemoved) {
                                       OPEN_EXISTING, 0, nullptr));
   EXPECT_EQ(FailureOf([&] { app.RemoveFile(Path("empty.bin")); }).number, ErrorNumber::kPermissionDenied);
   EXPECT_TRUE(Exists(Path("empty.bin")));
+}
+
+// What a stopped run left goes; a link of such a name goes itself (Wine would delete what a
+// file link leads to), and a file in use or read-only stays, as does a name that only
+// looks like one.
+TEST_F(FileSystemTest, LeftoversGoThemselvesAndNothingElseDoes) {
+  const std::string program = Path("HaldenGrid.exe");
+  const std::string victim = Path("victim.dll");
+  PutFile(program, Bytes(10, 1));
+  PutFile(victim, Bytes(300, 7));
+  const std::string plain = program + ".0123456789abcdef.new";
+  const std::string link = program + ".1111111111111111.new";
+  const std::string in_use = program + ".2222222222222222.new";
+  const std::string read_only = program + ".3333333333333333.new";
+  const std::string look_alike = program + ".notes.new";
+  PutFile(plain, Bytes(20, 2));
+  ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(link), Wide(victim)));
+  PutFile(in_use, Bytes(20, 3));
+  PutFile(read_only, Bytes(20, 4), FILE_ATTRIBUTE_READONLY);
+  PutFile(look_alike, Bytes(20, 5));
+  const FileHandle open(
+      CreateFileW(Wide(in_use).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(open);
+
+  std::vector<std::string> removed = RemoveLeftovers(program);
+  std::sort(removed.begin(), removed.end());
+  EXPECT_EQ(removed, (std::vector<std::string>{plain, link}));
+  EXPECT_FALSE(Exists(plain));
+  EXPECT_EQ(GetFileAttributesW(Wide(link).c_str()), INVALID_FILE_ATTRIBUTES) << "the link itself is gone";
+  EXPECT_EQ(Contents(victim), Bytes(300, 7));
+  EXPECT_EQ(Contents(in_use), Bytes(20, 3));
+  EXPECT_EQ(Contents(read_only), Bytes(20, 4));
+  EXPECT_EQ(Contents(look_alike), Bytes(20, 5));
+  EXPECT_EQ(Contents(program), Bytes(10, 1));
+  SetFileAttributesW(Wide(read_only).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(FileSystemTest, PathsWithLettersOutsideAsciiWork) {

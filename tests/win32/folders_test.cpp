@@ -82,37 +82,97 @@ TEST_F(FoldersTest, AFolderTheRunMakesLetsInNobodyElse) {
   }
 }
 
-TEST_F(FoldersTest, OnlyAPrivateRealFolderIsHeldAndAnyOtherFolderIsLeftAlone) {
+// Anything but a private folder of its own is not held and stays exactly as it is, for
+// MoveFolderAside to deal with: a folder others may change, a link, a file, one in use.
+TEST_F(FoldersTest, OnlyAPrivateRealFolderIsHeldAndAnythingElseIsLeftAlone) {
   {
     Win32Services earlier;
     earlier.MakeFolder(Path("private"));
   }
   ASSERT_TRUE(CreateDirectoryW(Wide(Path("ordinary")).c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW(Wide(Path("elsewhere")).c_str(), nullptr));
+  PutFile(Path("elsewhere\\kept.txt"), Bytes(4));
   ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(Path("link")), Wide(Path("elsewhere"))));
   PutFile(Path("file"), Bytes(3));
+  PutFile(Path("file in use"), Bytes(3));
+  const FileHandle in_use(
+      CreateFileW(Wide(Path("file in use")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(in_use);
   Win32Services app;
   EXPECT_TRUE(app.HoldPrivateFolder(Path("private")));
   EXPECT_FALSE(Renamable(Path("private")));
-  EXPECT_FALSE(app.HoldPrivateFolder(Path("ordinary"))) << "everyone may read it: not ours alone";
-  EXPECT_TRUE(Renamable(Path("ordinary"))) << "nothing is held of a folder others may change";
-  struct Case {
-    const char* name;
-    ErrorNumber number;
-    const char* says;
-  };
-  const Case cases[] = {
-      {"link", ErrorNumber::kPathFileAccessError, "is a link"},
-      {"file", ErrorNumber::kPathFileAccessError, "is a file"},
-      {"missing", ErrorNumber::kPathNotFound, "missing"},
-  };
-  for (const Case& c : cases) {
-    const Failure failure = FailureOf([&] { app.HoldPrivateFolder(Path(c.name)); });
-    EXPECT_EQ(failure.number, c.number) << c.name;
-    EXPECT_NE(failure.detail.find(c.says), std::string::npos) << failure.detail;
-  }
-  EXPECT_TRUE(Renamable(Path("elsewhere"))) << "nothing is held of a refused folder";
+  for (const char* name : {"ordinary", "link", "file", "file in use"})
+    EXPECT_FALSE(app.HoldPrivateFolder(Path(name))) << name;
+  // (Under Wine a rename of the link would move what it leads to.)
+  for (const char* name : {"ordinary", "file"}) EXPECT_TRUE(Renamable(Path(name))) << name << ": not held";
+  EXPECT_EQ(Contents(Path("link\\kept.txt")), Bytes(4)) << "the link is still a link to the same place";
+  EXPECT_EQ(Contents(Path("file")), Bytes(3));
+  EXPECT_TRUE(Renamable(Path("elsewhere")));
+  EXPECT_EQ(FailureOf([&] { app.HoldPrivateFolder(Path("missing")); }).number, ErrorNumber::kPathNotFound);
   DeleteFileW(Wide(Path("link")).c_str());
+}
+
+// Whether the system opens a link itself when asked to (Windows), or what it leads to (Wine).
+bool OpensLinksThemselves(const std::string& link) {
+  const FileHandle opened(CreateFileW(Wide(link).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  return opened && GetFileInformationByHandle(opened.Get(), &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A file or a link in the work folder's place is moved aside itself, never what a link leads
+// to; where that cannot be done the error says what to remove, and nothing moves.
+TEST_F(FoldersTest, AFileOrALinkIsMovedAsideItselfOrNotAtAll) {
+  ASSERT_TRUE(CreateDirectoryW(Wide(Path("elsewhere")).c_str(), nullptr));
+  PutFile(Path("elsewhere\\kept.txt"), Bytes(4, 6));
+  PutFile(Path("victim.dll"), Bytes(300, 7));
+  enum class Kind { kFile, kHiddenFile, kFileInUse, kFolderLink, kFileLink };
+  for (const Kind kind : {Kind::kFile, Kind::kHiddenFile, Kind::kFileInUse, Kind::kFolderLink, Kind::kFileLink}) {
+    SCOPED_TRACE(static_cast<int>(kind));
+    const std::string taken = Path("taken");
+    FileHandle in_use;
+    bool link = false;
+    switch (kind) {
+      case Kind::kFile:
+      case Kind::kHiddenFile:
+      case Kind::kFileInUse:
+        PutFile(taken, Bytes(5, 2), kind == Kind::kHiddenFile ? FILE_ATTRIBUTE_HIDDEN : 0);
+        if (kind == Kind::kFileInUse)
+          in_use.Reset(
+              CreateFileW(Wide(taken).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        break;
+      case Kind::kFolderLink:
+      case Kind::kFileLink:
+        link = true;
+        ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(taken),
+                                                Wide(Path(kind == Kind::kFolderLink ? "elsewhere" : "victim.dll"))));
+        break;
+    }
+    Win32Services app;
+    if (kind == Kind::kFileInUse || (link && !OpensLinksThemselves(taken))) {
+      const Failure failure = FailureOf([&] { app.MoveFolderAside(taken); });
+      EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+      const std::string says =
+          link ? "Remove the link " + taken + " (not what it leads to)" : "is open in another program";
+      EXPECT_NE(failure.detail.find(says), std::string::npos) << failure.detail;
+      EXPECT_NE(GetFileAttributesW(Wide(taken).c_str()), INVALID_FILE_ATTRIBUTES) << "nothing moved";
+    } else {
+      const std::string aside = app.MoveFolderAside(taken);
+      EXPECT_EQ(aside.rfind(taken + ".", 0), 0u) << aside;
+      EXPECT_EQ(GetFileAttributesW(Wide(taken).c_str()), INVALID_FILE_ATTRIBUTES);
+      if (!link) {
+        EXPECT_EQ(Contents(aside), Bytes(5, 2));
+      }
+      DeleteFileW(Wide(aside).c_str());
+      RemoveDirectoryW(Wide(aside).c_str());
+    }
+    EXPECT_EQ(Contents(Path("elsewhere\\kept.txt")), Bytes(4, 6));
+    EXPECT_EQ(Contents(Path("victim.dll")), Bytes(300, 7));
+    in_use.Reset();
+    wine_host::RemoveTree(Wide(taken));
+  }
 }
 
 TEST_F(FoldersTest, AFolderMovedAsideKeepsItsContentsAndOneInUseStaysWhereItIs) {

@@ -1,5 +1,8 @@
 // Files the services create and put in place: held from their creation, reached through
 // the hold only, and never written through a link.
+#include <algorithm>
+#include <cctype>
+
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_services.h"
@@ -170,6 +173,77 @@ TEST_F(HeldFilesTest, ALinkIsReplacedItselfAndWhatItPointsToIsNeverTouched) {
     EXPECT_EQ(Contents(victim), Bytes(300, 7));
     DeleteFileW(Wide(link).c_str());
   }
+}
+
+// A path is judged in its plain form: behind the long-path prefix a link above the folder
+// is refused as in the plain path, and a real folder held; a device path, which reaches a
+// volume past its drive letter, is never taken for a folder without a link on the way.
+TEST_F(HeldFilesTest, AProductFolderIsJudgedInItsPlainFormAndDevicePathsAreRefused) {
+  const std::string real = Path("real");
+  ASSERT_TRUE(CreateDirectoryW(Wide(real).c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Wide(real + "\\prod").c_str(), nullptr));
+  ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(Path("link")), Wide(real)));
+  struct Case {
+    std::string folder;
+    bool held;
+    bool by_volume = false;  // past the drive letter to the volume itself
+  };
+  std::vector<Case> cases = {
+      {real + "\\prod", true},
+      {"\\\\?\\" + real + "\\prod", true},
+      {Path("link") + "\\prod", false},
+      {"\\\\?\\" + Path("link") + "\\prod", false},
+      {"\\\\.\\" + real + "\\prod", false},
+      {"\\\\?\\GLOBALROOT\\??\\" + real + "\\prod", false, true},
+  };
+  wchar_t volume[MAX_PATH + 1];  // "\\?\Volume{...}\"
+  if (GetVolumeNameForVolumeMountPointW(Wide(real.substr(0, 3)).c_str(), volume, MAX_PATH + 1))
+    cases.push_back({Utf8(volume) + real.substr(3) + "\\prod", false, true});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder);
+    Win32Services services;
+    const std::string program = c.folder + "\\HaldenGrid.exe";
+    if (c.held) {
+      services.HoldProductFolder(program);
+    } else {
+      // Wine opens no volume path at all (path not found); Windows does, and the check says no.
+      const Failure failure = FailureOf([&] { services.HoldProductFolder(program); });
+      if (!c.by_volume || failure.number != ErrorNumber::kPathNotFound) {
+        EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+        EXPECT_NE(failure.detail.find("is a link to another place"), std::string::npos) << failure.detail;
+      }
+    }
+  }
+  DeleteFileW(Wide(Path("link")).c_str());
+}
+
+// The work folder the run holds is the setup's own: a product folder that is it, or a
+// folder in it, is refused before anything is written, however its path spells it; a
+// folder beside it whose name only begins the same is the product's.
+TEST_F(HeldFilesTest, TheWorkFolderOrAFolderInItIsNeverTheProductsFolder) {
+  const std::string work = Path("hdgr work folder");
+  app->MakeFolder(work);
+  ASSERT_TRUE(CreateDirectoryW(Wide(work + "\\sub").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(Wide(work + " 2").c_str(), nullptr));
+  wchar_t short_name[MAX_PATH + 1];
+  ASSERT_NE(GetShortPathNameW(Wide(work).c_str(), short_name, MAX_PATH + 1), 0u);
+  const std::string short_work = Utf8(short_name);
+  ASSERT_NE(short_work, work) << "no short name to spell it with";
+  std::string upper = work;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return static_cast<char>(std::toupper(c)); });
+  for (const std::string& folder : {work, upper, "\\\\?\\" + work, short_work, work + "\\sub", short_work + "\\sub",
+                                    "\\\\?\\" + short_work + "\\sub", work + "\\.\\sub\\.."}) {
+    SCOPED_TRACE(folder);
+    const Failure failure = FailureOf([&] { app->HoldProductFolder(folder + "\\HaldenGrid.exe"); });
+    EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+    for (const char* says : {"is the setup's own work folder", "not the product's folder: nothing was written"})
+      EXPECT_NE(failure.detail.find(says), std::string::npos) << failure.detail;
+  }
+  app->HoldProductFolder(work + " 2\\HaldenGrid.exe");
+  WriteNew(work + " 2\\HaldenGrid.exe", Bytes(3));
+  app->PutInPlace(work + " 2\\HaldenGrid.exe");
+  EXPECT_EQ(Contents(work + " 2\\HaldenGrid.exe"), Bytes(3));
+  EXPECT_EQ(OtherEntries(work, {"sub"}), std::vector<std::string>{}) << "nothing written in the work folder";
 }
 
 // A new file is made and renamed through its folder's hold, never through the path again:

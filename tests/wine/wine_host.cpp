@@ -36,6 +36,16 @@ bool EntryExists(const std::wstring& path) {
   return find.Valid();
 }
 
+// EntryExists, or a link whose target is missing: Wine lists none, but will not make a file
+// in its place either. A file made here goes again as it is closed (so no host program may
+// be making the name meanwhile).
+bool NameTaken(const std::wstring& path) {
+  if (EntryExists(path)) return true;
+  const win32::FileHandle probe(
+      CreateFileW(path.c_str(), DELETE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return !probe && (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS);
+}
+
 std::wstring Quoted(const std::string& unix_path) {
   std::wstring quoted = L"\"";
   const int length = MultiByteToWideChar(CP_UTF8, 0, unix_path.data(), static_cast<int>(unix_path.size()), nullptr, 0);
@@ -121,8 +131,8 @@ bool RemoveTree(const std::wstring& path) {
   const std::string unix_path = UnixPathOf(path);
   if (unix_path.empty()) return false;
   // Only when there is something to remove: a late rm would take what comes next.
-  if (!EntryExists(path)) return true;
-  return RunHostProgram(L"Z:\\bin\\rm", L"/bin/rm -rf " + Quoted(unix_path), [&] { return !EntryExists(path); });
+  if (!NameTaken(path)) return true;
+  return RunHostProgram(L"Z:\\bin\\rm", L"/bin/rm -rf " + Quoted(unix_path), [&] { return !NameTaken(path); });
 }
 
 namespace {

@@ -76,7 +76,8 @@ class ApplicationServices {
                            std::string_view key, std::string_view value) = 0;
 
   // Name (no folder) of the first entry matching `path` literally, or the empty text.
-  // kFindFiles: plain files only; kFindFolders: folders and plain files. "\\?\" at the
+  // kFindFiles: plain files only; kFindFolders: whatever takes the name, folders and files,
+  // hidden and system ones too (a folder could not be made there either). "\\?\" at the
   // start is the long-path form; any other '*' or '?' is a bad file name.
   virtual std::string FindEntry(std::string_view path, int mask) = 0;
   // Removes one file: a link itself, never what it points to; a file the services hold,
@@ -89,17 +90,21 @@ class ApplicationServices {
   virtual void MakeFolder(std::string_view path) = 0;
   // Holds an existing folder for the rest of the run if it is private, exactly as MakeFolder
   // makes one for these rights: nobody can rename or remove it, so its path keeps naming
-  // it. False, holding nothing, for a folder others may change. A link (symbolic link,
-  // junction, mount point) or a file is refused and left as it is.
+  // it. False, holding and changing nothing, for anything else at the name: a folder others
+  // may change, a file, a link (symbolic link, junction, mount point), or an entry open in
+  // another program. Nothing there: path not found.
   virtual bool HoldPrivateFolder(std::string_view path) = 0;
-  // Renames a folder that is not private to a fresh name beside it, contents and all, and
-  // returns that name. Refused, nothing moved, when something inside is open: the error
-  // names the folder and what to do.
+  // Renames what is at `path` and not private to a fresh name beside it and returns that
+  // name: a folder with its contents, a file, a link as the link, never what it leads to.
+  // Refused, nothing moved, when it cannot be moved so (something inside open, the entry
+  // open in another program, a system that opens only what a link leads to): the error
+  // names it and says what to close or remove.
   virtual std::string MoveFolderAside(std::string_view path) = 0;
   // Holds the folder `program_path` lies in for the rest of the run, the one the path names
-  // now: a link there or on the way (symbolic link, junction, mount point) is refused with
-  // a path/file access error and nothing is held. From then on a new file for a path in
-  // that folder is made in the held folder or not at all.
+  // now: a link there or on the way (symbolic link, junction, mount point), and the work
+  // folder held for the run or a folder in it (however the path spells it), are refused
+  // with a path/file access error and nothing is held. From then on a new file for a path
+  // in that folder is made in the held folder or not at all.
   virtual void HoldProductFolder(std::string_view program_path) = 0;
   virtual void ChangeFolder(std::string_view path) = 0;
   // Length in bytes (of a held file, through its hold); longer than 2 GiB - 1 is an overflow.

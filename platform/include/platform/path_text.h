@@ -11,7 +11,13 @@ namespace hdgr {
 
 // A drive letter, a colon and a separator ("C:\..."), a UNC share ("\\server\share..."),
 // or either behind the long-path prefix "\\?\" ("\\?\C:\...", "\\?\UNC\server\share...").
+// A "server" that begins with "." or "?" is the device namespace ("\\.\", "\\?\"), no server.
 bool IsFullPath(std::string_view path);
+// A full path as the system's final path of a file reads, without the long-path prefix:
+// "\\?\C:\x" is "C:\x", "\\?\UNC\server\share\x" is "\\server\share\x", a plain full path
+// is itself. Empty for anything IsFullPath refuses, the device paths among them
+// ("\\.\C:\x", "\\?\Volume{...}\x", "\\?\GLOBALROOT\..."), which reach a volume past its name.
+std::string PlainFormOf(std::string_view path);
 // A '*' or '?' outside the long-path prefix.
 bool HasWildcard(std::string_view path);
 // The names `path` leads through, as the system resolves a full path: the drive ("C:") or
