@@ -105,6 +105,11 @@ bool LiesWithin(std::string_view path, std::string_view folder) {
   return std::equal(outside.begin(), outside.end(), inside.begin(), SameIgnoringCase);
 }
 
+std::string DriveLetterOf(std::string_view path) {
+  const std::string plain = PlainFormOf(path);
+  return IsDrivePath(plain) ? plain.substr(0, 2) : std::string();
+}
+
 bool IsDriveRoot(std::string_view folder) {
   const std::vector<std::string> names = ResolvedNames(folder);
   return names.size() == 1 && names[0].size() == 2 && names[0][1] == ':';

@@ -53,6 +53,20 @@ DWORD RemoveEntryItself(const std::wstring& path, bool* made) {
   return code;
 }
 
+// Drive letters belong to the logon session: a network or subst drive the user made is not
+// there for the same user's run with administrator rights. "Not found" would read as
+// "uninstalled" there, so a path on a drive this run does not have is an error of its own.
+void RefuseMissingDrive(std::string_view path) {
+  const std::string drive = DriveLetterOf(path);
+  if (drive.empty() || GetDriveTypeW(Wide(drive + "\\").c_str()) != DRIVE_NO_ROOT_DIR) return;
+  throw RunTimeError(ErrorNumber::kPathNotFound,
+                     std::string(path) + ": drive " + drive +
+                         " is not there for this run, so the setup cannot tell what lies there. A network or "
+                         "subst drive belongs to the user who made it, and a run with administrator rights does "
+                         "not see it: start the setup without administrator rights, or from the drive's own "
+                         "letter");
+}
+
 }  // namespace
 
 std::string FindEntry(std::string_view path, int mask) {
@@ -64,8 +78,9 @@ std::string FindEntry(std::string_view path, int mask) {
   const FindHandle find(FindFirstFileW(Wide(path).c_str(), &found));
   if (!find) {
     const DWORD code = GetLastError();
-    if (MeansNothingThere(code)) return {};
-    throw Win32Error(code, std::string(path));
+    if (!MeansNothingThere(code)) throw Win32Error(code, std::string(path));
+    RefuseMissingDrive(path);
+    return {};
   }
   // With folders asked for, whatever takes the name counts, as making a folder there fails.
   if ((mask & kFindFolders) == 0 &&

@@ -11,7 +11,9 @@ namespace hdgr::win32 {
 
 // kFindFiles: a plain file (not hidden, not system); kFindFolders: whatever takes the name,
 // a folder or a file, hidden, system or not, since making a folder there would fail all the
-// same. A missing entry or a missing folder on the way: "". A '*' or '?': bad file name.
+// same. A missing entry or a missing folder on the way: "". A '*' or '?': bad file name. A
+// drive letter this run does not have (another logon session's network or subst drive):
+// path not found, saying so.
 std::string FindEntry(std::string_view path, int mask);
 // The entry itself goes, a link included, never what it points to; a read-only file or a
 // folder is refused.

@@ -256,6 +256,8 @@ std::string FakePlatform::FindEntry(std::string_view path, int mask) {
   Record(Op::kFindEntry, std::string(path) + "," + std::to_string(mask));
   MaybeFail(Op::kFindEntry, path);
   if (HasWildcard(path)) throw RunTimeError(ErrorNumber::kBadFileNameOrNumber, std::string(path));
+  if (unseen_drives.count(Lower(DriveLetterOf(path))))
+    throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path) + ": drive not there for this run");
   const std::string key = Key(path);
   if (const auto it = files.find(key); it != files.end()) {
     const bool plain = !it->second.hidden && !it->second.system;

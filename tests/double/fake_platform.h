@@ -161,6 +161,9 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   // Folders others may change: HoldPrivateFolder says no, MoveFolderAside takes them.
   std::set<std::string> shared_folders;
   std::set<std::string> held_folders;
+  // Drive letters this run does not have, lower-cased ("q:"): another logon session's
+  // network or subst drive. FindEntry on a path there is path not found.
+  std::set<std::string> unseen_drives;
   std::set<std::string> held_files;
   std::map<std::string, std::string> settings;  // "application\section\key" -> text
   std::map<std::string, WindowHandle> windows;  // top-level windows by exact title

@@ -182,6 +182,27 @@ TEST_F(StartUpTest, AStoredVersionThatIsNoNumberEndsWithTheErrorBeforeTheWindow)
   }
 }
 
+// A network or subst drive belongs to the logon session that made it, and a run with
+// administrator rights does not have it: what lies there is unknown, and the run says so
+// instead of calling the product uninstalled and offering an install over it.
+TEST_F(StartUpTest, AStoredFolderOnADriveThisRunDoesNotHaveEndsWithPathNotFoundNamingTheDrive) {
+  ASSERT_EQ(GetDriveTypeW(L"Q:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR)) << "the prefix has a drive Q:";
+  StoreInstalledCopy(L"Q:\\Halden Grid", L"3", L"3", L"9");
+  setup_ = Start(SetupProgramPath());
+  bool window_shown = false;
+  const auto box = WaitForBoxBeforeAnyWindow(kSetupTitle, setup_, &window_shown);
+  ASSERT_TRUE(box.has_value());
+  EXPECT_FALSE(window_shown);
+  EXPECT_EQ(box->text.rfind(L"Run-time error 76: Path not found", 0), 0u) << win32::Utf8(box->text);
+  for (const wchar_t* says : {L"drive Q: is not there for this run",
+                              L"start the setup without administrator rights, or from the drive's own letter"})
+    EXPECT_NE(box->text.find(says), std::wstring::npos) << win32::Utf8(box->text);
+  EXPECT_FALSE(WaitForMessageBox(L"hdGR", 0ms, setup_.Id()).has_value()) << "taken for an uninstalled copy";
+  PressOk(box->window);
+  EXPECT_EQ(setup_.WaitForExit(kTimeout), 1u);
+  EXPECT_FALSE(WorkFolderExists());
+}
+
 // The guard runs before any setting is read: settings that would bring a message of
 // their own (a missing folder, a revision of letters) bring none.
 TEST_F(StartUpTest, ARunningProductStopsStartUpWithItsMessageOnlyAndIsCentredAfterwards) {

@@ -87,6 +87,20 @@ TEST(PathTextTest, ADriveRootIsTheDriveAloneHoweverSpelt) {
   for (const char* other : {"C:", "C:\\x", "\\\\server\\share", "", "\\"}) EXPECT_FALSE(IsDriveRoot(other)) << other;
 }
 
+// The drive whose root the system must know for a path to be looked up at all.
+TEST(PathTextTest, ADriveLetterIsThatOfADrivePathInEitherFormAndNoneElse) {
+  struct Row {
+    std::string path;
+    std::string drive;
+  };
+  const std::vector<Row> rows = {
+      {"Q:\\Halden Grid", "Q:"}, {"q:/x", "q:"}, {"\\\\?\\Q:\\Halden Grid", "Q:"}, {"C:\\", "C:"},
+      {"\\\\server\\share\\x", ""}, {"\\\\?\\UNC\\server\\share", ""}, {"\\\\.\\Q:\\x", ""},
+      {"Q:", ""}, {"Q:x", ""}, {"x", ""}, {"", ""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(DriveLetterOf(row.path), row.drive) << "\"" << row.path << "\"";
+}
+
 TEST(PathTextTest, AFreshNameIsTheNameSixteenHexDigitsAndNew) {
   struct Row {
     const char* entry;

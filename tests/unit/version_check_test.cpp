@@ -52,6 +52,27 @@ TEST_F(VersionCheckTest, ProgramFileMissingShowsTheSettingsMessageFirst) {
   }
 }
 
+// A network or subst drive belongs to the logon session that made it: a run with
+// administrator rights does not have it, and what lies there is unknown, not missing. The
+// run stops with error 76 before it shows or offers anything; a missing folder on a drive
+// the run has is still an uninstalled copy.
+TEST_F(VersionCheckTest, AFolderOnADriveThisRunDoesNotHaveIsAnErrorNotAnUninstalledCopy) {
+  fake.unseen_drives.insert("q:");
+  for (const std::string folder : {"Q:\\Halden Grid", "\\\\?\\q:\\Halden Grid"}) {
+    SCOPED_TRACE("folder \"" + folder + "\"");
+    fake.calls.clear();
+    try {
+      CheckInstalledVersion(fake, fake, Installed(folder, 3, 3, 9));
+      ADD_FAILURE() << "no error";
+    } catch (const RunTimeError& error) {
+      EXPECT_EQ(error.Number(), ErrorNumber::kPathNotFound);
+    }
+    EXPECT_EQ(fake.calls, (Calls{"FindEntry(" + folder + "\\HaldenGrid.exe,0)"}));
+  }
+  EXPECT_EQ(Check(Installed("C:\\Halden Grid", 3, 3, 9)),
+            (Calls{"FindEntry(C:\\Halden Grid\\HaldenGrid.exe,0)", kSettingsFound, "Label5.Caption=Ready to install!"}));
+}
+
 // A folder that is not a full path would be looked up in, and written to, whatever folder
 // the program runs in, and a pattern names no one folder (looking it up is error 52): either
 // counts as no installed copy, and nothing is looked up.

@@ -61,6 +61,25 @@ TEST_F(FileSystemTest, FindEntryTakesNoWildcards) {
   EXPECT_EQ(app.FindEntry("\\\\?\\" + Path("plain.txt"), kFindFiles), "plain.txt");
 }
 
+// A drive letter the run does not have (another logon session's network or subst drive,
+// unseen by a run with administrator rights) says so; a missing folder on a drive the run
+// has is nothing there, as before.
+TEST_F(FileSystemTest, FindEntryOnADriveThisRunDoesNotHaveIsPathNotFoundNamingTheDrive) {
+  ASSERT_EQ(GetDriveTypeW(L"Q:\\"), static_cast<UINT>(DRIVE_NO_ROOT_DIR)) << "the prefix has a drive Q:";
+  for (const std::string path : {"Q:\\Halden Grid\\HaldenGrid.exe", "\\\\?\\Q:\\Halden Grid\\HaldenGrid.exe", "q:\\"}) {
+    for (const int mask : {kFindFiles, kFindFolders}) {
+      const Failure failure = FailureOf([&] { app.FindEntry(path, mask); });
+      EXPECT_EQ(failure.number, ErrorNumber::kPathNotFound) << path;
+      EXPECT_NE(failure.detail.find("drive " + path.substr(path[0] == '\\' ? 4 : 0, 2) + " is not there"), std::string::npos)
+          << failure.detail;
+      EXPECT_NE(failure.detail.find("start the setup without administrator rights, or from the drive's own letter"),
+                std::string::npos)
+          << failure.detail;
+    }
+  }
+  EXPECT_EQ(app.FindEntry("C:\\hdgr no such folder\\HaldenGrid.exe", kFindFiles), "");
+}
+
 TEST_F(FileSystemTest, FilesAreMeasuredAndRemoved) {
   const std::string folder = Path("work");
   ASSERT_TRUE(CreateDirectoryW(Wide(folder).c_str(), nullptr));

@@ -78,7 +78,9 @@ class ApplicationServices {
   // Name (no folder) of the first entry matching `path` literally, or the empty text.
   // kFindFiles: plain files only; kFindFolders: whatever takes the name, folders and files,
   // hidden and system ones too (a folder could not be made there either). "\\?\" at the
-  // start is the long-path form; any other '*' or '?' is a bad file name.
+  // start is the long-path form; any other '*' or '?' is a bad file name. A path on a drive
+  // letter this run does not have is path not found (76), never the empty text: another
+  // logon session's network or subst drive is no proof that nothing is there.
   virtual std::string FindEntry(std::string_view path, int mask) = 0;
   // Removes one file: a link itself, never what it points to; a file the services hold,
   // through that hold. A read-only file is refused (path/file access error) and stays.

@@ -29,6 +29,9 @@ std::vector<std::string> ResolvedNames(std::string_view path);
 // Whether `path` is `folder` or lies inside it, both resolved as above, letter case aside.
 // False when either is no full path.
 bool LiesWithin(std::string_view path, std::string_view folder);
+// The drive letter and colon a full path lies on, as written ("C:" for "C:\x" and
+// "\\?\C:\x", "d:" for "d:/x"); empty for a share, a device path or anything not full.
+std::string DriveLetterOf(std::string_view path);
 // Whether `folder` is a drive's root ("C:\", "c:\.", "\\?\C:\").
 bool IsDriveRoot(std::string_view folder);
 // Whether `entry` is the name a new file for `name` is made under, "`name`.<16 hex digits>.new"
