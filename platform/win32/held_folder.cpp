@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "platform/path_text.h"
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
 #include "platform/win32/link_check.h"
@@ -86,6 +87,21 @@ bool IsPrivate(HANDLE folder, const std::wstring& path) {
   return ReadBack(folder, path) == PrivateReadBackBeside(path);
 }
 
+// The volume's flags, read through a handle to anything on it. Flags only: Wine answers
+// nothing else for some host file systems (tmpfs).
+DWORD VolumeFlagsOf(HANDLE on_volume, const std::wstring& path) {
+  DWORD flags = 0;
+  if (!GetVolumeInformationByHandleW(on_volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    throw FileError(GetLastError(), path);
+  return flags;
+}
+
+// The folder `path` would be made in, as a folder: the root of "c:\x" is "c:\", not "c:".
+std::wstring ParentFolderOf(const std::wstring& path) {
+  const std::wstring parent = FolderOf(path);
+  return !parent.empty() && parent.back() == L':' ? parent + L"\\" : parent;
+}
+
 // No FILE_SHARE_DELETE: while this is open the folder cannot be renamed or removed. The
 // listing access is what makes the handle count: one for attributes only shares all.
 FileHandle OpenFolderHold(const std::wstring& path, DWORD* code) {
@@ -150,6 +166,15 @@ void RefuseOpenEntries(const std::wstring& path) {
 
 }  // namespace
 
+void RequireAccessLists(DWORD volume_flags, const std::wstring& path) {
+  if (volume_flags & FILE_PERSISTENT_ACLS) return;
+  const std::string drive = DriveLetterOf(Utf8(path));
+  Refuse(ErrorNumber::kPathFileAccessError, path,
+         "lies on " + (drive.empty() ? std::string("a drive") : "drive " + drive) +
+             ", which keeps no access lists (as FAT and exFAT drives): every user could change what is in it. "
+             "The work folder must be on a drive that keeps access lists");
+}
+
 std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& user_sid) {
   // Protected (P): nothing comes from the drive's root, where every user may create and
   // change; inherited (OICI) by everything made inside. The installer started from the
@@ -174,11 +199,25 @@ FileHandle HoldPrivateFolder(const std::wstring& path) {
   // Open elsewhere or closed to us: not ours, and MoveFolderAside says what is in the way.
   if (!folder && code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) return FileHandle();
   if (!folder) throw Win32Error(ERROR_PATH_NOT_FOUND, Utf8(path));
-  if (!IsRealFolder(folder.Get(), path) || !IsPrivate(folder.Get(), path)) return FileHandle();
+  if (!IsRealFolder(folder.Get(), path)) return FileHandle();
+  RequireAccessLists(VolumeFlagsOf(folder.Get(), path), path);
+  if (!IsPrivate(folder.Get(), path)) return FileHandle();
   return folder;
 }
 
 FileHandle MakePrivateFolder(const std::wstring& path) {
+  {
+    const std::wstring parent = ParentFolderOf(path);
+    const FileHandle above(CreateFileW(parent.c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!above) {
+      // A folder that is not there is a missing path, whichever way the system words it.
+      const DWORD code = GetLastError();
+      throw FileError(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code, path);
+    }
+    RequireAccessLists(VolumeFlagsOf(above.Get(), parent), path);
+  }
   const LocalMemory<PSECURITY_DESCRIPTOR> descriptor = PrivateDescriptor(path);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
   if (!CreateDirectoryW(path.c_str(), &attributes)) {

@@ -280,9 +280,15 @@ void FakePlatform::RemoveFile(std::string_view path) {
   files.erase(it);
 }
 
+void FakePlatform::RefuseWithoutAccessLists(std::string_view path) const {
+  if (drives_without_access_lists.count(Lower(DriveLetterOf(path))))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " lies on a drive without access lists");
+}
+
 void FakePlatform::MakeFolder(std::string_view path) {
   Record(Op::kMakeFolder, std::string(path));
   MaybeFail(Op::kMakeFolder, path);
+  RefuseWithoutAccessLists(path);
   const std::string key = Key(path);
   if (folders.count(key) || files.count(key))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path));
@@ -296,7 +302,9 @@ bool FakePlatform::HoldPrivateFolder(std::string_view path) {
   MaybeFail(Op::kHoldPrivateFolder, path);
   const std::string key = Key(path);
   if (!folders.count(key) && !files.count(key)) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(path));
-  if (files.count(key) || untrusted_folders.count(key) || shared_folders.count(key)) return false;
+  if (files.count(key) || untrusted_folders.count(key)) return false;
+  RefuseWithoutAccessLists(path);
+  if (shared_folders.count(key)) return false;
   held_folders.insert(key);
   return true;
 }

@@ -164,6 +164,9 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   // Drive letters this run does not have, lower-cased ("q:"): another logon session's
   // network or subst drive. FindEntry on a path there is path not found.
   std::set<std::string> unseen_drives;
+  // Drive letters whose volume keeps no access lists, lower-cased ("c:"): FAT, exFAT.
+  // MakeFolder and HoldPrivateFolder refuse them.
+  std::set<std::string> drives_without_access_lists;
   std::set<std::string> held_files;
   std::map<std::string, std::string> settings;  // "application\section\key" -> text
   std::map<std::string, WindowHandle> windows;  // top-level windows by exact title
@@ -290,6 +293,7 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   OpenFileEntry& OpenFile(int file_number);
   NewFileEntry& NewFileFor(std::string_view final_path, std::string_view operation);
   void CheckNumberFree(int file_number, std::string_view path) const;
+  void RefuseWithoutAccessLists(std::string_view path) const;
   // Where a file the services hold lies: a new file's fresh name, or the path itself; ""
   // when the path is not held.
   std::string HeldKey(std::string_view path) const;

@@ -201,5 +201,30 @@ TEST_F(StageCarrierTest, AFolderOthersCanChangeThatCannotBeMovedStopsTheRunBefor
   EXPECT_NE(fake.File(kSetupExe), nullptr);
 }
 
+// On a drive that keeps no access lists every folder reads back alike, whoever may change
+// it: nothing there is private, nothing is moved aside or made, and nothing is written.
+TEST_F(StageCarrierTest, ADriveWithoutAccessListsStopsTheRunBeforeAnythingIsMovedOrWritten) {
+  for (const bool found : {true, false}) {
+    SCOPED_TRACE(found ? "a folder there" : "no folder there");
+    FakePlatform fresh;
+    fresh.picture.bytes = fake.picture.bytes;
+    fresh.drives_without_access_lists.insert("c:");
+    if (found) {
+      fresh.folders.insert(kFolder);
+      fresh.PutFile(kSetupExe, {9});
+    }
+    try {
+      StageCarrier(fresh, fresh.picture);
+      ADD_FAILURE() << "no error";
+    } catch (const RunTimeError& error) {
+      EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
+    }
+    EXPECT_EQ(fresh.ChangingCalls().back(), (found ? "HoldPrivateFolder(" : "MakeFolder(") + kFolder + ")");
+    EXPECT_EQ(fresh.CallsStartingWith("MoveFolderAside"), Calls{});
+    EXPECT_EQ(fresh.files.size(), found ? 1u : 0u);
+    EXPECT_EQ(fresh.HasFolder(kFolder), found);
+  }
+}
+
 }  // namespace
 }  // namespace hdgr::testing

@@ -82,6 +82,25 @@ TEST_F(FoldersTest, AFolderTheRunMakesLetsInNobodyElse) {
   }
 }
 
+// On FAT or exFAT every folder reads back with the same made-up access list, so none is
+// private there. Wine reports its drives (NTFS, persistent access lists) as keeping them,
+// and mounts no FAT drive here: the decision is shown with the volume's flags given.
+TEST_F(FoldersTest, NoFolderIsPrivateOnADriveThatKeepsNoAccessLists) {
+  const std::wstring work = L"c:\\hdgr_temp_setup";
+  const Failure refused = FailureOf([&] { RequireAccessLists(FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, work); });
+  EXPECT_EQ(refused.number, ErrorNumber::kPathFileAccessError);
+  for (const char* says : {"c:\\hdgr_temp_setup lies on drive c:, which keeps no access lists",
+                           "The work folder must be on a drive that keeps access lists"})
+    EXPECT_NE(refused.detail.find(says), std::string::npos) << refused.detail;
+  RequireAccessLists(FILE_PERSISTENT_ACLS | FILE_CASE_PRESERVED_NAMES, work);
+  // Wine's drive C: says it keeps them, so the work folders of every other test pass.
+  const FileHandle folder(CreateFileW(Wide(Folder()).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  DWORD flags = 0;
+  ASSERT_TRUE(GetVolumeInformationByHandleW(folder.Get(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0));
+  EXPECT_TRUE(flags & FILE_PERSISTENT_ACLS) << std::hex << flags;
+}
+
 // Anything but a private folder of its own is not held and stays exactly as it is, for
 // MoveFolderAside to deal with: a folder others may change, a link, a file, one in use.
 TEST_F(FoldersTest, OnlyAPrivateRealFolderIsHeldAndAnythingElseIsLeftAlone) {

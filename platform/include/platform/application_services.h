@@ -88,13 +88,15 @@ class ApplicationServices {
   // Creates one folder whose parent exists, private to the run's rights, and holds it as
   // HoldPrivateFolder does. Private: protected from the folder above, SYSTEM and the
   // administrators only and owned by the administrators when the run has their rights
-  // (elevated), the current user too and owned by that user when it has not.
+  // (elevated), the current user too and owned by that user when it has not. On a drive that
+  // keeps no access lists (FAT, exFAT) nothing is private: refused there, as below.
   virtual void MakeFolder(std::string_view path) = 0;
   // Holds an existing folder for the rest of the run if it is private, exactly as MakeFolder
   // makes one for these rights: nobody can rename or remove it, so its path keeps naming
   // it. False, holding and changing nothing, for anything else at the name: a folder others
   // may change, a file, a link (symbolic link, junction, mount point), or an entry open in
-  // another program. Nothing there: path not found.
+  // another program. Nothing there: path not found. A folder on a drive that keeps no access
+  // lists: a path/file access error naming the drive, since no folder there is private.
   virtual bool HoldPrivateFolder(std::string_view path) = 0;
   // Renames what is at `path` and not private to a fresh name beside it and returns that
   // name: a folder with its contents, a file, a link as the link, never what it leads to.
