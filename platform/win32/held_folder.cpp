@@ -81,11 +81,6 @@ std::wstring PrivateReadBackBeside(const std::wstring& path) {
   return ReadBack(made.Get(), probe);
 }
 
-// Exactly the owner and the entries a folder made now would get: anything more lets
-// someone else put a file there, and a handle opened before any repair keeps its rights.
-bool IsPrivate(HANDLE folder, const std::wstring& path) {
-  return ReadBack(folder, path) == PrivateReadBackBeside(path);
-}
 
 // The volume's flags, read through a handle to anything on it. Flags only: Wine answers
 // nothing else for some host file systems (tmpfs).
@@ -175,6 +170,17 @@ void RequireAccessLists(DWORD volume_flags, const std::wstring& path) {
              "The work folder must be on a drive that keeps access lists");
 }
 
+FolderAccess JudgeFolderAccess(const std::wstring& found, const std::wstring& made_now, bool administrator_rights) {
+  // Exactly the owner and the entries a folder made now would get: anything more lets
+  // someone else put a file there, and a handle opened before any repair keeps its rights.
+  if (found == made_now) return FolderAccess::kPrivate;
+  if (administrator_rights) return FolderAccess::kOthersMayChange;
+  // The system may mark the list as set up for inheritance ("PAI"), which lets nobody in.
+  std::wstring plain = found;
+  if (const auto flags = plain.find(L"D:PAI("); flags != std::wstring::npos) plain.erase(flags + 3, 2);
+  return plain == PrivateAccessList(true, std::wstring()) ? FolderAccess::kAdministratorsOnly : FolderAccess::kOthersMayChange;
+}
+
 std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& user_sid) {
   // Protected (P): nothing comes from the drive's root, where every user may create and
   // change; inherited (OICI) by everything made inside. The installer started from the
@@ -201,8 +207,17 @@ FileHandle HoldPrivateFolder(const std::wstring& path) {
   if (!folder) throw Win32Error(ERROR_PATH_NOT_FOUND, Utf8(path));
   if (!IsRealFolder(folder.Get(), path)) return FileHandle();
   RequireAccessLists(VolumeFlagsOf(folder.Get(), path), path);
-  if (!IsPrivate(folder.Get(), path)) return FileHandle();
-  return folder;
+  switch (JudgeFolderAccess(ReadBack(folder.Get(), path), PrivateReadBackBeside(path), HasAdministratorRights())) {
+    case FolderAccess::kPrivate:
+      return folder;
+    case FolderAccess::kAdministratorsOnly:
+      // Locked down, not open: moving it aside would fail, and would be wrong.
+      Refuse(ErrorNumber::kPermissionDenied, path,
+             "was made by an administrator's run: start the setup as administrator");
+    case FolderAccess::kOthersMayChange:
+      break;
+  }
+  return FileHandle();
 }
 
 FileHandle MakePrivateFolder(const std::wstring& path) {

@@ -12,6 +12,13 @@ namespace hdgr::win32 {
 // by them, for a run with the administrators' rights; the user too, and owned by the user,
 // for a run without.
 std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& user_sid);
+// How a folder's owner and access list, as read back (`found`), compare with those of a
+// folder made now beside it (`made_now`), both as SDDL. kAdministratorsOnly: a run
+// without the administrators' rights finds what an earlier run with them made (owned by
+// the administrators, SYSTEM and the administrators only), which nobody else can change but
+// which this run cannot use either.
+enum class FolderAccess { kPrivate, kAdministratorsOnly, kOthersMayChange };
+FolderAccess JudgeFolderAccess(const std::wstring& found, const std::wstring& made_now, bool administrator_rights);
 // A folder is private only on a volume that keeps the access lists given to it: one whose
 // flags lack FILE_PERSISTENT_ACLS (FAT, exFAT) reads every folder back with the same
 // made-up list, whoever may change it. There, a path/file access error naming the drive.
@@ -22,7 +29,8 @@ FileHandle HoldAnyFolder(const std::wstring& path, const std::string& named);
 // point there or above it) whose owner and access list read back exactly as those of a
 // folder MakePrivateFolder makes beside it now. An empty handle, nothing changed, for
 // anything else: a folder others may change, a link, a file, an entry open elsewhere. A
-// real folder on a volume without access lists is refused (RequireAccessLists).
+// real folder on a volume without access lists is refused (RequireAccessLists), and one
+// only administrators may use, found by a run without their rights, is permission denied.
 FileHandle HoldPrivateFolder(const std::wstring& path);
 // Makes a folder with nothing inherited from the folder above: SYSTEM and the
 // administrators only, owned by them, when the run has the administrators' rights; the

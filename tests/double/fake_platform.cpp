@@ -305,6 +305,8 @@ bool FakePlatform::HoldPrivateFolder(std::string_view path) {
   if (files.count(key) || untrusted_folders.count(key)) return false;
   RefuseWithoutAccessLists(path);
   if (shared_folders.count(key)) return false;
+  if (administrators_folders.count(key) && !administrator_rights)
+    throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(path) + " was made by an administrator's run");
   held_folders.insert(key);
   return true;
 }

@@ -167,6 +167,10 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   // Drive letters whose volume keeps no access lists, lower-cased ("c:"): FAT, exFAT.
   // MakeFolder and HoldPrivateFolder refuse them.
   std::set<std::string> drives_without_access_lists;
+  // Folders a run with the administrators' rights made: private to such a run, refused
+  // (permission denied) to one without them.
+  std::set<std::string> administrators_folders;
+  bool administrator_rights = true;
   std::set<std::string> held_files;
   std::map<std::string, std::string> settings;  // "application\section\key" -> text
   std::map<std::string, WindowHandle> windows;  // top-level windows by exact title

@@ -201,6 +201,28 @@ TEST_F(StageCarrierTest, AFolderOthersCanChangeThatCannotBeMovedStopsTheRunBefor
   EXPECT_NE(fake.File(kSetupExe), nullptr);
 }
 
+// A folder an elevated run made lets in SYSTEM and the administrators only: a run without
+// their rights can neither use it nor move it aside, and is told to run as administrator.
+TEST_F(StageCarrierTest, AFolderAnAdministratorsRunMadeStopsAStandardUsersRunAndStaysAsItIs) {
+  PutWorkFolder();
+  fake.administrators_folders.insert(kFolder);
+  fake.PutFile(kSetupExe, {9});
+  fake.administrator_rights = false;
+  try {
+    Stage();
+    ADD_FAILURE() << "no error";
+  } catch (const RunTimeError& error) {
+    EXPECT_EQ(error.Number(), ErrorNumber::kPermissionDenied);
+  }
+  EXPECT_EQ(fake.ChangingCalls(), (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")"}));
+  EXPECT_EQ(fake.files.size(), 1u);
+  // With the rights, the same folder is the run's own.
+  fake.administrator_rights = true;
+  Stage();
+  EXPECT_TRUE(fake.held_folders.count(kFolder));
+  EXPECT_EQ(fake.File(kSetupExe), nullptr) << "an earlier run's setup file, removed";
+}
+
 // On a drive that keeps no access lists every folder reads back alike, whoever may change
 // it: nothing there is private, nothing is moved aside or made, and nothing is written.
 TEST_F(StageCarrierTest, ADriveWithoutAccessListsStopsTheRunBeforeAnythingIsMovedOrWritten) {

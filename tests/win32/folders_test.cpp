@@ -82,6 +82,38 @@ TEST_F(FoldersTest, AFolderTheRunMakesLetsInNobodyElse) {
   }
 }
 
+// A folder an elevated run made (owned by the administrators, SYSTEM and the administrators
+// only) is the most locked-down there is: a standard user's run is told to start the setup
+// as administrator, not that others could change it. Under Wine every run has the
+// administrators' rights, so the decision is shown with the rights given.
+TEST_F(FoldersTest, AFolderOnlyAdministratorsMayUseIsToldApartFromOneOthersMayChange) {
+  const std::wstring user = L"S-1-5-21-7-8-9-1001";
+  const std::wstring administrators = PrivateAccessList(true, L"");
+  const std::wstring users_own = PrivateAccessList(false, user);
+  struct Row {
+    std::wstring found;
+    std::wstring made_now;
+    bool rights;
+    FolderAccess access;
+  };
+  const Row rows[] = {
+      {users_own, users_own, false, FolderAccess::kPrivate},
+      {administrators, administrators, true, FolderAccess::kPrivate},
+      {administrators, users_own, false, FolderAccess::kAdministratorsOnly},
+      {L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", users_own, false, FolderAccess::kAdministratorsOnly},
+      // An administrators' run never hears "run as administrator": what is not its own goes aside.
+      {L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", administrators, true, FolderAccess::kOthersMayChange},
+      {users_own, administrators, true, FolderAccess::kOthersMayChange},
+      {administrators + L"(A;OICI;FA;;;BU)", users_own, false, FolderAccess::kOthersMayChange},
+      {L"O:" + user + L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", users_own, false, FolderAccess::kOthersMayChange},
+      {L"O:BAD:(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", users_own, false, FolderAccess::kOthersMayChange},
+      {L"O:BAD:P(A;OICI;FA;;;SY)", users_own, false, FolderAccess::kOthersMayChange},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(JudgeFolderAccess(row.found, row.made_now, row.rights), row.access)
+        << Utf8(row.found) << " against " << Utf8(row.made_now) << (row.rights ? ", administrator" : ", standard user");
+}
+
 // On FAT or exFAT every folder reads back with the same made-up access list, so none is
 // private there. Wine reports its drives (NTFS, persistent access lists) as keeping them,
 // and mounts no FAT drive here: the decision is shown with the volume's flags given.

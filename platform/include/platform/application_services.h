@@ -96,7 +96,9 @@ class ApplicationServices {
   // it. False, holding and changing nothing, for anything else at the name: a folder others
   // may change, a file, a link (symbolic link, junction, mount point), or an entry open in
   // another program. Nothing there: path not found. A folder on a drive that keeps no access
-  // lists: a path/file access error naming the drive, since no folder there is private.
+  // lists: a path/file access error naming the drive, since no folder there is private. One
+  // an earlier run with the administrators' rights made, found by a run without them:
+  // permission denied, saying to start the setup as administrator (it is not moved aside).
   virtual bool HoldPrivateFolder(std::string_view path) = 0;
   // Renames what is at `path` and not private to a fresh name beside it and returns that
   // name: a folder with its contents, a file, a link as the link, never what it leads to.
