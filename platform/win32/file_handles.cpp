@@ -115,6 +115,16 @@ DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> bytes) {
   return 0;
 }
 
+bool OpenElsewhere(const std::wstring& path, DWORD share) {
+  // A read-only file refuses write access to everybody: DELETE still meets the handles.
+  for (const DWORD access : {DWORD{FILE_WRITE_DATA}, DWORD{DELETE}}) {
+    const FileHandle probe(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!probe && GetLastError() == ERROR_SHARING_VIOLATION) return true;
+  }
+  return false;
+}
+
 std::wstring FolderOf(const std::wstring& path) {
   const auto slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);

@@ -33,6 +33,12 @@ bool MarkForRemoval(HANDLE file, bool remove);
 // Writes all of `bytes` where the file pointer is; 0, or the code of the failing write.
 DWORD WriteWhole(HANDLE file, std::span<const std::uint8_t> bytes);
 
+// Whether another program has the entry at `path` open so that it cannot be changed: a
+// handle whose sharing refuses writing or removal, or a running program's image, which
+// holds no handle and refuses write access (though it allows DELETE). The probes share
+// `share`: 0 counts any other handle at all.
+bool OpenElsewhere(const std::wstring& path, DWORD share);
+
 // The folder part of a path ("c:\a\b.txt" -> "c:\a").
 std::wstring FolderOf(const std::wstring& path);
 // The last name of a path ("c:\a\b.txt" -> "b.txt").

@@ -28,9 +28,7 @@ std::wstring PlainNameOf(const std::wstring& path, std::string_view named) {
 }
 
 bool InUse(const std::wstring& path) {
-  const FileHandle probe(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+  return OpenElsewhere(path, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
 }
 
 }  // namespace

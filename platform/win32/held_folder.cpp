@@ -151,10 +151,9 @@ void RefuseOpenEntries(const std::wstring& path) {
     const std::wstring name = entry.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::wstring inside = path + L"\\" + name;
-    // Shared with nobody: any other open handle that reads, writes or removes says no.
-    const FileHandle alone(CreateFileW(inside.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!alone && GetLastError() == ERROR_SHARING_VIOLATION)
+    // Shared with nobody: any other open handle that reads, writes or removes says no, and
+    // so does a program running from the folder.
+    if (OpenElsewhere(inside, 0))
       Refuse(ErrorNumber::kPathFileAccessError, path, CannotMove(path, Utf8(inside) + " is open in another program"));
   } while (FindNextFileW(find.Get(), &entry));
 }

@@ -11,8 +11,10 @@
 
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
+#include "tests/e2e/driver/e2e_demo_installer.h"
 #include "tests/e2e/driver/e2e_input.h"
 #include "tests/e2e/driver/e2e_message_box.h"
+#include "tests/e2e/driver/e2e_windows.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/product_state.h"
 #include "tests/wine/wine_host.h"
@@ -181,25 +183,37 @@ TEST_F(FailureTest, TheNextRunRemovesWhatAKilledRunLeftAndNothingElse) {
 }
 
 TEST_F(FailureTest, AReadOnlyOrLockedProgramIsKeptAndTheErrorSaysWhy) {
-  for (const bool read_only : {true, false}) {
-    SCOPED_TRACE(read_only ? "read-only" : "in use");
+  enum class Hold { kReadOnly, kOpen, kRunning };
+  for (const Hold hold : {Hold::kReadOnly, Hold::kOpen, Hold::kRunning}) {
+    SCOPED_TRACE(hold == Hold::kReadOnly ? "read-only" : hold == Hold::kOpen ? "open" : "running");
     Reset();
     const ProductFolder folder;
-    WriteWholeFile(folder.ProgramPath(), kOldProgram);
+    // A running program holds no handle to its file and lets it be opened for DELETE: only
+    // a probe for writing tells "in use" from "access denied".
+    const std::vector<std::uint8_t> old_program = hold == Hold::kRunning ? PayloadBytes(0) : kOldProgram;
+    WriteWholeFile(folder.ProgramPath(), old_program);
     win32::FileHandle in_use;
-    if (read_only) {
+    Process running;
+    if (hold == Hold::kReadOnly) {
       SetFileAttributesW(folder.ProgramPath().c_str(), FILE_ATTRIBUTE_READONLY);
-    } else {
+    } else if (hold == Hold::kOpen) {
       // A running copy whose window is not open holds its program so.
       in_use.Reset(CreateFileW(folder.ProgramPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                0, nullptr));
       ASSERT_TRUE(in_use.Valid());
+    } else {
+      // The installer stand-in, running as the product's program without its window.
+      running = Start(folder.ProgramPath());
+      ASSERT_NE(WaitForWindow(kDemoInstallerTitle, kTimeout, running.Id()), nullptr);
+      DeleteFileW(DemoInstallerMarkerPath().c_str());
     }
     HWND window = StartUpgrade(folder);
     ASSERT_NE(window, nullptr);
-    ExpectErrorAfterAccept(window, read_only ? L"75" : L"70", folder.ProgramPath());
+    ExpectErrorAfterAccept(window, hold == Hold::kReadOnly ? L"75" : L"70",
+                           folder.ProgramPath() + (hold == Hold::kReadOnly ? L" is read-only" : L" is in use by another program"));
     in_use.Reset();
-    EXPECT_EQ(ReadWholeFile(folder.ProgramPath()), kOldProgram);
+    running.Kill();
+    EXPECT_EQ(ReadWholeFile(folder.ProgramPath()), old_program);
     EXPECT_EQ(FolderEntries(folder.Path()), std::vector<std::wstring>{L"HaldenGrid.exe"});
     SetFileAttributesW(folder.ProgramPath().c_str(), FILE_ATTRIBUTE_NORMAL);
   }

@@ -3,6 +3,7 @@
 #include <sddl.h>
 
 #include "platform/win32/held_folder.h"
+#include "tests/win32/fixture/fixture_title.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_services.h"
@@ -240,6 +241,27 @@ TEST_F(FoldersTest, AFolderMovedAsideKeepsItsContentsAndOneInUseStaysWhereItIs) 
     for (const char* says : {"version.dll is open in another program", "Close the programs that use it, or remove"})
       EXPECT_NE(failure.detail.find(says), std::string::npos) << failure.detail;
     EXPECT_EQ(Contents(Path("shared\\version.dll")), Bytes(5)) << "nothing moved";
+  }
+  {
+    // A program running from a folder holds no handle to its file, and allows DELETE on it:
+    // only write access meets it. Windows would refuse the folder's rename. (Its own folder:
+    // Wine's user32 would load the version.dll above, which is no DLL.)
+    ASSERT_TRUE(CreateDirectoryW(Wide(Path("running")).c_str(), nullptr));
+    PutFile(Path("running\\HaldenGrid.exe"), Contents(ProgramFolder() + "hdgr_win32_fixture.exe"));
+    std::wstring command = L"\"" + Wide(Path("running\\HaldenGrid.exe")) + L"\" error";  // waits on its error box
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started));
+    const ProcessHandle running(started.hProcess);
+    const ProcessHandle thread(started.hThread);
+    for (int tries = 0; tries < 200 && FindWindowW(L"#32770", Wide(kErrorTitle).c_str()) == nullptr; ++tries) Sleep(50);
+    const Failure failure = FailureOf([&] { app.MoveFolderAside(Path("running")); });
+    TerminateProcess(running.Get(), 0);
+    WaitForSingleObject(running.Get(), 10'000);
+    EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+    EXPECT_NE(failure.detail.find("HaldenGrid.exe is open in another program"), std::string::npos) << failure.detail;
+    EXPECT_TRUE(Exists(Path("running\\HaldenGrid.exe"))) << "nothing moved";
   }
   const std::string aside = app.MoveFolderAside(Path("shared"));
   EXPECT_EQ(aside.rfind(Path("shared") + ".", 0), 0u) << aside;
