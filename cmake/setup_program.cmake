@@ -57,7 +57,8 @@ function(hdgr_setup_program target)
   set_source_files_properties(${generated}/setup.rc PROPERTIES
     OBJECT_DEPENDS "${HDGR_ICON_FILE};${HDGR_LOGO_FILE};${HDGR_MANIFEST_FILE};${HDGR_CARRIER_BMP}")
 
-  add_executable(${target} WIN32 ${app}/main.cpp ${app}/setup_program.cpp ${app}/load_config.cpp ${generated}/setup.rc)
+  add_executable(${target} WIN32 ${app}/main.cpp ${app}/setup_program.cpp ${app}/load_config.cpp ${app}/stack_guard.cpp
+                           ${generated}/setup.rc)
   set(output_name ${target})
   if(arg_OUTPUT_NAME)
     set(output_name ${arg_OUTPUT_NAME})

@@ -1,11 +1,12 @@
 #include "platform/win32/file_handles.h"
 
-#include <ntsecapi.h>
 #include <winternl.h>
 
 #include <array>
 #include <cstring>
 #include <vector>
+
+#include "platform/win32/system_random.h"
 
 namespace hdgr::win32 {
 
@@ -137,7 +138,7 @@ std::wstring NameOf(const std::wstring& path) {
 
 std::wstring FreshNameBeside(const std::wstring& path, std::wstring_view suffix) {
   std::array<std::uint8_t, 8> random{};
-  if (!RtlGenRandom(random.data(), static_cast<ULONG>(random.size()))) {
+  if (!SystemRandom(random)) {
     // Unguessable is the point; without the system's generator, the clock and the process
     // still make a name nobody else picks by accident.
     const std::uint64_t fallback = GetTickCount64() ^ (std::uint64_t{GetCurrentProcessId()} << 32);

@@ -1,10 +1,12 @@
 #include <windows.h>
 
+#include <array>
 #include <chrono>
 #include <thread>
 
 #include "tests/win32/fixture/fixture_title.h"
 #include "platform/win32/system_info.h"
+#include "platform/win32/system_random.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
@@ -86,6 +88,34 @@ TEST(Win32Error, KeepsTheClassicNumbersAndNamesTheObject) {
 }
 
 // The event boundary's end: the error box, then exit code 1 once the user presses OK.
+// Fresh names and the stack guard take the system's generator, loaded at run time from
+// System32: it is there, and two draws differ.
+TEST(SystemRandom, ComesFromTheSystemsGeneratorLoadedAtRunTime) {
+  std::array<std::uint8_t, 16> first{}, second{};
+  ASSERT_TRUE(SystemRandom(first));
+  ASSERT_TRUE(SystemRandom(second));
+  EXPECT_NE(first, second);
+  EXPECT_NE(GetModuleHandleW(L"bcrypt.dll"), nullptr);
+}
+
+// The package's own stack guard, in place of the compiler's (which imports functions that
+// Windows forwards to a DLL it may take from the package's folder): filled before main, and
+// a smashed stack ends the process at once, never with an exit code that reads as a result.
+TEST(StackGuard, IsFilledBeforeMainAndASmashedStackEndsTheProcessAtOnce) {
+  struct Row {
+    const wchar_t* argument;
+    DWORD exit_code;
+  };
+  for (const Row& row : {Row{L"guard", 1}, Row{L"smash", static_cast<DWORD>(STATUS_STACK_BUFFER_OVERRUN)}}) {
+    const ProcessHandle process = StartFixture(row.argument);
+    ASSERT_TRUE(process);
+    ASSERT_EQ(WaitForSingleObject(process.Get(), 20'000), WAIT_OBJECT_0) << Utf8(row.argument);
+    DWORD exit_code = 0;
+    GetExitCodeProcess(process.Get(), &exit_code);
+    EXPECT_EQ(exit_code, row.exit_code) << Utf8(row.argument);
+  }
+}
+
 TEST(RunTimeErrorBox, ShowsTheErrorAndEndsWithExitCodeOne) {
   const ProcessHandle process = StartFixture(L"error");
   ASSERT_TRUE(process);
