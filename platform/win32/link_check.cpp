@@ -1,9 +1,14 @@
 #include "platform/win32/link_check.h"
 
+#include <winternl.h>
+
+#include <cstdint>
 #include <vector>
 
 #include "platform/path_text.h"
+#include "platform/run_time_error.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -16,10 +21,14 @@ std::wstring FullPath(const std::wstring& path) {
 }
 
 std::wstring LongPath(const std::wstring& full) {
-  std::vector<wchar_t> long_path(GetLongPathNameW(full.c_str(), nullptr, 0) + 1);
+  // Past MAX_PATH the function takes the long-path form, and answers in it.
+  const bool prefixed = full.size() >= MAX_PATH;
+  const std::wstring asked = prefixed ? L"\\\\?\\" + full : full;
+  std::vector<wchar_t> long_path(GetLongPathNameW(asked.c_str(), nullptr, 0) + 1);
   // A long name cannot be had (rights on a folder above): short names then tell as links.
-  if (GetLongPathNameW(full.c_str(), long_path.data(), static_cast<DWORD>(long_path.size())) == 0) return full;
-  return long_path.data();
+  if (GetLongPathNameW(asked.c_str(), long_path.data(), static_cast<DWORD>(long_path.size())) == 0) return full;
+  const std::wstring answer = long_path.data();
+  return prefixed && answer.rfind(L"\\\\?\\", 0) == 0 ? answer.substr(4) : answer;
 }
 
 bool IsShare(const std::wstring& plain) { return plain.rfind(L"\\\\", 0) == 0; }
@@ -67,25 +76,63 @@ bool OnNetwork(const std::wstring& plain) {
   return IsShare(plain) || GetDriveTypeW(plain.substr(0, 3).c_str()) == DRIVE_REMOTE;
 }
 
-}  // namespace
-
-std::wstring FinalPathOf(HANDLE handle) {
-  std::vector<wchar_t> final_path(GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS) + 1);
-  if (GetFinalPathNameByHandleW(handle, final_path.data(), static_cast<DWORD>(final_path.size()),
-                                VOLUME_NAME_DOS) == 0)
-    return {};
-  std::wstring text = final_path.data();
+// "C:\..." or "\\server\share\..." for the system's "\\?\C:\..." or "\\?\UNC\server\share\...".
+std::wstring WithoutLongPathPrefix(const std::wstring& text) {
   if (text.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + text.substr(8);
   if (text.rfind(L"\\\\?\\", 0) == 0) return text.substr(4);
   return text;
+}
+
+// The object's own name where it is "\??\C:\..." or "\??\UNC\...", as Wine gives it: Wine
+// reads the final path into a buffer of MAX_PATH characters and fails past it. Windows
+// names a file by its volume's device ("\Device\HarddiskVolume3\..."), which this reads
+// as nothing: there its own final path, of any length, is the answer.
+std::wstring DosNameOfObject(HANDLE handle) {
+  using QueryObject = decltype(&NtQueryObject);
+  const auto query =
+      reinterpret_cast<QueryObject>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  // A counted name holds at most 32,767 characters: this holds any.
+  std::vector<std::uint8_t> buffer(sizeof(UNICODE_STRING) + 0x10000);
+  ULONG size = 0;
+  if (query == nullptr || query(handle, ObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &size) < 0)
+    return {};
+  const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+  const std::wstring text(name->Buffer, name->Length / sizeof(wchar_t));
+  if (text.rfind(L"\\??\\", 0) != 0) return {};
+  const std::wstring dos = L"\\\\?\\" + text.substr(4);
+  return IsFullPath(Utf8(dos)) ? WithoutLongPathPrefix(dos) : std::wstring();
+}
+
+// Empty, with the system's code in `code`, when the system cannot say.
+std::wstring FinalPath(HANDLE handle, DWORD* code) {
+  std::vector<wchar_t> final_path(GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS) + 1);
+  if (GetFinalPathNameByHandleW(handle, final_path.data(), static_cast<DWORD>(final_path.size()), VOLUME_NAME_DOS) ==
+      0) {
+    *code = GetLastError();
+    return DosNameOfObject(handle);
+  }
+  return WithoutLongPathPrefix(final_path.data());
+}
+
+}  // namespace
+
+std::wstring FinalPathOf(HANDLE handle) {
+  DWORD code = ERROR_SUCCESS;
+  return FinalPath(handle, &code);
 }
 
 bool ReachedWithoutLink(HANDLE handle, const std::wstring& path) {
   const std::wstring asked = PlainFullPath(path);
   if (asked.empty()) return false;
   if (OnNetwork(asked)) return true;
-  const std::wstring reached = FinalPathOf(handle);
-  return !reached.empty() && SameText(Comparable(asked), Comparable(reached));
+  DWORD code = ERROR_SUCCESS;
+  const std::wstring reached = FinalPath(handle, &code);
+  if (reached.empty())
+    throw RunTimeError(ErrorNumber::kPathFileAccessError,
+                       Utf8(path) + ": the system cannot say where this lies (its final path cannot be read), so the "
+                                    "setup cannot tell whether a link leads there" +
+                           Win32Error(code, "").Detail());
+  return SameText(Comparable(asked), Comparable(reached));
 }
 
 bool IsSameOrInside(HANDLE inner, HANDLE outer) {

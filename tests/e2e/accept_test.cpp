@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cwctype>
 #include <optional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/product_state.h"
+#include "tests/wine/wine_host.h"
 
 namespace hdgr::e2e {
 namespace {
@@ -141,33 +143,51 @@ TEST_F(AcceptTest, InstallRunReplacesLeftoversWholeAndLeavesOtherFilesAlone) {
 }
 
 // The old program is longer than the new one: overwriting it in place would leave its tail.
+// In the usual folder and in one whose path is past MAX_PATH, as the product's installer may
+// choose: the system's final path of the folder is read whatever its length.
 TEST_F(AcceptTest, UpgradeRunReplacesTheProgramWholeAndChangesNothingElse) {
-  const ProductFolder folder;
-  WriteWholeFile(folder.ProgramPath(), std::vector<std::uint8_t>(PayloadBytes(3).size() + 200'000, 0x5A));
-  const std::vector<std::uint8_t> data{'d', 'a', 't', 'a'};
-  WriteWholeFile(folder.Path() + L"\\grid.dat", data);
-  StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");
-  HWND window = StartToWindow();
-  ASSERT_NE(window, nullptr);
-  ASSERT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of upgrade");
+  const std::wstring deep_base = L"c:\\hdgr e2e deep";
+  std::wstring deep = deep_base;
+  while (deep.size() < 310) deep += L"\\" + std::wstring(40, static_cast<wchar_t>(L'a' + deep.size() % 26));
+  for (const std::wstring& path : {std::wstring(), deep}) {
+    SCOPED_TRACE(path.size());
+    Reset();
+    // The C library's folder functions stop short of MAX_PATH: the system's make the deep one.
+    const auto folder = path.empty() ? std::make_unique<ProductFolder>() : nullptr;
+    if (!path.empty()) {
+      for (std::size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
+        CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+      ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    }
+    const std::wstring folder_path = folder ? folder->Path() : path;
+    const std::wstring program_path = folder_path + L"\\HaldenGrid.exe";
+    WriteWholeFile(program_path, std::vector<std::uint8_t>(PayloadBytes(3).size() + 200'000, 0x5A));
+    const std::vector<std::uint8_t> data{'d', 'a', 't', 'a'};
+    WriteWholeFile(folder_path + L"\\grid.dat", data);
+    StoreInstalledCopy(folder_path, L"3", L"3", L"9");
+    HWND window = StartToWindow();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(ControlOf(window, "Command1").caption, L"Accept terms of upgrade");
 
-  Click(ControlOf(window, "Command1").window);
-  const auto box = WaitForMessageBox(L"Halden Grid", kTimeout, setup_.Id());
-  ASSERT_TRUE(box.has_value());
-  EXPECT_EQ(box->text, L"Upgrade complete");
-  EXPECT_EQ(box->icon, BoxIcon::kInformation);
-  // Before OK: the work is done and nothing else happened.
-  EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(3));
-  EXPECT_EQ(FolderEntries(folder.Path()), Sorted({L"HaldenGrid.exe", L"grid.dat"}));
-  EXPECT_EQ(ReadWholeFile(folder.Path() + L"\\grid.dat"), data);
-  EXPECT_TRUE(WorkFolderExists());
-  EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{}) << "no setup file, no saved carrier";
-  EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{folder.Path(), L"3", L"3", L"9"}));
-  EXPECT_EQ(ControlOf(window, "Label1").caption, L"Progress");
-  EXPECT_FALSE(Exists(DemoInstallerMarkerPath())) << "an upgrade starts no installer";
+    Click(ControlOf(window, "Command1").window);
+    const auto box = WaitForMessageBox(L"Halden Grid", kTimeout, setup_.Id());
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"Upgrade complete");
+    EXPECT_EQ(box->icon, BoxIcon::kInformation);
+    // Before OK: the work is done and nothing else happened.
+    EXPECT_TRUE(ReadWholeFile(program_path) == PayloadBytes(3));
+    EXPECT_EQ(FolderEntries(folder_path), Sorted({L"HaldenGrid.exe", L"grid.dat"}));
+    EXPECT_EQ(ReadWholeFile(folder_path + L"\\grid.dat"), data);
+    EXPECT_TRUE(WorkFolderExists());
+    EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{}) << "no setup file, no saved carrier";
+    EXPECT_EQ(ReadInstalledCopy(), (StoredCopy{folder_path, L"3", L"3", L"9"}));
+    EXPECT_EQ(ControlOf(window, "Label1").caption, L"Progress");
+    EXPECT_FALSE(Exists(DemoInstallerMarkerPath())) << "an upgrade starts no installer";
 
-  PressOk(box->window);
-  EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+    PressOk(box->window);
+    EXPECT_EQ(setup_.WaitForExit(10s), 0u);
+  }
+  wine_host::RemoveTree(deep_base);  // the C library's removal stops short of MAX_PATH
 }
 
 // The product opens while the window waits: accept stops at the guard, with its status

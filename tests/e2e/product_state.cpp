@@ -92,10 +92,16 @@ void WriteWholeFile(const std::wstring& path, const std::vector<std::uint8_t>& b
 }
 
 std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+  // The system's listing, not the C library's, which lists another folder past MAX_PATH.
   std::vector<std::wstring> names;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(folder), error))
-    names.push_back(entry.path().filename().wstring());
+  WIN32_FIND_DATAW entry{};
+  const bool separated = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+  const win32::FindHandle find(FindFirstFileW((folder + (separated ? L"*" : L"\\*")).c_str(), &entry));
+  if (!find) return names;
+  do {
+    const std::wstring name = entry.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(find.Get(), &entry));
   std::sort(names.begin(), names.end());
   return names;
 }

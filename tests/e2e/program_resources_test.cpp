@@ -98,6 +98,8 @@ TEST(ProgramResources, ManifestAsksForCommonControls6HighestAvailableAndPerMonit
   // system's density before that.
   EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
   EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos);
+  // Paths past MAX_PATH where Windows allows them: the product's folder may lie so deep.
+  EXPECT_NE(text.find(">true</longPathAware>"), std::string::npos);
   // Windows 8, 8.1 and 10 only: Windows 7 lacks functions the program imports.
   EXPECT_EQ(text.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);
   EXPECT_NE(text.find("{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/win32/link_check.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_services.h"
@@ -220,6 +221,56 @@ TEST_F(HeldFilesTest, AProductFolderIsJudgedInItsPlainFormAndDevicePathsAreRefus
 // The work folder the run holds is the setup's own: a product folder that is it, or a
 // folder in it, is refused before anything is written, however its path spells it; a
 // folder beside it whose name only begins the same is the product's.
+// A product folder past MAX_PATH is the folder it names, and a link on the way to one still
+// tells: the final path is read whatever its length (Wine reads it into MAX_PATH characters
+// and fails past that). The new program goes in and replaces the old one there.
+TEST_F(HeldFilesTest, AProductFolderPastMaxPathIsHeldAndWrittenAndALinkOnTheWayStillTells) {
+  std::string real = Path("real");
+  ASSERT_TRUE(CreateDirectoryW(Wide(real).c_str(), nullptr));
+  ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(Path("link")), Wide(real)));
+  std::string below;
+  while ((real + below).size() < 320) {
+    below += "\\" + std::string(40, static_cast<char>('a' + below.size() % 26));
+    ASSERT_TRUE(CreateDirectoryW(Wide(real + below).c_str(), nullptr)) << (real + below).size();
+  }
+  PutFile(real + below + "\\HaldenGrid.exe", Bytes(7000, 3));
+  for (const std::string& folder : {real + below, "\\\\?\\" + real + below}) {
+    SCOPED_TRACE(folder.size());
+    Win32Services services;
+    const std::string program = folder + "\\HaldenGrid.exe";
+    services.HoldProductFolder(program);
+    const int number = services.FreeFileNumber();
+    services.OpenNewFile(program, number);
+    services.WriteRecords(number, 1, Bytes(5000, 4));
+    services.CloseFile(number);
+    services.PutInPlace(program);
+    EXPECT_EQ(Contents(real + below + "\\HaldenGrid.exe"), Bytes(5000, 4));
+  }
+  for (const std::string& folder : {Path("link") + below, "\\\\?\\" + Path("link") + below}) {
+    SCOPED_TRACE(folder);
+    const Failure failure = FailureOf([&] { Win32Services().HoldProductFolder(folder + "\\HaldenGrid.exe"); });
+    EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+    EXPECT_NE(failure.detail.find("is a link to another place"), std::string::npos) << failure.detail;
+  }
+  DeleteFileW(Wide(Path("link")).c_str());
+}
+
+// Where the system cannot give a final path at all, the check says so: nothing is taken for
+// a link, or for no link, without knowing.
+TEST(LinkCheck, AFinalPathThatCannotBeReadIsSaidNotTakenForALink) {
+  HANDLE read_end = nullptr;
+  HANDLE write_end = nullptr;
+  ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 0));
+  const FileHandle reading(read_end);
+  const FileHandle writing(write_end);
+  EXPECT_EQ(FinalPathOf(reading.Get()), L"");
+  const Failure failure = FailureOf([&] { ReachedWithoutLink(reading.Get(), L"C:\\hdgr\\HaldenGrid.exe"); });
+  EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+  EXPECT_NE(failure.detail.find("C:\\hdgr\\HaldenGrid.exe: the system cannot say where this lies"), std::string::npos)
+      << failure.detail;
+  EXPECT_EQ(failure.detail.find("is a link"), std::string::npos) << failure.detail;
+}
+
 TEST_F(HeldFilesTest, TheWorkFolderOrAFolderInItIsNeverTheProductsFolder) {
   const std::string work = Path("hdgr work folder");
   app->MakeFolder(work);
