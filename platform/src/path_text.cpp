@@ -107,7 +107,8 @@ bool LiesWithin(std::string_view path, std::string_view folder) {
 
 std::string DriveLetterOf(std::string_view path) {
   const std::string plain = PlainFormOf(path);
-  return IsDrivePath(plain) ? plain.substr(0, 2) : std::string();
+  if (!IsDrivePath(plain)) return {};
+  return {static_cast<char>(std::toupper(static_cast<unsigned char>(plain[0]))), ':'};
 }
 
 bool IsDriveRoot(std::string_view folder) {

@@ -94,7 +94,7 @@ TEST(PathTextTest, ADriveLetterIsThatOfADrivePathInEitherFormAndNoneElse) {
     std::string drive;
   };
   const std::vector<Row> rows = {
-      {"Q:\\Halden Grid", "Q:"}, {"q:/x", "q:"}, {"\\\\?\\Q:\\Halden Grid", "Q:"}, {"C:\\", "C:"},
+      {"Q:\\Halden Grid", "Q:"}, {"q:/x", "Q:"}, {"\\\\?\\Q:\\Halden Grid", "Q:"}, {"C:\\", "C:"},
       {"\\\\server\\share\\x", ""}, {"\\\\?\\UNC\\server\\share", ""}, {"\\\\.\\Q:\\x", ""},
       {"Q:", ""}, {"Q:x", ""}, {"x", ""}, {"", ""},
   };

@@ -122,7 +122,7 @@ TEST_F(FoldersTest, NoFolderIsPrivateOnADriveThatKeepsNoAccessLists) {
   const std::wstring work = L"c:\\hdgr_temp_setup";
   const Failure refused = FailureOf([&] { RequireAccessLists(FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, work); });
   EXPECT_EQ(refused.number, ErrorNumber::kPathFileAccessError);
-  for (const char* says : {"c:\\hdgr_temp_setup lies on drive c:, which keeps no access lists",
+  for (const char* says : {"c:\\hdgr_temp_setup lies on drive C:, which keeps no access lists",
                            "The work folder must be on a drive that keeps access lists"})
     EXPECT_NE(refused.detail.find(says), std::string::npos) << refused.detail;
   RequireAccessLists(FILE_PERSISTENT_ACLS | FILE_CASE_PRESERVED_NAMES, work);

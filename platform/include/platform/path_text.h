@@ -29,8 +29,8 @@ std::vector<std::string> ResolvedNames(std::string_view path);
 // Whether `path` is `folder` or lies inside it, both resolved as above, letter case aside.
 // False when either is no full path.
 bool LiesWithin(std::string_view path, std::string_view folder);
-// The drive letter and colon a full path lies on, as written ("C:" for "C:\x" and
-// "\\?\C:\x", "d:" for "d:/x"); empty for a share, a device path or anything not full.
+// The drive letter, in capitals, and colon a full path lies on ("C:" for "C:\x",
+// "\\?\C:\x" and "c:/x"); empty for a share, a device path or anything not full.
 std::string DriveLetterOf(std::string_view path);
 // Whether `folder` is a drive's root ("C:\", "c:\.", "\\?\C:\").
 bool IsDriveRoot(std::string_view folder);
