@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "installed/installed_copy.h"
+#include "package/installer_rights.h"
 #include "package/payload_check.h"
 #include "package/payload_digests.h"
 #include "platform/run_time_error.h"
@@ -50,7 +51,7 @@ class SetupProgram {
         timeline_(timeline),
         form_(MakeForm()),
         platform_{services_, user32_, form_},
-        handlers_(platform_, installed_, kPayloadDigests) {
+        handlers_(platform_, installed_, kPayloadDigests, kInstallerRights) {
     Form& form = TheForm();
     form.OnClick("Command1", Guarded([this] { handlers_.AcceptClicked(); }));
     form.OnClick("Command2", Guarded([this] { handlers_.CancelClicked(); }));
@@ -66,6 +67,10 @@ class SetupProgram {
   }
 
   [[noreturn]] void Run() {
+    if (switches_.elevated_part) {
+      Guarded([this] { handlers_.RunElevatedPart(*switches_.elevated_part); })();
+      HandleEvents();
+    }
     Guarded([this] { handlers_.Load(); })();
     timeline_.Reached("Form_Load returned");
     if (window_) {
@@ -81,7 +86,8 @@ class SetupProgram {
   // A run without a screen keeps the window's controls in memory: the handlers see the
   // same captions and states, and nothing is drawn that nobody would see.
   Form& MakeForm() {
-    if (switches_.quiet) {
+    // The administrator's copy works for a user's run whose window is on screen.
+    if (switches_.quiet || switches_.elevated_part) {
       headless_.emplace(SetupWindowDesign());
       timeline_.Reached("controls made in memory");
       return *headless_;
@@ -205,8 +211,9 @@ int RunWithServices(win32::Win32Services& services, const Switches& switches, wi
     services.Note("exit code " + std::to_string(code));
     return code;
   }
+  // The administrator's copy works for the user's run, which holds the name.
   const win32::SingleInstance one_setup(kOneSetupAtATime, kSetupNamespace, kOneSetupInNamespace);
-  if (!one_setup.First()) {
+  if (!switches.elevated_part && !one_setup.First()) {
     services.Note(one_setup.Private() ? std::string("another setup is running")
                                       : "another setup is running, or another program holds the name " +
                                             win32::Utf8(kOneSetupAtATime));

@@ -11,8 +11,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "flows/switches.h"
 #include "installed/installed_copy.h"
 #include "installed/version_check.h"
+#include "package/installer_rights.h"
 #include "package/extract_segment.h"
 #include "package/payload_digests.h"
 #include "package/sha256_worker.h"
@@ -22,8 +24,10 @@ namespace hdgr {
 
 class SetupHandlers {
  public:
-  SetupHandlers(Platform& platform, InstalledCopy& installed, const PayloadDigests& digests)
-      : platform_(platform), installed_(installed), digests_(digests) {}
+  // `installer_rights`: what the packed installer asks of the account that starts it.
+  SetupHandlers(Platform& platform, InstalledCopy& installed, const PayloadDigests& digests,
+                InstallerRights installer_rights = InstallerRights::kAsInvoker)
+      : platform_(platform), installed_(installed), digests_(digests), installer_rights_(installer_rights) {}
 
   void Load();
   void AcceptClicked();
@@ -34,6 +38,10 @@ class SetupHandlers {
   void AnswerForTheUser();
   // Notes what the system said of the session's end, and what the run leaves when it ends.
   void SessionEnds(SessionEnd what);
+  // The job of an administrator's copy that a standard user's run started: the install or
+  // the upgrade, without a window, without reading or writing any settings (the copy runs
+  // as another account, whose settings are not the user's). Ends the program: 0 when done.
+  void RunElevatedPart(const ElevatedPart& part);
 
  private:
   enum class Phase {
@@ -47,10 +55,19 @@ class SetupHandlers {
   // the log.
   void Ignore(Event event, std::string_view what, std::string_view why);
   std::string_view PhaseText() const;
+  // Whether this run must hand the run to an administrator's copy of itself: it has not
+  // the rights the installer asks for, or may not replace the product's program.
+  bool NeedsAdministratorsCopy(bool upgrade);
+  // Starts that copy and waits for it; on its success records the version (install) and
+  // arms the timed exit, or reports the upgrade.
+  void HandToAdministratorsCopy(bool upgrade);
+  void ReportUpgrade();
+  void ArmTimedExit();
 
   Platform& platform_;
   InstalledCopy& installed_;
   const PayloadDigests& digests_;
+  InstallerRights installer_rights_;
   SetupMode mode_ = SetupMode::kInstall;
   Phase phase_ = Phase::kStarting;
   std::uint8_t ignored_ = 0;

@@ -37,23 +37,24 @@ void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& 
 
 }  // namespace
 
-void PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests, SegmentExtractor& extractor,
-                       Sha256Worker& digest) {
+std::uint32_t PerformInstallRun(Platform& platform, int carrier_file, const PayloadDigests& digests,
+                                SegmentExtractor& extractor, Sha256Worker& digest, bool record_version) {
   ApplicationServices& app = platform.app;
   platform.form.Progress().SetMax(static_cast<float>(InstallLength() / 100.0));
   platform.form.ProgressCaption().SetCaption(kExtractingSetupFiles);
   CopySetupFiles(platform, carrier_file, digests, extractor, digest);
-  RecordInstalledVersion(app);
+  if (record_version) RecordInstalledVersion(app);
   app.CloseAllFiles();
   RemoveSavedCarrier(app);
+  // The installer may open its cabinet and list sharing only reading: each is held
+  // read-only from here on, which such a reader shares and which still keeps everybody else
+  // from changing it, until the program ends. The installer itself, held since it was
+  // checked, is let go of by its start, before its first instruction runs.
+  for (int segment = 1; segment < kInstallSegmentCount; ++segment) app.SealFile(SetupFilePath(segment));
   const std::uint32_t task = app.StartProgram(kInstallerPath, kShowNormalFocus);
-  if (task == 0) {
-    app.ShowMessage(kLaunchFailedMessage, MessageIcon::kError, kLaunchFailedTitle);
-    app.EndProgram(kExitFailed);  // a setup that did not start is no success
-  }
-  app.Note("started " + std::string(kInstallerPath) + " (process " + std::to_string(task) + ")");
-  app.ReleaseFiles();
-  platform.form.ExitTimer().SetEnabled(true);
+  if (task != 0) app.Note("started " + std::string(kInstallerPath) + " (process " + std::to_string(task) + ")");
+  else app.Note(std::string(kInstallerPath) + " asks for the administrators' rights, which this run has not got");
+  return task;
 }
 
 }  // namespace hdgr

@@ -22,7 +22,8 @@ constexpr std::string_view kHelp =
     "\r\n"
     "Exit codes: 0 done, 1 run-time error, 2 the product is running,\r\n"
     "3 the installed copy is current or newer, 4 cancelled by the user,\r\n"
-    "5 another setup is running, 87 bad command line.";
+    "5 another setup is running, 6 started as the system account (start it\r\n"
+    "as the user), 87 bad command line.";
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
@@ -37,6 +38,8 @@ bool IsSwitch(std::string_view word) { return word.size() > 1 && (word[0] == '/'
 std::string_view SwitchNamed(std::string_view lower_name) {
   for (const std::string_view name : {"quiet", "passive", "verify", "help", "log"})
     if (lower_name == name) return name;
+  // One part for the elevated copy: the install or the upgrade.
+  if (lower_name == "elevated-install" || lower_name == "elevated-upgrade") return "elevated";
   if (lower_name == "?") return "help";
   if (lower_name.rfind("log=", 0) == 0) return "log";
   return {};
@@ -58,10 +61,11 @@ Switches ParseSwitches(std::span<const std::string> arguments) {
     const std::string name = IsSwitch(word) ? Lower(std::string_view(word).substr(1)) : std::string();
     const std::string_view known = SwitchNamed(name);
     std::optional<std::string> file;
-    if (name == "log" && i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]) && !arguments[i + 1].empty())
+    const bool next_word = name == "log" || name == "elevated-upgrade";
+    if (next_word && i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]) && !arguments[i + 1].empty())
       file = arguments[++i];
     else if (known == "log" && name.size() > 4) file = word.substr(5);
-    if (known.empty() || (known == "log" && !file)) {
+    if (known.empty() || ((known == "log" || name == "elevated-upgrade") && !file)) {
       offend(word, CommandLineFault::kNotASwitch);
     } else if (std::find(given.begin(), given.end(), known) != given.end()) {
       offend(word, CommandLineFault::kGivenTwice);
@@ -71,7 +75,8 @@ Switches ParseSwitches(std::span<const std::string> arguments) {
       switches.passive = switches.passive || known == "passive";
       switches.verify = switches.verify || known == "verify";
       switches.help = switches.help || known == "help";
-      if (file) switches.log_file = file;
+      if (known == "log") switches.log_file = file;
+      if (known == "elevated") switches.elevated_part = ElevatedPart{name == "elevated-upgrade", file.value_or("")};
       if (known != "help" && !beside_help) beside_help = word;
     }
   }
@@ -90,6 +95,9 @@ std::string DescribeSwitches(const Switches& switches) {
   if (switches.verify) add("/verify");
   if (switches.help) add("/help");
   if (switches.log_file) add("/log " + QuotedForLog(*switches.log_file));
+  if (switches.elevated_part && !switches.elevated_part->upgrade) add("/elevated-install");
+  if (switches.elevated_part && switches.elevated_part->upgrade)
+    add("/elevated-upgrade " + QuotedForLog(switches.elevated_part->product_folder));
   return text.empty() ? "none" : text;
 }
 

@@ -19,12 +19,22 @@ enum class CommandLineFault {
   kHelpNotAlone,  // /? or /help with another switch
 };
 
+// What a standard user's run hands to an administrator's copy of the setup, which the
+// system starts elevated after asking for consent: the whole install, or the upgrade of the
+// program in the folder the user's run found.
+struct ElevatedPart {
+  bool upgrade = false;
+  std::string product_folder;  // for the upgrade
+};
+
 struct Switches {
   bool quiet = false;    // no window and no message box at all; accepts on its own
   bool passive = false;  // the window and its progress; accepts on its own, waits for nobody
   bool verify = false;   // checks the payload against its digests and writes nothing
   bool help = false;
   std::optional<std::string> log_file;  // UTF-8 lines appended, each with its time
+  // /elevated-install or /elevated-upgrade FOLDER: the package's own, for its elevated copy.
+  std::optional<ElevatedPart> elevated_part;
   // The first word that makes the command line a bad one, as given: one that is no switch
   // (an empty one too), a /log without a file name, a switch given a second time, or the
   // first other word given with /? or /help. None when all is well.
@@ -36,7 +46,8 @@ struct Switches {
 
 // `arguments` without the program's own name. Switches start with '/' or '-', in any letter
 // case and any order: /quiet, /passive, /verify, /log FILE (or /log=FILE), /? and /help
-// (one switch, given alone). Each at most once.
+// (one switch, given alone), and the package's own /elevated-install and
+// /elevated-upgrade FOLDER. Each at most once.
 Switches ParseSwitches(std::span<const std::string> arguments);
 // The switches as the log records them.
 std::string DescribeSwitches(const Switches& switches);

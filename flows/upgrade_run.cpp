@@ -47,9 +47,6 @@ void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy
   }
   RemoveSavedCarrier(app);
   app.ReleaseFiles();
-  platform.form.LetSessionEnd();
-  app.ShowMessage(kUpgradeCompleteMessage, MessageIcon::kInformation, kProductMessageTitle);
-  app.EndProgram();
 }
 
 }  // namespace hdgr

@@ -14,7 +14,7 @@ namespace hdgr {
 // folder inside it (staging would move it aside or make it anew, and the copy found there
 // would never be the one upgraded). A path/file access error saying why.
 void CheckUpgradeTarget(const InstalledCopy& installed);
-// Reports completion and ends the program.
+// The new program in place of the old one, checked; the caller reports it.
 void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy& installed,
                        const PayloadDigests& digests, SegmentExtractor& extractor, Sha256Worker& digest);
 

@@ -26,6 +26,12 @@ inline constexpr std::string_view kUpgradeCompleteMessage = "Upgrade complete";
 // What the system shows while the run keeps the session from ending.
 inline constexpr std::string_view kSessionKeptOpenReason = "Halden Grid setup is writing the program's files.";
 
+// The system's accounts (which management tools start programs as by default) have no
+// user's settings.
+inline constexpr std::string_view kServiceAccountMessage =
+    "Halden Grid setup was started as a system account, which has no user's settings: it would install "
+    "for nobody. Start it as the user who uses Halden Grid (in a management tool: in the user's context).";
+
 // A second copy started while one runs would work in the same folders.
 inline constexpr std::string_view kAnotherSetupRunningMessage =
     "Another Halden Grid setup is running. Let it finish, then start this one again.";

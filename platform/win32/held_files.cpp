@@ -140,17 +140,22 @@ void HeldFiles::Discard(std::string_view final_path) {
 // for a read-only one, best while the file still has its fresh name. In between, for an
 // instant, nothing holds the file: whatever is found at the name must be the very file
 // that was written, and the caller reads it back through the new hold before it starts it.
+// Once in place the hold keeps no delete access either: an installer that opens its own
+// files sharing only reading can then open them, and still nobody can change them. The
+// instant without a hold at the final name is no opening for another user: the work folder
+// is private to the run's rights.
 void HeldFiles::Seal(std::string_view path) {
   Held& held = Find(path, "SealFile");
-  if (held.sealed) return;
+  if (held.sealed && (held.read_only || !held.in_place)) return;
   FileIdentity written{};
   if (!IdentityOf(held.file->Get(), &written)) throw Win32Error(GetLastError(), std::string(path));
   const std::wstring& name = held.in_place ? held.final_path : held.fresh_path;
   if (!held.in_place) MarkForRemoval(held.file->Get(), false);  // or it goes with the handle
   held.file = std::make_shared<const FileHandle>();  // ours closes; an open record file's would stay
-  // Delete access for the rename into place: a program's start shares it.
-  FileHandle sealed(CreateFileW(name.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  // Delete access only for the rename into place: a program's start shares it.
+  const DWORD access = held.in_place ? GENERIC_READ : GENERIC_READ | DELETE;
+  FileHandle sealed(
+      CreateFileW(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!sealed) throw FileError(GetLastError(), held.final_path);
   FileIdentity found{};
   if (!IdentityOf(sealed.Get(), &found) || !(found == written))
@@ -158,6 +163,7 @@ void HeldFiles::Seal(std::string_view path) {
   if (!held.in_place) MarkForRemoval(sealed.Get(), true);
   held.file = std::make_shared<const FileHandle>(std::move(sealed));
   held.sealed = true;
+  held.read_only = held.in_place;
 }
 
 void HeldFiles::Read(std::string_view path, std::span<std::uint8_t> into) {
@@ -183,10 +189,18 @@ void HeldFiles::Remove(std::string_view path) {
   files_.erase(Key(path));
 }
 
+void HeldFiles::Release(std::string_view path) {
+  const auto it = files_.find(Key(path));
+  if (it == files_.end()) return;
+  if (!it->second.in_place) MarkForRemoval(it->second.file->Get(), true);
+  files_.erase(it);
+}
+
 void HeldFiles::ReleaseAll() {
   for (auto& [key, held] : files_)
     if (!held.in_place) MarkForRemoval(held.file->Get(), true);
   files_.clear();
+  folders_.clear();
 }
 
 }  // namespace hdgr::win32

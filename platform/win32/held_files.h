@@ -42,7 +42,9 @@ class HeldFiles {
   SharedFileHandle OpenForRecords(std::string_view path);
   // Removes a file in place through its hold.
   void Remove(std::string_view path);
-  // New files not in place are removed.
+  // Lets go of one file: in place, it stays; not in place, it is removed.
+  void Release(std::string_view path);
+  // Files and folders alike; new files not in place are removed.
   void ReleaseAll();
 
  private:
@@ -52,6 +54,7 @@ class HeldFiles {
     SharedFileHandle file;  // never empty: each of its users may go first
     bool in_place = false;
     bool sealed = false;
+    bool read_only = false;  // sealed in place: no delete access either
   };
   Held& Find(std::string_view path, const char* operation);
   static std::wstring Key(std::string_view path);

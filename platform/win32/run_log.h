@@ -23,6 +23,8 @@ class RunLog {
   void Write(std::string_view text);
   // Whether a line could not be written.
   bool Failed() const { return failed_; }
+  // The log's file as it was asked for; empty without a log.
+  const std::wstring& Path() const { return path_; }
 
  private:
   FileHandle file_;

@@ -6,10 +6,12 @@
 #include "platform/src/record_file_table.h"
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
+#include "platform/win32/elevated_copy.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/handle_raw_file.h"
 #include "platform/win32/held_folder.h"
 #include "platform/win32/registry_settings.h"
+#include "platform/win32/run_rights.h"
 #include "platform/win32/start_program.h"
 #include "platform/win32/system_info.h"
 #include "platform/win32/wide_text.h"
@@ -155,7 +157,23 @@ void Win32Services::SavePicture(const Picture& picture, std::string_view path) {
 }
 
 std::uint32_t Win32Services::StartProgram(std::string_view path, int show_state) {
-  return win32::StartProgram(path, show_state);
+  if (!held_.Holds(path)) return win32::StartProgram(path, show_state);
+  return win32::StartProgram(path, show_state, [this, path] { held_.Release(path); });
+}
+
+bool Win32Services::Elevated() { return HasAdministratorRights(); }
+bool Win32Services::RunsAsServiceAccount() { return win32::RunsAsServiceAccount(); }
+bool Win32Services::MayReplace(std::string_view program_path) { return win32::MayReplace(Wide(program_path)); }
+
+std::optional<int> Win32Services::RunElevatedCopy(std::span<const std::string> arguments) {
+  std::vector<std::wstring> words;
+  for (const std::string& argument : arguments) words.push_back(Wide(argument));
+  if (unattended_) words.emplace_back(L"/quiet");
+  if (!log_.Path().empty()) {
+    words.emplace_back(L"/log");
+    words.push_back(log_.Path());
+  }
+  return RunElevated(OwnProgramPath(), words, owner_, [this] { PumpAllMessages([this](int code) { IgnoreForeignQuit(code); }); });
 }
 
 void Win32Services::PumpEvents() { pump_.Pump(); }

@@ -75,6 +75,12 @@ class Win32Services final : public ApplicationServices {
   void ReleaseFiles() override;
   void SavePicture(const Picture& picture, std::string_view path) override;
   std::uint32_t StartProgram(std::string_view path, int show_state) override;
+  bool Elevated() override;
+  bool RunsAsServiceAccount() override;
+  bool MayReplace(std::string_view program_path) override;
+  // With this run's /quiet (for /quiet and /passive alike: the copy shows nothing either
+  // way) and its log.
+  std::optional<int> RunElevatedCopy(std::span<const std::string> arguments) override;
   // At most once per PacedEventPump::kIntervalMs; returns at once in between.
   void PumpEvents() override;
   ScreenMetrics GetScreenMetrics() override;

@@ -44,9 +44,11 @@ constexpr std::array kOps = {
     OpFacts{Op::kPumpEvents, "PumpEvents", false},           OpFacts{Op::kGetScreenMetrics, "GetScreenMetrics", true},
     OpFacts{Op::kEndProgram, "EndProgram", false},           OpFacts{Op::kFindWindowByTitle, "FindWindowByTitle", true},
     OpFacts{Op::kGetWindowRect, "GetWindowRect", true},      OpFacts{Op::kSetWindowPos, "SetWindowPos", false},
-    OpFacts{Op::kFlashWindow, "FlashWindow", false},
+    OpFacts{Op::kFlashWindow, "FlashWindow", false},         OpFacts{Op::kElevated, "Elevated", true},
+    OpFacts{Op::kRunsAsServiceAccount, "RunsAsServiceAccount", true}, OpFacts{Op::kMayReplace, "MayReplace", true},
+    OpFacts{Op::kRunElevatedCopy, "RunElevatedCopy", false},
 };
-static_assert(kOps.size() == static_cast<std::size_t>(Op::kFlashWindow) + 1, "an operation without its facts");
+static_assert(kOps.size() == static_cast<std::size_t>(Op::kRunElevatedCopy) + 1, "an operation without its facts");
 static_assert([] {
   for (std::size_t i = 0; i < kOps.size(); ++i)
     if (static_cast<std::size_t>(kOps[i].operation) != i) return false;
@@ -305,7 +307,7 @@ bool FakePlatform::HoldPrivateFolder(std::string_view path) {
   if (files.count(key) || untrusted_folders.count(key)) return false;
   RefuseWithoutAccessLists(path);
   if (shared_folders.count(key)) return false;
-  if (administrators_folders.count(key) && !administrator_rights)
+  if (administrators_folders.count(key) && !elevated)
     throw RunTimeError(ErrorNumber::kPermissionDenied, std::string(path) + " was made by an administrator's run");
   held_folders.insert(key);
   return true;
@@ -527,6 +529,7 @@ void FakePlatform::ReleaseFiles() {
     if (!entry.in_place) files.erase(entry.key);
   new_files_.clear();
   held_files.clear();
+  held_folders.clear();
 }
 
 void FakePlatform::SavePicture(const Picture& saved, std::string_view path) {
@@ -549,6 +552,30 @@ std::uint32_t FakePlatform::StartProgram(std::string_view path, int show_state) 
 }
 
 void FakePlatform::PumpEvents() { Record(Op::kPumpEvents); }
+
+bool FakePlatform::Elevated() {
+  Record(Op::kElevated);
+  return elevated;
+}
+
+bool FakePlatform::RunsAsServiceAccount() {
+  Record(Op::kRunsAsServiceAccount);
+  return service_account;
+}
+
+bool FakePlatform::MayReplace(std::string_view program_path) {
+  Record(Op::kMayReplace, std::string(program_path));
+  MaybeFail(Op::kMayReplace, program_path);
+  return !not_replaceable.count(Key(program_path));
+}
+
+std::optional<int> FakePlatform::RunElevatedCopy(std::span<const std::string> arguments) {
+  std::string joined;
+  for (const std::string& argument : arguments) joined += (joined.empty() ? "" : " ") + argument;
+  Record(Op::kRunElevatedCopy, joined);
+  MaybeFail(Op::kRunElevatedCopy, joined);
+  return elevated_copy_exit;
+}
 
 ScreenMetrics FakePlatform::GetScreenMetrics() {
   Record(Op::kGetScreenMetrics);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,6 +51,10 @@ enum class Op {
   kGetWindowRect,
   kSetWindowPos,
   kFlashWindow,
+  kElevated,
+  kRunsAsServiceAccount,
+  kMayReplace,
+  kRunElevatedCopy,
 };
 
 // The method's name, as calls are recorded under it.
@@ -168,15 +173,19 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   // MakeFolder and HoldPrivateFolder refuse them.
   std::set<std::string> drives_without_access_lists;
   // Folders a run with the administrators' rights made: private to such a run, refused
-  // (permission denied) to one without them.
+  // (permission denied) to one without them (elevated, below).
   std::set<std::string> administrators_folders;
-  bool administrator_rights = true;
   std::set<std::string> held_files;
   std::map<std::string, std::string> settings;  // "application\section\key" -> text
   std::map<std::string, WindowHandle> windows;  // top-level windows by exact title
   std::map<WindowHandle, WindowRect> window_rects;
   ScreenMetrics screen{12000.0f, 9000.0f, 15.0f, 15.0f};  // 800 x 600 pixels
-  std::uint32_t task_number = 4242;  // what StartProgram returns
+  std::uint32_t task_number = 4242;  // what StartProgram returns; 0: the program asks for rights the run lacks
+  bool elevated = true;              // what Elevated says
+  bool service_account = false;      // what RunsAsServiceAccount says
+  std::set<std::string> not_replaceable;  // lower-cased program paths MayReplace says no to
+  // What RunElevatedCopy returns: the copy's exit code, or nothing for a refused consent.
+  std::optional<int> elevated_copy_exit = kExitDone;
   std::string current_folder;
   FakePicture picture;
   static constexpr WindowHandle kSetupWindow = 0x5e7;
@@ -264,6 +273,10 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   OwnVersion GetOwnVersion() override { return {3, 4, 0}; }
   [[noreturn]] void EndProgram(int exit_code = kExitDone) override;
   int exit_code = -1;  // what EndProgram was given
+  bool Elevated() override;
+  bool RunsAsServiceAccount() override;
+  bool MayReplace(std::string_view program_path) override;
+  std::optional<int> RunElevatedCopy(std::span<const std::string> arguments) override;
 
   // --- User32 ----------------------------------------------------------------------------
   WindowHandle FindWindowByTitle(std::string_view title) override;

@@ -277,7 +277,7 @@ TEST_F(ForgedMessagesTest, AFloodOfForgedMessagesChangesNoUnattendedRun) {
        .message = WM_TIMER, .wparam = static_cast<WPARAM>(IdOf("Timer1")), .installed = Installed::kOlder,
        .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},
       {.name = "close requests during a quiet install", .switches = L"/quiet", .window_class = kHeadlessClass,
-       .message = WM_CLOSE, .log = {"ignored a close request for the hidden window", "exit code 0"}},
+       .message = WM_CLOSE, .log = {"ignored a close request for the message-only window", "exit code 0"}},
       {.name = "quits with 0 during a quiet upgrade", .switches = L"/quiet", .window_class = kHeadlessClass,
        .message = kQuit, .installed = Installed::kOlder,
        .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},

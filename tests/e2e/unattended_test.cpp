@@ -114,6 +114,44 @@ TEST_F(UnattendedTest, QuietRunsDecideAsTheWindowWouldAndSayHowTheyEnded) {
   }
 }
 
+// The copy a standard user's run starts with an administrator's consent (under Wine every
+// run has the administrators' rights, so it is started here as that run would): it does
+// its part without a window and reads or writes no settings, which would be the
+// administrator's; the user's run records the version itself. Another user's folder named
+// for the upgrade is checked again there first.
+TEST_F(UnattendedTest, TheAdministratorsCopyDoesItsPartAndTouchesNoSettings) {
+  bool window_shown = false;
+  EXPECT_EQ(RunToEnd(L"/elevated-install /quiet /log " + Quoted(kLog), &window_shown), 0u);
+  EXPECT_FALSE(window_shown);
+  EXPECT_EQ(FolderEntries(kWorkFolder), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
+  EXPECT_TRUE(WaitForWindow(kDemoInstallerTitle, 10s) != nullptr) << "the installer did not start";
+  EXPECT_FALSE(ProductSettingsExist());
+  ExpectLogHas({"switches: /quiet /log", "/elevated-install", "started c:\\hdgr_temp_setup\\Setup.exe",
+                "done for the user's run", "exit code 0"});
+  EXPECT_EQ(LogText().find("setting "), std::string::npos) << "no setting read";
+
+  for (const bool program_there : {true, false}) {
+    SCOPED_TRACE(program_there ? "upgrade" : "the program gone");
+    Reset();
+    DeleteFileW(kLog);
+    const ProductFolder folder;
+    const std::vector<std::uint8_t> old_program(50'000, 0x33);
+    if (program_there) WriteWholeFile(folder.ProgramPath(), old_program);
+    StoreInstalledCopy(folder.Path(), L"3", L"3", L"9");  // the user's, which the copy never reads
+    EXPECT_EQ(RunToEnd(L"/elevated-upgrade " + Quoted(folder.Path()) + L" /quiet /log " + Quoted(kLog), &window_shown),
+              program_there ? 0u : 1u);
+    EXPECT_FALSE(window_shown);
+    if (program_there) {
+      EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == PayloadBytes(3));
+    } else {
+      EXPECT_FALSE(Exists(folder.ProgramPath()));
+      ExpectLogHas({"Run-time error 53", "is not there any more: nothing was written"});
+    }
+    EXPECT_EQ(ReadInstalledCopy().minor, L"3");
+    EXPECT_EQ(LogText().find("setting "), std::string::npos);
+  }
+}
+
 // /passive: the window and its progress, nobody asked anything, the end on its own.
 TEST_F(UnattendedTest, PassiveRunsShowTheWindowAndEndOnTheirOwn) {
   bool window_shown = false;

@@ -1,10 +1,11 @@
-// hdgr-pe's reader: any bytes are refused with a PeError or read inside the file, import
-// names stay bounded, and attaching the load configuration writes only its directory entry
+// hdgr-pe's reader: any bytes are refused with a PeError or read inside the file (the
+// manifest's requested level of 32-bit images too), import names stay bounded, and attaching the load configuration writes only its directory entry
 // and the checksum, never beyond the image.
 #include <cstring>
 
 #include "fuzz_contract.h"
 #include "tools/hdgr-pe/pe_image.h"
+#include "tools/hdgr-pe/requested_level.h"
 
 using hdgr::pe::PeError;
 using hdgr::pe::PeImage;
@@ -47,6 +48,11 @@ void Attach(const PeImage& read) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // The manifest's level, of 32-bit images too: a PeError or a level, never a read outside.
+  try {
+    hdgr::pe::ReadProgramRequest(std::vector<std::uint8_t>(data, data + size));
+  } catch (const PeError&) {
+  }
   std::optional<PeImage> image;
   try {
     image.emplace(std::vector<std::uint8_t>(data, data + size));

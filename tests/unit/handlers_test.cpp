@@ -54,7 +54,8 @@ const Package& SharedPackage() {
 // A platform of its own with handlers over it: a row of a table, or a run beside the
 // fixture's.
 struct OwnRun {
-  explicit OwnRun(const PayloadDigests& run_digests) : digests(run_digests) {
+  explicit OwnRun(const PayloadDigests& run_digests, InstallerRights rights = InstallerRights::kAsInvoker)
+      : digests(run_digests), handlers(platform, installed, digests, rights) {
     fake.picture.bytes = SharedPackage().carrier;
   }
   // Start-up as the program runs it, then a clean record of calls for what follows.
@@ -66,7 +67,7 @@ struct OwnRun {
   Platform platform = fake.platform();
   InstalledCopy installed;
   PayloadDigests digests;
-  SetupHandlers handlers{platform, installed, digests};
+  SetupHandlers handlers;
 };
 
 const std::string kWork(kWorkFolder);
@@ -159,7 +160,9 @@ class HandlersTest : public ::testing::Test {
 TEST_F(HandlersTest, LoadGuardsPlacesReadsThenChecksAndWritesNothing) {
   handlers.Load();
 
-  EXPECT_EQ(fake.calls.front(), "FindWindowByTitle(" + kProductWindow + ")");
+  // Who runs it first (a system account has no user's settings), then the guard.
+  EXPECT_EQ(fake.calls.at(0), "RunsAsServiceAccount");
+  EXPECT_EQ(fake.calls.at(1), "FindWindowByTitle(" + kProductWindow + ")");
   const auto placed = First("SetWindowPos(" + std::to_string(FakePlatform::kSetupWindow) + ",-1,");
   const auto last_pump = Last("PumpEvents");
   const auto first_read = First("ReadSetting(");
@@ -381,12 +384,13 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
   EXPECT_FALSE(Accept());
 
   // Common steps, in order, before staging begins; the session stays open from there.
-  const std::vector<std::string> opening(fake.calls.begin(), fake.calls.begin() + 7);
-  EXPECT_EQ(opening, (std::vector<std::string>{"Label5.Caption=Extracting...",
-                                               "FindWindowByTitle(" + kProductWindow + ")", "Label1.Visible=true",
+  const std::vector<std::string> changes = fake.ChangingCalls();
+  const std::vector<std::string> opening(changes.begin(), changes.begin() + 6);
+  EXPECT_EQ(opening, (std::vector<std::string>{"Label5.Caption=Extracting...", "Label1.Visible=true",
                                                "Command1.Enabled=false", "Command2.Enabled=false",
                                                "KeepSessionOpen(Halden Grid setup is writing the program's files.)",
                                                "ChangeFolder(c:\\)"}));
+  EXPECT_EQ(fake.calls.at(1), "FindWindowByTitle(" + kProductWindow + ")");
   EXPECT_EQ(fake.progress_bar.max, 28'277.73046875f);
   EXPECT_LT(First("ProgressBar1.Max="), First("Label1.Caption=Extracting setup files"));
   EXPECT_LT(First("Label1.Caption="), First("ProgressBar1.Value="));
@@ -402,6 +406,7 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
     EXPECT_LT(First("NewFileLength(" + SetupFile(segment) + ")"), First("PutInPlace(" + SetupFile(segment) + ")"));
   }
   EXPECT_FALSE(Called("ReadHeldFile(" + kCab + ")")) << "the files are checked as they are written";
+  EXPECT_FALSE(Called("RunElevatedCopy")) << "an elevated run does everything itself";
   ExpectNoTemporaryFile();
   EXPECT_EQ(Content(kSavedCarrier), nullptr);
 
@@ -411,22 +416,28 @@ TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
   EXPECT_EQ(fake.Setting("app_path"), "<missing>");
 
   // The installer, the one file started, sealed and read back through its hold before it
-  // takes its place. Settings after the copies, close before the carrier's removal, start
-  // after it; the files let go of once the installer runs; timer last.
+  // takes its place. Settings after the copies, close before the carrier's removal, then
+  // the other files held read-only for the installer's own reads, start; timer last. Those
+  // holds stay until the program ends.
   EXPECT_LT(First("NewFileLength(" + kSetupExe + ")"), First("SealFile(" + kSetupExe + ")"));
   EXPECT_LT(First("SealFile(" + kSetupExe + ")"), First("ReadHeldFile(" + kSetupExe + ")"));
   EXPECT_LT(First("ReadHeldFile(" + kSetupExe + ")"), First("PutInPlace(" + kSetupExe + ")"));
-  EXPECT_EQ(fake.CallsStartingWith("SealFile(").size(), 1u);
+  EXPECT_EQ(fake.CallsStartingWith("SealFile(" + kSetupExe).size(), 1u) << "before its rename; its start lets it go";
+  for (const std::string& data : {kCab, kLst}) {
+    EXPECT_EQ(fake.CallsStartingWith("SealFile(" + data).size(), 1u) << data;
+    EXPECT_LT(First("PutInPlace(" + data + ")"), First("SealFile(" + data + ")")) << data;
+    EXPECT_LT(First("SealFile(" + data + ")"), First("StartProgram(")) << data;
+  }
   EXPECT_LT(Last("PutInPlace("), First("SaveSetting("));
   EXPECT_LT(Last("SaveSetting("), Last("CloseAllFiles"));
   EXPECT_LT(Last("CloseAllFiles"), First("RemoveFile(" + kSavedCarrier + ")"));
   EXPECT_LT(First("RemoveFile(" + kSavedCarrier + ")"), First("StartProgram("));
   EXPECT_EQ(fake.CallsStartingWith("StartProgram("),
             std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)"});
-  const std::vector<std::string> ending(fake.calls.end() - 4, fake.calls.end());
-  EXPECT_EQ(ending, (std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)", "ReleaseFiles",
+  const std::vector<std::string> ending(changes.end() - 3, changes.end());
+  EXPECT_EQ(ending, (std::vector<std::string>{"StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)",
                                               "Timer1.Enabled=true", "LetSessionEnd"}));
-  EXPECT_TRUE(fake.held_files.empty());
+  EXPECT_FALSE(Called("ReleaseFiles"));
 
   EXPECT_EQ(fake.status_line.Caption(), "Extracting...");
   EXPECT_EQ(fake.progress_caption.Caption(), "Extracting setup files");
@@ -456,9 +467,10 @@ TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
   fake.task_number = 0;
   StartUp(fake, handlers);
   EXPECT_TRUE(Accept());
-  const auto start = First("StartProgram(");
-  ASSERT_GE(start, 0);
-  EXPECT_EQ(std::vector<std::string>(fake.calls.begin() + start + 1, fake.calls.end()),
+  const std::vector<std::string> changes = fake.ChangingCalls();
+  const auto start = std::find(changes.begin(), changes.end(), "StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)");
+  ASSERT_NE(start, changes.end());
+  EXPECT_EQ(std::vector<std::string>(start + 1, changes.end()),
             (std::vector<std::string>{"ShowMessage(16,hdGR Setup Extraction process,Could not launch the setup.)",
                                       "EndProgram"}));
   EXPECT_FALSE(fake.exit_timer.enabled);
@@ -534,6 +546,161 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
     EXPECT_TRUE(local.CallsStartingWith("SaveSetting").empty());
     EXPECT_TRUE(local.CallsStartingWith("StartProgram").empty());
     EXPECT_FALSE(local.exit_timer.enabled);
+  }
+}
+
+// --- rights: a standard user's run and the administrator's copy ----------------------------
+
+// A run without the administrators' rights never starts an installer that asks for them
+// through the shell (it would run elevated from a folder the user can change): it hands
+// the whole run to an elevated copy of itself, and records the version in its own user's
+// settings only once the copy reports success.
+TEST_F(HandlersTest, ARunWithoutTheRightsItNeedsHandsTheRunToAnAdministratorsCopy) {
+  const std::optional<int> kRefused = std::nullopt;
+  const struct {
+    const char* name;
+    bool elevated = false;
+    InstallerRights rights = InstallerRights::kAsInvoker;
+    bool upgrade = false;
+    bool may_replace = true;
+    std::uint32_t task = 4242;  // what this run's own start of the installer gives
+    std::optional<int> copy_exit = kExitDone;
+    const char* copy = nullptr;  // the copy's arguments; nullptr: no copy
+    bool writes = true;          // this run writes files itself
+    bool records = true;
+    int exit_code = -1;  // -1: the timed exit is armed (install) or the program ended with 0 (upgrade)
+    bool launch_failed = false;
+  } rows[] = {
+      {.name = "elevated: everything itself", .elevated = true, .rights = InstallerRights::kRequireAdministrator},
+      {.name = "a standard user, an installer that runs as invoked"},
+      {.name = "a standard user's highest rights are the user's", .rights = InstallerRights::kHighestAvailable},
+      {.name = "a standard user, an installer for administrators", .rights = InstallerRights::kRequireAdministrator,
+       .copy = "/elevated-install", .writes = false},
+      {.name = "consent refused", .rights = InstallerRights::kRequireAdministrator, .copy_exit = kRefused,
+       .copy = "/elevated-install", .writes = false, .records = false, .exit_code = kExitFailed,
+       .launch_failed = true},
+      {.name = "the copy failed and said so itself", .rights = InstallerRights::kRequireAdministrator,
+       .copy_exit = kExitFailed, .copy = "/elevated-install", .writes = false, .records = false,
+       .exit_code = kExitFailed},
+      {.name = "the copy found the product running", .rights = InstallerRights::kRequireAdministrator,
+       .copy_exit = kExitProductRunning, .copy = "/elevated-install", .writes = false, .records = false,
+       .exit_code = kExitProductRunning},
+      {.name = "an installer that asks after all: this run's files are never started", .task = 0,
+       .copy = "/elevated-install"},
+      {.name = "an upgrade this user may write", .upgrade = true, .records = false, .exit_code = kExitDone},
+      {.name = "an upgrade into an administrators' folder", .upgrade = true, .may_replace = false,
+       .copy = "/elevated-upgrade c:\\Program Files\\Halden Grid", .writes = false, .records = false,
+       .exit_code = kExitDone},
+      {.name = "an upgrade whose consent was refused", .upgrade = true, .may_replace = false, .copy_exit = kRefused,
+       .copy = "/elevated-upgrade c:\\Program Files\\Halden Grid", .writes = false, .records = false,
+       .exit_code = kExitFailed, .launch_failed = true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    OwnRun run(digests, row.rights);
+    if (row.upgrade) {
+      StoreOlderCopy(run.fake, kProductFolder);
+      run.fake.PutFile(kProgram, kOldProgram);
+    }
+    run.fake.elevated = row.elevated;
+    run.fake.task_number = row.task;
+    run.fake.elevated_copy_exit = row.copy_exit;
+    if (!row.may_replace) run.fake.not_replaceable.insert(Lower(kProgram));
+    run.StartUp();
+    try {
+      run.handlers.AcceptClicked();
+    } catch (const ProgramEnded&) {
+    }
+    const std::vector<std::string> copies = run.fake.CallsStartingWith("RunElevatedCopy(");
+    EXPECT_EQ(copies, row.copy ? std::vector<std::string>{"RunElevatedCopy(" + std::string(row.copy) + ")"}
+                               : std::vector<std::string>{});
+    EXPECT_EQ(!run.fake.CallsStartingWith("OpenNewFile(").empty(), row.writes);
+    EXPECT_EQ(run.fake.Setting("app_Major"), row.records ? "3" : row.upgrade ? "3" : "<missing>");
+    if (row.upgrade && row.exit_code == kExitDone) {
+      EXPECT_TRUE(run.fake.HasCall("ShowMessage(64,Halden Grid,Upgrade complete)"));
+    }
+    if (row.records && row.copy && row.task != 0) {
+      // Only once the copy reports the installer started.
+      const auto saved = std::find_if(run.fake.calls.begin(), run.fake.calls.end(),
+                                      [](const std::string& call) { return call.rfind("SaveSetting(", 0) == 0; });
+      EXPECT_LT(run.fake.IndexOf("RunElevatedCopy(" + std::string(row.copy) + ")"), saved - run.fake.calls.begin());
+    }
+    if (row.task == 0) {
+      EXPECT_LT(run.fake.IndexOf("ReleaseFiles"), run.fake.IndexOf("RunElevatedCopy(/elevated-install)"));
+    }
+    EXPECT_EQ(run.fake.exit_timer.enabled, row.exit_code == -1);
+    EXPECT_EQ(run.fake.exit_code, row.exit_code);
+    EXPECT_EQ(run.fake.HasCall("ShowMessage(16,hdGR Setup Extraction process,Could not launch the setup.)"),
+              row.launch_failed);
+    if (row.exit_code == -1 || row.exit_code == kExitDone) {
+      EXPECT_FALSE(run.fake.session_kept_open) << "let go once the run's files are done";
+    }
+  }
+}
+
+// Management tools start programs as SYSTEM by default: its settings are no user's, and the
+// product's window is in another session.
+TEST_F(HandlersTest, ASystemAccountsRunIsRefusedBeforeAnythingIsRead) {
+  fake.service_account = true;
+  EXPECT_THROW(handlers.Load(), ProgramEnded);
+  EXPECT_EQ(fake.exit_code, kExitServiceAccount);
+  EXPECT_EQ(fake.ChangingCalls().size(), 2u);  // the message and the end
+  EXPECT_NE(fake.ChangingCalls().front().find("started as a system account"), std::string::npos);
+  EXPECT_FALSE(Called("ReadSetting") || Called("FindWindowByTitle") || Called("SetWindowPos"));
+}
+
+// The administrator's copy does the job the user's run handed it, with its own rights, and
+// reads or writes no settings: they would be the administrator's, not the user's.
+TEST_F(HandlersTest, TheAdministratorsCopyDoesItsJobAndTouchesNoSettings) {
+  const struct {
+    const char* name;
+    ElevatedPart part;
+    bool elevated = true;
+    bool program_there = true;
+    std::optional<ErrorNumber> error = std::nullopt;
+    bool drive_unseen = false;  // the user's network or subst drive, which the copy's logon lacks
+  } rows[] = {
+      {.name = "install", .part = {}},
+      {.name = "upgrade", .part = {true, kProductFolder}},
+      {.name = "started without the rights", .part = {}, .elevated = false, .error = ErrorNumber::kPermissionDenied},
+      {.name = "the program gone since the user's run looked", .part = {true, kProductFolder}, .program_there = false,
+       .error = ErrorNumber::kFileNotFound},
+      {.name = "the work folder named as the product's", .part = {true, kWork}, .error = ErrorNumber::kPathFileAccessError},
+      {.name = "the product on the user's own drive letter", .part = {true, "Q:\\Halden Grid"}, .program_there = false,
+       .error = ErrorNumber::kPathNotFound, .drive_unseen = true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    OwnRun run(digests);
+    run.fake.elevated = row.elevated;
+    if (row.drive_unseen) run.fake.unseen_drives.insert("q:");
+    run.fake.folders.insert("c:\\program files");
+    run.fake.folders.insert(Lower(kProductFolder));
+    if (row.program_there) run.fake.PutFile(row.part.product_folder + "\\HaldenGrid.exe", kOldProgram);
+    std::optional<ErrorNumber> error;
+    try {
+      run.handlers.RunElevatedPart(row.part);
+      ADD_FAILURE() << "the copy did not end";
+    } catch (const ProgramEnded&) {
+    } catch (const RunTimeError& failure) {
+      error = failure.Number();
+    }
+    EXPECT_EQ(error, row.error);
+    EXPECT_TRUE(run.fake.CallsStartingWith("ReadSetting(").empty());
+    EXPECT_TRUE(run.fake.CallsStartingWith("SaveSetting(").empty());
+    EXPECT_TRUE(run.fake.CallsStartingWith("ShowMessage(").empty());
+    EXPECT_FALSE(run.fake.exit_timer.enabled) << "the copy ends at once; the user's run times its own exit";
+    if (row.error) {
+      EXPECT_TRUE(run.fake.CallsStartingWith("SavePicture(").empty());
+      continue;
+    }
+    EXPECT_EQ(run.fake.exit_code, kExitDone);
+    if (row.part.upgrade) {
+      EXPECT_TRUE(run.fake.File(kProgram)->bytes == SharedPackage().files[kUpgradeSegment]);
+    } else {
+      EXPECT_EQ(run.fake.CallsStartingWith("StartProgram(").size(), 1u);
+      EXPECT_TRUE(run.fake.File(kSetupExe)->bytes == SharedPackage().files[0]);
+    }
   }
 }
 

@@ -57,8 +57,10 @@ TEST(PackDemoFilesTest, DigestsSourceListsEachDigestsBytesInTableOrder) {
   PayloadDigests digests;
   for (std::size_t i = 0; i < digests.size(); ++i)
     for (std::size_t k = 0; k < digests[i].size(); ++k) digests[i][k] = static_cast<std::uint8_t>(i * 40 + k * 7);
-  const std::string source = DigestsSource(digests);
+  const std::string source = DigestsSource(digests, InstallerRights::kRequireAdministrator);
   EXPECT_NE(source.find("const PayloadDigests kPayloadDigests"), std::string::npos);
+  EXPECT_NE(source.find("const InstallerRights kInstallerRights = InstallerRights::kRequireAdministrator;"),
+            std::string::npos);
 
   std::string listed;
   const std::regex byte_literal("0x([0-9a-f]{2})");

@@ -38,8 +38,11 @@ TEST(ReadmeSwitchesTest, TheReadmeListsEverySwitchAndExitCodeTheProgramKnows) {
   const std::vector<std::string> switches = SwitchesInHelp();
   EXPECT_EQ(switches, (std::vector<std::string>{"/quiet", "/passive", "/log", "/verify", "/?", "/help"}));
   for (const std::string& word : switches) EXPECT_NE(readme.find("`" + word), std::string::npos) << word;
+  // The package's own switches, for the copy it starts elevated, are documented too.
+  for (const char* word : {"`/elevated-install`", "`/elevated-upgrade FOLDER`"})
+    EXPECT_NE(readme.find(word), std::string::npos) << word;
   for (const int code : {kExitDone, kExitFailed, kExitProductRunning, kExitNothingToDo, kExitCancelled,
-                         kExitAnotherSetupRunning, kExitBadCommandLine}) {
+                         kExitAnotherSetupRunning, kExitServiceAccount, kExitBadCommandLine}) {
     EXPECT_NE(readme.find("\n| " + std::to_string(code) + " |"), std::string::npos) << code;
     EXPECT_NE(HelpText(Switches{}).find(std::to_string(code) + " "), std::string::npos) << code;
   }

@@ -207,7 +207,7 @@ TEST_F(StageCarrierTest, AFolderAnAdministratorsRunMadeStopsAStandardUsersRunAnd
   PutWorkFolder();
   fake.administrators_folders.insert(kFolder);
   fake.PutFile(kSetupExe, {9});
-  fake.administrator_rights = false;
+  fake.elevated = false;
   try {
     Stage();
     ADD_FAILURE() << "no error";
@@ -217,7 +217,7 @@ TEST_F(StageCarrierTest, AFolderAnAdministratorsRunMadeStopsAStandardUsersRunAnd
   EXPECT_EQ(fake.ChangingCalls(), (Calls{"ChangeFolder(c:\\)", "HoldPrivateFolder(" + kFolder + ")"}));
   EXPECT_EQ(fake.files.size(), 1u);
   // With the rights, the same folder is the run's own.
-  fake.administrator_rights = true;
+  fake.elevated = true;
   Stage();
   EXPECT_TRUE(fake.held_folders.count(kFolder));
   EXPECT_EQ(fake.File(kSetupExe), nullptr) << "an earlier run's setup file, removed";

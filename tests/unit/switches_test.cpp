@@ -19,6 +19,7 @@ struct Row {
   std::optional<std::string> log = std::nullopt;
   std::optional<std::string> offending = std::nullopt;
   CommandLineFault fault = CommandLineFault::kNone;
+  std::optional<ElevatedPart> elevated = std::nullopt;
 };
 
 constexpr CommandLineFault kNotASwitch = CommandLineFault::kNotASwitch;
@@ -52,6 +53,13 @@ TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
       {.arguments = {"/?", "/help"}, .help = true, .offending = "/help", .fault = kGivenTwice},
       {.arguments = {"/passive", "/passive", "/bogus"}, .passive = true, .offending = "/passive",
        .fault = kGivenTwice},
+      // The package's own, for the administrator's copy it starts.
+      {.arguments = {"/elevated-install", "/quiet"}, .quiet = true, .elevated = ElevatedPart{}},
+      {.arguments = {"/Elevated-Upgrade", "C:\\Program Files\\HG\\"},
+       .elevated = ElevatedPart{true, "C:\\Program Files\\HG\\"}},
+      {.arguments = {"/elevated-upgrade"}, .offending = "/elevated-upgrade", .fault = kNotASwitch},
+      {.arguments = {"/elevated-install", "/elevated-upgrade", "c:\\p"}, .offending = "/elevated-upgrade",
+       .fault = kGivenTwice, .elevated = ElevatedPart{}},
       // The help alone, or the command line is a bad one: its 0 would read as a run done.
       {.arguments = {"/quiet", "/help"}, .quiet = true, .help = true, .offending = "/quiet", .fault = kHelpNotAlone},
       {.arguments = {"-?", "/log=x.log", "/verify"}, .verify = true, .help = true, .log = "x.log",
@@ -70,6 +78,11 @@ TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
     EXPECT_EQ(switches.log_file, row.log);
     EXPECT_EQ(switches.offending, row.offending);
     EXPECT_EQ(switches.fault, row.fault);
+    EXPECT_EQ(switches.elevated_part.has_value(), row.elevated.has_value());
+    if (switches.elevated_part && row.elevated) {
+      EXPECT_EQ(switches.elevated_part->upgrade, row.elevated->upgrade);
+      EXPECT_EQ(switches.elevated_part->product_folder, row.elevated->product_folder);
+    }
   }
 }
 

@@ -23,6 +23,13 @@ bool OthersCanWrite(const std::string& path) {
   return file.Valid();
 }
 
+// As an installer that opens its own cabinet: reading, and sharing only reading.
+bool AReaderSharingOnlyReadingCanOpen(const std::string& path) {
+  const FileHandle file(
+      CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  return file.Valid();
+}
+
 bool OthersCanRemoveOrRename(const std::string& path) {
   const std::wstring wide = Wide(path);
   if (MoveFileExW(wide.c_str(), (wide + L".moved").c_str(), 0)) {
@@ -353,13 +360,34 @@ TEST_F(HeldFilesTest, ASealedFileIsHeldReadOnlyAndStarts) {
   EXPECT_EQ(OtherEntries(Folder(), {"Setup.exe"}), std::vector<std::string>{});
   EXPECT_FALSE(OthersCanWrite(path));
   EXPECT_FALSE(OthersCanRemoveOrRename(path));
+  EXPECT_FALSE(AReaderSharingOnlyReadingCanOpen(path)) << "the hold the rename needed still has delete access";
   const std::uint32_t id = app->StartProgram(path, kShowNormalFocus);
   ASSERT_NE(id, 0u) << "a sealed file must start";
+  // Let go of before the program ran: it may read itself sharing only reading.
+  EXPECT_TRUE(AReaderSharingOnlyReadingCanOpen(path));
   const ProcessHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
   if (process) WaitForSingleObject(process.Get(), 10'000);
-  app->ReleaseFiles();
   EXPECT_TRUE(OthersCanRemoveOrRename(path));
   EXPECT_EQ(FailureOf([&] { app->SealFile(Path("not-held.exe")); }).number, ErrorNumber::kBadFileNameOrNumber);
+}
+
+// The installer's other files, as an install run hands them over: written, put in place,
+// then held read-only until the run ends. An installer's reader that shares only reading
+// opens them; nobody can write, rename or remove them.
+TEST_F(HeldFilesTest, FilesHandedToTheInstallerAreReadableAndStillHeld) {
+  const std::string path = Path("HaldenGrid.CAB");
+  WriteNew(path, Bytes(70'000, 4));
+  app->PutInPlace(path);
+  EXPECT_FALSE(AReaderSharingOnlyReadingCanOpen(path)) << "the write hold refuses that reader";
+  app->SealFile(path);
+  EXPECT_TRUE(AReaderSharingOnlyReadingCanOpen(path));
+  EXPECT_FALSE(OthersCanWrite(path));
+  EXPECT_FALSE(OthersCanRemoveOrRename(path));
+  ByteVector read(70'000);
+  app->ReadHeldFile(path, read);
+  EXPECT_EQ(read, Bytes(70'000, 4));
+  app->ReleaseFiles();
+  EXPECT_TRUE(OthersCanWrite(path));
 }
 
 TEST_F(HeldFilesTest, ASavedPictureIsHeldAndOpenedThroughItsHold) {

@@ -1,10 +1,17 @@
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <array>
 #include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "tests/win32/fixture/fixture_title.h"
+#include "platform/win32/elevated_copy.h"
+#include "platform/win32/run_rights.h"
 #include "platform/win32/system_info.h"
 #include "platform/win32/system_random.h"
 #include "platform/win32/unique_handle.h"
@@ -27,10 +34,50 @@ TEST(StartProgram, StartsAProgramAndGivesItsProcessId) {
   EXPECT_EQ(WaitForSingleObject(process.Get(), 10'000), WAIT_OBJECT_0);
 }
 
-TEST(StartProgram, AProgramThatIsNotThereGivesZero) {
+// Only a program that asks for rights the run has not got gives 0 (and the run hands it to
+// an elevated copy of itself); any other failure says what the system said.
+TEST(StartProgram, AProgramThatCannotStartIsARunTimeErrorWithTheSystemsCode) {
   Win32Services app;
-  EXPECT_EQ(app.StartProgram("c:\\hdgr no such folder\\Setup.exe", kShowNormalFocus), 0u);
-  EXPECT_EQ(app.StartProgram(ProgramFolder() + "NoSuchSetup.exe", kShowNormalFocus), 0u);
+  const Failure missing = FailureOf([&] { app.StartProgram(ProgramFolder() + "NoSuchSetup.exe", kShowNormalFocus); });
+  EXPECT_EQ(missing.number, ErrorNumber::kFileNotFound);
+  EXPECT_NE(missing.detail.find("NoSuchSetup.exe (Windows error 2"), std::string::npos) << missing.detail;
+  const Failure no_folder =
+      FailureOf([&] { app.StartProgram("c:\\hdgr no such folder\\Setup.exe", kShowNormalFocus); });
+  EXPECT_EQ(no_folder.number, ErrorNumber::kPathNotFound);
+}
+
+TEST(ElevatedCopy, ACommandLineSplitsBackIntoTheSameWords) {
+  const std::vector<std::vector<std::wstring>> rows = {
+      {L"/elevated-upgrade", L"C:\\Program Files\\Halden Grid"},
+      {L"/elevated-upgrade", L"C:\\Program Files\\Halden Grid\\"},
+      {L"/log", L"c:\\logs\\a \"b\".log", L"/quiet"},
+      {L"\\\\server\\share\\x\\\\", L"", L"a\\\\\"b"},
+  };
+  for (const auto& words : rows) {
+    const std::wstring line = L"program.exe " + CommandLineOf(words);
+    int count = 0;
+    const LocalMemory<LPWSTR*> split(CommandLineToArgvW(line.c_str(), &count));
+    ASSERT_TRUE(split);
+    std::vector<std::wstring> back;
+    for (int i = 1; i < count; ++i) back.emplace_back(split.Get()[i]);
+    EXPECT_EQ(back, words) << Utf8(line);
+  }
+}
+
+// Under Wine there is no prompt and no elevation: the shell's "runas" starts the program
+// as it is, which shows the arguments reaching it and its exit code coming back.
+TEST(ElevatedCopy, StartsTheProgramWithItsArgumentsAndGivesItsExitCode) {
+  int pumped = 0;
+  const std::optional<int> code = RunElevated(Wide(FixturePath()), {L"version"}, nullptr, [&] { ++pumped; });
+  ASSERT_TRUE(code.has_value());
+  EXPECT_EQ(*code, 30407);
+  EXPECT_THROW(RunElevated(Wide(ProgramFolder() + "NoSuchSetup.exe"), {}, nullptr, {}), RunTimeError);
+}
+
+TEST(RunRights, AUsersRunIsNoServiceAccountsAndMayReplaceItsOwnFiles) {
+  EXPECT_FALSE(RunsAsServiceAccount());
+  EXPECT_TRUE(MayReplace(Wide(FixturePath())));
+  EXPECT_TRUE(MayReplace(Wide(ProgramFolder() + "NoSuchProgram.exe")));
 }
 
 // The fixture started with `argument`; an empty handle when it did not start.

@@ -9,6 +9,7 @@
 #include "tools/hdgr-pack/carrier_packing.h"
 #include "tools/hdgr-pack/demo_files.h"
 #include "tools/hdgr-pack/digests_source.h"
+#include "tools/hdgr-pack/installer_rights_of.h"
 #include "tools/hdgr-pack/file_io.h"
 #include "tools/hdgr-pack/pack_error.h"
 
@@ -52,18 +53,20 @@ void BuildCarrier(const BuildRequest& request, std::ostream& out) {
   PackSegments(carrier, files);
   PayloadDigests digests;
   for (std::size_t i = 0; i < files.size(); ++i) digests[i] = Sha256Of(files[i]);
+  const InstallerRightsFound installer = InstallerRightsOf(files[0]);
 
   // Both files are complete before either replaces its old version.
   std::vector<StagedFile> staged;
   staged.emplace_back(request.carrier, carrier);
   if (request.digests_source) {
-    const auto source = AsBytes(DigestsSource(digests));
+    const auto source = AsBytes(DigestsSource(digests, installer.rights));
     // An unchanged source keeps its time stamp, so the program is not relinked for nothing.
     if (!FileHolds(*request.digests_source, source)) staged.emplace_back(*request.digests_source, source);
   }
   for (StagedFile& file : staged) file.Commit();
 
   for (std::size_t i = 0; i < files.size(); ++i) ReportSegment(out, static_cast<int>(i), kCarrierLength, digests[i]);
+  out << kSegments[0].file_name << " asks for " << NameOf(installer.rights) << ": " << installer.why << "\n";
   out << request.carrier.string() << ": " << kCarrierLength << " bytes written\n";
 }
 

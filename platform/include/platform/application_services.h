@@ -9,6 +9,7 @@
 // until the run lets go of it, and every later operation on it goes through that hold.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,6 +29,7 @@ inline constexpr int kExitProductRunning = 2;        // the product runs: nothin
 inline constexpr int kExitNothingToDo = 3;           // the installed copy is current or newer
 inline constexpr int kExitCancelled = 4;             // the user cancelled
 inline constexpr int kExitAnotherSetupRunning = 5;   // another copy of the setup runs
+inline constexpr int kExitServiceAccount = 6;        // started as an account with no user's settings
 inline constexpr int kExitBadCommandLine = 87;       // the system's invalid-parameter code
 
 // Show state for StartProgram: a normal window that gets the focus.
@@ -148,20 +150,42 @@ class ApplicationServices {
   virtual void PutInPlace(std::string_view final_path) = 0;
   // Removes the new file for `final_path` if it is not in place; it is held no longer.
   virtual void DiscardNewFile(std::string_view final_path) = 0;
-  // A held file that is to be started (a new file, by its final path, or one in place):
-  // from now on it is held read-only, which a program start needs, and nobody else can
-  // write, rename or remove it still. A file that is not the one the services hold is
-  // refused.
+  // A held file that is to be started or read by a program the run starts (a new file, by
+  // its final path, or one in place): from now on it is held read-only, which a program
+  // start needs, and nobody else can write, rename or remove it still. In place, the hold
+  // also lets another program open it for reading while sharing only reading. A file that
+  // is not the one the services hold is refused.
   virtual void SealFile(std::string_view path) = 0;
   // The whole of a held file, front to back, through its hold.
   virtual void ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) = 0;
-  // Lets go of every file the services hold; new files not in place are removed.
+  // Lets go of every file and folder the services hold; new files not in place are removed.
   virtual void ReleaseFiles() = 0;
 
   // Writes exactly the picture's stored bytes as a new file put in place at `path`.
   virtual void SavePicture(const Picture& picture, std::string_view path) = 0;
-  // Returns at once: the task number, 0 when the program did not start.
+  // Returns at once: the task number. A program the services hold (sealed) is let go of
+  // once its process exists and before its first instruction runs: the system has mapped
+  // the checked file, and no hold of ours stands in the way of the program reading itself.
+  // 0 when the program asks for the administrators' rights and this run has not got them:
+  // it is never started through the shell's prompt, which would start it elevated from a
+  // folder the user can change. Any other failure is a run-time error with the system's
+  // code.
   virtual std::uint32_t StartProgram(std::string_view path, int show_state) = 0;
+  // Whether the run has the administrators' rights (elevated, or an administrator where
+  // there is no elevation).
+  virtual bool Elevated() = 0;
+  // Whether the run's account has no user's settings of its own: the system's accounts
+  // (SYSTEM, LocalService, NetworkService), which management tools start programs as.
+  virtual bool RunsAsServiceAccount() = 0;
+  // Whether this run may make a file in the folder `program_path` lies in and replace
+  // `program_path` with it, asked of the system without writing anything.
+  virtual bool MayReplace(std::string_view program_path) = 0;
+  // Starts this same program again with the administrators' rights, the system asking for
+  // an administrator's consent, with `arguments` (and this run's log and unattended mode),
+  // waits for it while the window's messages are handled, and returns its exit code.
+  // Nothing when it did not start because the consent was refused; any other failure to
+  // start it is a run-time error.
+  virtual std::optional<int> RunElevatedCopy(std::span<const std::string> arguments) = 0;
   // Handles pending window messages (repaint, input), then returns. Called at every
   // progress point of a copy, up to 181,043 times a run: an implementation may pump at the
   // display's pace and return at once in between.

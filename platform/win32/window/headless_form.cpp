@@ -27,10 +27,8 @@ std::unique_ptr<Picture> PictureOf(const ControlDesign& control) {
 
 HeadlessForm::HeadlessForm(const FormDesign& design) : design_(design) {
   RegisterHandlerClass(kHeadlessClass, ClassLook{});
-  // Never shown, and a tool window: no taskbar button even if something showed it.
-  window_ = OwnedWindow(CreateHandledWindow(*this, kHeadlessClass, WS_EX_TOOLWINDOW, WS_POPUP, RECT{0, 0, 0, 0},
-                                            nullptr, 0, "hidden window"));
-  SetWindowTextW(window_.Get(), Wide(design.caption).c_str());
+  window_ = OwnedWindow(
+      CreateHandledWindow(*this, kHeadlessClass, 0, 0, RECT{0, 0, 0, 0}, HWND_MESSAGE, 0, "message window"));
   for (const ControlDesign& control : design.controls) AddControl(control);
 }
 
@@ -102,10 +100,9 @@ LRESULT HeadlessForm::HandleMessage(HWND window, UINT message, WPARAM wparam, LP
   if (message == WM_CLOSE) {
     // Nobody closes a window that is not shown; left to the system, the close would
     // destroy the window and its timers with it, and the timed exit would never come.
-    if (forged_) forged_("a close request for the hidden window");
+    if (forged_) forged_("a close request for the message-only window");
     return 0;
   }
-  if (LRESULT result = 0; session_.Handle(message, wparam, &result)) return result;
   return DefWindowProcW(window, message, wparam, lparam);
 }
 

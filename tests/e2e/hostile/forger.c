@@ -3,7 +3,7 @@
      forger post HWND MSG WPARAM LPARAM    posts the message once
      forger quit HWND CODE                 posts WM_QUIT with CODE to the window's thread
      forger flood CLASS MSG WPARAM LPARAM  until killed, as fast as it can, posts the message to
-                                           every top-level window of CLASS, hidden ones too, as
+                                           every window of CLASS, hidden and message-only ones too, as
                                            soon as one exists (WM_QUIT, 18, to its thread)
      forger settext HWND TEXT              sends WM_SETTEXT (a pointer: it can only be sent)
      forger enable HWND                    enables the window, as EnableWindow does
@@ -21,14 +21,16 @@ static BOOL Post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 static int Flood(const WCHAR* class_name, UINT message, WPARAM wparam, LPARAM lparam) {
-  /* No sleep: a quiet run's window lives for a few tens of milliseconds. */
+  /* No sleep: a quiet run's window lives for a few tens of milliseconds. Top-level windows
+     first, then message-only ones. */
+  static const HWND kParents[] = {NULL, HWND_MESSAGE};
   for (;;) {
-    HWND window = FindWindowExW(NULL, NULL, class_name, NULL);
-    if (window == NULL) {
-      SwitchToThread();
-      continue;
-    }
-    for (; window != NULL; window = FindWindowExW(NULL, window, class_name, NULL)) Post(window, message, wparam, lparam);
+    int posted = 0;
+    for (int i = 0; i < 2; ++i)
+      for (HWND window = FindWindowExW(kParents[i], NULL, class_name, NULL); window != NULL;
+           window = FindWindowExW(kParents[i], window, class_name, NULL), ++posted)
+        Post(window, message, wparam, lparam);
+    if (posted == 0) SwitchToThread();
   }
 }
 
