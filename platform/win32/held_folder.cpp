@@ -177,7 +177,8 @@ FolderAccess JudgeFolderAccess(const std::wstring& found, const std::wstring& ma
   // The system may mark the list as set up for inheritance ("PAI"), which lets nobody in.
   std::wstring plain = found;
   if (const auto flags = plain.find(L"D:PAI("); flags != std::wstring::npos) plain.erase(flags + 3, 2);
-  return plain == PrivateAccessList(true, std::wstring()) ? FolderAccess::kAdministratorsOnly : FolderAccess::kOthersMayChange;
+  return plain == PrivateAccessList(true, std::wstring()) ? FolderAccess::kAdministratorsOnly
+                                                          : FolderAccess::kOthersMayChange;
 }
 
 std::wstring PrivateAccessList(bool administrator_rights, const std::wstring& user_sid) {

@@ -89,13 +89,13 @@ std::wstring WithoutLongPathPrefix(const std::wstring& text) {
 // as nothing: there its own final path, of any length, is the answer.
 std::wstring DosNameOfObject(HANDLE handle) {
   using QueryObject = decltype(&NtQueryObject);
-  const auto query =
-      reinterpret_cast<QueryObject>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+  const auto query = reinterpret_cast<QueryObject>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
   // A counted name holds at most 32,767 characters: this holds any.
   std::vector<std::uint8_t> buffer(sizeof(UNICODE_STRING) + 0x10000);
+  const auto length = static_cast<ULONG>(buffer.size());
   ULONG size = 0;
-  if (query == nullptr || query(handle, ObjectNameInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &size) < 0)
-    return {};
+  if (query == nullptr || query(handle, ObjectNameInformation, buffer.data(), length, &size) < 0) return {};
   const auto* name = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
   const std::wstring text(name->Buffer, name->Length / sizeof(wchar_t));
   if (text.rfind(L"\\??\\", 0) != 0) return {};

@@ -209,8 +209,8 @@ TEST_F(FailureTest, AReadOnlyOrLockedProgramIsKeptAndTheErrorSaysWhy) {
     }
     HWND window = StartUpgrade(folder);
     ASSERT_NE(window, nullptr);
-    ExpectErrorAfterAccept(window, hold == Hold::kReadOnly ? L"75" : L"70",
-                           folder.ProgramPath() + (hold == Hold::kReadOnly ? L" is read-only" : L" is in use by another program"));
+    const wchar_t* const says = hold == Hold::kReadOnly ? L" is read-only" : L" is in use by another program";
+    ExpectErrorAfterAccept(window, hold == Hold::kReadOnly ? L"75" : L"70", folder.ProgramPath() + says);
     in_use.Reset();
     running.Kill();
     EXPECT_EQ(ReadWholeFile(folder.ProgramPath()), old_program);

@@ -70,7 +70,8 @@ TEST_F(VersionCheckTest, AFolderOnADriveThisRunDoesNotHaveIsAnErrorNotAnUninstal
     EXPECT_EQ(fake.calls, (Calls{"FindEntry(" + folder + "\\HaldenGrid.exe,0)"}));
   }
   EXPECT_EQ(Check(Installed("C:\\Halden Grid", 3, 3, 9)),
-            (Calls{"FindEntry(C:\\Halden Grid\\HaldenGrid.exe,0)", kSettingsFound, "Label5.Caption=Ready to install!"}));
+            (Calls{"FindEntry(C:\\Halden Grid\\HaldenGrid.exe,0)", kSettingsFound,
+                   "Label5.Caption=Ready to install!"}));
 }
 
 // A folder that is not a full path would be looked up in, and written to, whatever folder

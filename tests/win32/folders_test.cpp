@@ -120,7 +120,8 @@ TEST_F(FoldersTest, AFolderOnlyAdministratorsMayUseIsToldApartFromOneOthersMayCh
 // and mounts no FAT drive here: the decision is shown with the volume's flags given.
 TEST_F(FoldersTest, NoFolderIsPrivateOnADriveThatKeepsNoAccessLists) {
   const std::wstring work = L"c:\\hdgr_temp_setup";
-  const Failure refused = FailureOf([&] { RequireAccessLists(FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, work); });
+  const Failure refused =
+      FailureOf([&] { RequireAccessLists(FILE_CASE_PRESERVED_NAMES | FILE_UNICODE_ON_DISK, work); });
   EXPECT_EQ(refused.number, ErrorNumber::kPathFileAccessError);
   for (const char* says : {"c:\\hdgr_temp_setup lies on drive C:, which keeps no access lists",
                            "The work folder must be on a drive that keeps access lists"})
@@ -252,7 +253,8 @@ TEST_F(FoldersTest, AFolderMovedAsideKeepsItsContentsAndOneInUseStaysWhereItIs) 
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started));
+    ASSERT_TRUE(
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started));
     const ProcessHandle running(started.hProcess);
     const ProcessHandle thread(started.hThread);
     for (int tries = 0; tries < 200 && FindWindowW(L"#32770", Wide(kErrorTitle).c_str()) == nullptr; ++tries) Sleep(50);
