@@ -24,11 +24,39 @@ Win32Services::Win32Services() : files_(std::make_unique<RecordFileTable>()) {
 }
 Win32Services::~Win32Services() = default;
 
+namespace {
+
+// The box this thread is about to show, made topmost as it is activated. MB_TOPMOST asks
+// the same of Windows; Wine ignores it.
+class TopmostBox {
+ public:
+  TopmostBox() : hook_(SetWindowsHookExW(WH_CBT, &Activated, nullptr, GetCurrentThreadId())) {}
+  TopmostBox(const TopmostBox&) = delete;
+  TopmostBox& operator=(const TopmostBox&) = delete;
+  ~TopmostBox() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  }
+
+ private:
+  static LRESULT CALLBACK Activated(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE)
+      SetWindowPos(reinterpret_cast<HWND>(wparam), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  HHOOK hook_;
+};
+
+}  // namespace
+
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view title, UINT icon) {
   const bool owned = owner != nullptr && IsWindow(owner);
-  const UINT modality = owned ? MB_APPLMODAL : MB_TASKMODAL | MB_SETFOREGROUND;
-  return MessageBoxW(owned ? owner : nullptr, Wide(text).c_str(), Wide(title).c_str(),
-                     MB_OK | icon | modality);
+  // Owned, a box stays above its owner, the topmost setup window. Without one (start-up,
+  // or a second setup whose first keeps its window topmost) only a topmost box is sure to
+  // be seen, rather than holding the keyboard behind another window.
+  if (owned) return MessageBoxW(owner, Wide(text).c_str(), Wide(title).c_str(), MB_OK | icon | MB_APPLMODAL);
+  const TopmostBox topmost;
+  return MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(),
+                     MB_OK | icon | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 void Win32Services::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
@@ -70,6 +98,10 @@ std::string Win32Services::ReadSetting(std::string_view application, std::string
 void Win32Services::SaveSetting(std::string_view application, std::string_view section,
                                 std::string_view key, std::string_view value) {
   SaveRegistrySetting(application, section, key, value);
+}
+
+std::string Win32Services::SettingsPlace(std::string_view application, std::string_view section) {
+  return "HKEY_CURRENT_USER\\Software\\" + std::string(application) + "\\" + std::string(section);
 }
 
 std::string Win32Services::FindEntry(std::string_view path, int mask) { return win32::FindEntry(path, mask); }
