@@ -10,7 +10,7 @@
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
 #include "platform/win32/link_check.h"
-#include "platform/win32/system_info.h"
+#include "platform/win32/administrator_rights.h"
 #include "platform/win32/wide_text.h"
 
 namespace hdgr::win32 {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/win32/system_info.h"
+#include "platform/win32/administrator_rights.h"
 
 namespace hdgr::win32 {
 

@@ -4,16 +4,18 @@
 #include <memory>
 
 #include "platform/src/record_file_table.h"
+#include "platform/win32/administrator_rights.h"
 #include "platform/win32/file_error.h"
 #include "platform/win32/file_handles.h"
 #include "platform/win32/elevated_copy.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/handle_raw_file.h"
 #include "platform/win32/held_folder.h"
+#include "platform/win32/own_program.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_rights.h"
+#include "platform/win32/screen_metrics.h"
 #include "platform/win32/start_program.h"
-#include "platform/win32/system_info.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
 

@@ -12,7 +12,6 @@
 #include "tests/win32/fixture/fixture_title.h"
 #include "platform/win32/elevated_copy.h"
 #include "platform/win32/run_rights.h"
-#include "platform/win32/system_info.h"
 #include "platform/win32/system_random.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"

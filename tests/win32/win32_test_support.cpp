@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/win32/system_info.h"
+#include "platform/win32/own_program.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/wide_text.h"
 #include "tests/wine/wine_host.h"
