@@ -24,8 +24,8 @@
 #include "package/segment_table.h"
 #include "plain_copy.h"
 #include "platform/run_time_error.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/win32_services.h"
 
 namespace hdgr::bench {

@@ -8,10 +8,10 @@
 
 #include "platform/application_services.h"
 #include "platform/run_time_error.h"
-#include "platform/win32/held_files.h"
-#include "platform/win32/paced_event_pump.h"
-#include "platform/win32/run_log.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/display/paced_event_pump.h"
+#include "platform/win32/files/held_files.h"
+#include "platform/win32/log/run_log.h"
 
 namespace hdgr {
 class RecordFileTable;  // the record files are the platform's own affair

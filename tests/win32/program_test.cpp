@@ -10,12 +10,12 @@
 #include <thread>
 
 #include "tests/win32/fixture/fixture_title.h"
-#include "platform/win32/elevated_copy.h"
-#include "platform/win32/run_rights.h"
-#include "platform/win32/system_random.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/system/elevated_copy.h"
+#include "platform/win32/system/run_rights.h"
+#include "platform/win32/base/system_random.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 #include "platform/win32/win32_services.h"
 #include "win32_test_support.h"
 

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "platform/bitmap_layout.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 

@@ -1,7 +1,7 @@
 #include "platform/win32/window/form_colours.h"
 
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 

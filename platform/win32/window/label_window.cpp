@@ -1,7 +1,7 @@
 #include "platform/win32/window/label_window.h"
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/window/form_colours.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "platform/win32/window/off_screen_paint.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/form_design.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 

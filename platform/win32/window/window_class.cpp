@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 

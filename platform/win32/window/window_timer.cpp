@@ -1,6 +1,6 @@
 #include "platform/win32/window/window_timer.h"
 
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 

@@ -1,0 +1,44 @@
+#include "platform/win32/files/file_error.h"
+
+#include <windows.h>
+
+#include "platform/win32/base/wide_text.h"
+
+namespace hdgr::win32 {
+
+Win32Code AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+RunTimeError FileError(Win32Code code, const std::wstring& path) {
+  if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
+    return RunTimeError(ErrorNumber::kPermissionDenied,
+                        Utf8(path) + " is in use by another program: close that program, then start the setup again");
+  if (code == ERROR_ACCESS_DENIED) {
+    const Win32Code attributes = AttributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " is a folder");
+      if (attributes & FILE_ATTRIBUTE_READONLY)
+        return RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " is read-only");
+    }
+  }
+  return Win32Error(code, Utf8(path));
+}
+
+void RefuseReadOnly(const std::wstring& path) {
+  const Win32Code attributes = AttributesOf(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+      !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " is read-only");
+}
+
+Win32Code UnhideForReplacing(const std::wstring& path) {
+  const Win32Code attributes = AttributesOf(path);
+  constexpr Win32Code kHiding = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (attributes & kHiding) == 0)
+    return attributes;
+  if (!SetFileAttributesW(path.c_str(), attributes & ~kHiding)) throw FileError(GetLastError(), path);
+  return attributes;
+}
+
+}  // namespace hdgr::win32

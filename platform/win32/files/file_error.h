@@ -1,0 +1,26 @@
+#pragma once
+// File-specific refinements of the error mapping, and the attribute work that lets a
+// hidden or system file be replaced whole.
+
+#include <string>
+
+#include "platform/win32/base/win32_error.h"
+
+namespace hdgr::win32 {
+
+// As Win32Error, except that a refused access to a read-only file or to a folder is a
+// path/file access error that says so.
+RunTimeError FileError(Win32Code code, const std::wstring& path);
+
+// Attributes of an existing entry, or INVALID_FILE_ATTRIBUTES (a DWORD) when there is none.
+Win32Code AttributesOf(const std::wstring& path);
+
+// A read-only file is refused for writing here and not only by the system, which lets an
+// administrator (and Wine run as root) write it all the same.
+void RefuseReadOnly(const std::wstring& path);
+
+// Clears hidden and system on an existing file so that it can be replaced; returns the
+// attributes it had (INVALID_FILE_ATTRIBUTES when there is no such entry).
+Win32Code UnhideForReplacing(const std::wstring& path);
+
+}  // namespace hdgr::win32
