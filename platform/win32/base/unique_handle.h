@@ -29,16 +29,24 @@ class UniqueHandle {
   ~UniqueHandle() { Reset(); }
 
   Handle Get() const { return handle_; }
-  bool Valid() const { return handle_ != Traits::Invalid(); }
+  bool Valid() const {
+    if constexpr (requires { Traits::IsValid(handle_); }) return Traits::IsValid(handle_);
+    else return handle_ != Traits::Invalid();
+  }
   explicit operator bool() const { return Valid(); }
   // For the out-parameter of an opening call: closes what it holds first.
   Handle* Receive() {
     Reset();
     return &handle_;
   }
-  // Closes the handle now (or takes `handle` in its place).
+  // Closes the handle now (or takes `handle` in its place). The last error stays as the
+  // call that gave `handle` left it: its caller reads GetLastError() after the close.
   void Reset(Handle handle = Traits::Invalid()) {
-    if (Valid()) Traits::Close(handle_);
+    if (Valid()) {
+      const DWORD last_error = GetLastError();
+      Traits::Close(handle_);
+      SetLastError(last_error);
+    }
     handle_ = handle;
   }
   // Hands the handle over; the caller closes it.
@@ -51,6 +59,8 @@ class UniqueHandle {
 struct FileHandleTraits {
   using Handle = HANDLE;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  // CreateFileW fails with INVALID_HANDLE_VALUE, the native calls leave a null: neither is a file.
+  static bool IsValid(Handle handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
   static void Close(Handle handle) { CloseHandle(handle); }
 };
 struct FindHandleTraits {
