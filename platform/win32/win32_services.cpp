@@ -49,8 +49,9 @@ void Win32Services::ShowMessage(std::string_view text, MessageIcon icon, std::st
 
 void Win32Services::EndWithRunTimeError(const RunTimeError& error) {
   // The log's own failure is this error, or a run-time error already: it must not hide it.
+  // Where it was met goes to the log alone: the box keeps to the user's words.
   try {
-    log_.Write(error.MessageText());
+    log_.Write(error.Where().empty() ? error.MessageText() : error.MessageText() + "\nat " + error.Where());
   } catch (const RunTimeError&) {
   }
   if (!unattended_) ShowMessageBox(owner_, error.MessageText(), error_title_, MB_ICONERROR);

@@ -40,5 +40,18 @@ TEST(RunTimeErrorTest, EveryFailureBecomesARunTimeErrorThatSaysWhatHappened) {
   for (const Row& row : rows) EXPECT_EQ(FailureOf(row.action).MessageText(), row.message) << row.name;
 }
 
+// Where a failure was met travels with it to the event's boundary, for the log; the user's
+// message never shows it.
+TEST(RunTimeErrorTest, WhereItWasMetTravelsWithItButStaysOutOfItsMessage) {
+  const RunTimeError caught = FailureOf([] {
+    RunTimeError error(ErrorNumber::kDiskFull, "c:\\x");
+    error.SetWhere("platform/win32/files/held_files.cpp:42");
+    throw error;
+  });
+  EXPECT_EQ(caught.Where(), "platform/win32/files/held_files.cpp:42");
+  EXPECT_EQ(caught.MessageText(), "Run-time error 61: Disk full\nc:\\x");
+  EXPECT_EQ(RunTimeError(ErrorNumber::kDiskFull, "c:\\x").Where(), "");
+}
+
 }  // namespace
 }  // namespace hdgr

@@ -186,5 +186,42 @@ TEST(RunTimeErrorBox, ShowsTheErrorAndEndsWithExitCodeOne) {
   EXPECT_EQ(exit_code, 1u);
 }
 
+// The fixture's run-time error box, closed with OK: its text; empty when none came.
+std::string ErrorBoxText() {
+  const std::wstring title = Wide(kErrorTitle);
+  for (int tries = 0; tries < 200; ++tries, Sleep(50)) {
+    const HWND box = FindWindowW(L"#32770", title.c_str());
+    if (box == nullptr) continue;
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message box's text control
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return Utf8(text);
+  }
+  return {};
+}
+
+class RunTimeErrorLog : public TempFolderTest {};
+
+// Where the failure was met is for the administrator who reads the log, by its path in the
+// sources (never the build machine's); the box keeps to the user's words.
+TEST_F(RunTimeErrorLog, NotesWhereTheFailureWasMetAndTheBoxDoesNot) {
+  const std::string log = Path("setup.log");
+  const ProcessHandle process = StartFixture((L"failed-call " + Wide(log)).c_str());
+  ASSERT_TRUE(process);
+  const std::string shown = ErrorBoxText();
+  ASSERT_FALSE(shown.empty()) << "no error box";
+  EXPECT_NE(shown.find("Run-time error 76: Path not found"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Setup.LST (Windows error 3"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("fixture_main.cpp"), std::string::npos) << shown;
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 10'000), WAIT_OBJECT_0);
+  const std::vector<std::uint8_t> bytes = Contents(log);
+  const std::string written(bytes.begin(), bytes.end());
+  const std::size_t line = written.find("Run-time error 76");
+  ASSERT_NE(line, std::string::npos) << written;
+  const std::string noted = written.substr(line, written.find('\r', line) - line);
+  EXPECT_NE(noted.find("Setup.LST (Windows error 3"), std::string::npos) << noted;
+  EXPECT_NE(noted.find(" | at tests/win32/fixture/fixture_main.cpp:"), std::string::npos) << noted;
+}
+
 }  // namespace
 }  // namespace hdgr::win32::testing

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace hdgr {
 
@@ -37,10 +38,16 @@ class RunTimeError : public std::runtime_error {
   const std::string& Detail() const { return detail_; }
   // "Run-time error 13: Type mismatch" followed by a line with the detail, if any.
   std::string MessageText() const;
+  // Where in the source the failure was met ("platform/win32/files/held_folder.cpp:60"),
+  // for the log alone: the message the user sees keeps to the user's words. Empty where
+  // nothing noted it.
+  const std::string& Where() const { return where_; }
+  void SetWhere(std::string where) { where_ = std::move(where); }
 
  private:
   ErrorNumber number_;
   std::string detail_;
+  std::string where_;
 };
 
 // Inside a catch block: the exception being handled, as the run-time error the user sees.

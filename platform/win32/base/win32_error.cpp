@@ -52,11 +52,33 @@ std::string SystemText(Win32Code code) {
 }
 }  // namespace
 
-RunTimeError Win32Error(Win32Code code, const std::string& what) {
+RunTimeError Win32Error(Win32Code code, const std::string& what, std::source_location where) {
   std::string detail = what + " (Windows error " + std::to_string(code);
   const std::string text = SystemText(code);
   if (!text.empty()) detail += ": " + text;
-  return RunTimeError(ErrorNumberOf(code), detail + ")");
+  RunTimeError error(ErrorNumberOf(code), detail + ")");
+  error.SetWhere(SourcePlace(where));
+  return error;
+}
+
+// The build names each source by its path from the checkout (-fmacro-prefix-map), so the
+// program holds no build machine's path and the same commit gives the same bytes anywhere.
+std::string SourcePlace(const std::source_location& where) {
+  return std::string(where.file_name()) + ":" + std::to_string(where.line());
+}
+
+Win32Code LastError() { return GetLastError(); }
+
+void ThrowLastErrorIf(bool failed, const char* what, std::source_location where) {
+  if (!failed) return;
+  const Win32Code code = GetLastError();
+  throw Win32Error(code, what, where);
+}
+
+void ThrowLastErrorIf(bool failed, std::string_view what, std::source_location where) {
+  if (!failed) return;
+  const Win32Code code = GetLastError();
+  throw Win32Error(code, std::string(what), where);
 }
 
 }  // namespace hdgr::win32

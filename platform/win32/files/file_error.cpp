@@ -8,7 +8,9 @@ namespace hdgr::win32 {
 
 Win32Code AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
 
-RunTimeError FileError(Win32Code code, const std::wstring& path) {
+namespace {
+
+RunTimeError WordedFileError(Win32Code code, const std::wstring& path, const std::source_location& where) {
   if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
     return RunTimeError(ErrorNumber::kPermissionDenied,
                         Utf8(path) + " is in use by another program: close that program, then start the setup again");
@@ -21,7 +23,21 @@ RunTimeError FileError(Win32Code code, const std::wstring& path) {
         return RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " is read-only");
     }
   }
-  return Win32Error(code, Utf8(path));
+  return Win32Error(code, Utf8(path), where);
+}
+
+}  // namespace
+
+RunTimeError FileError(Win32Code code, const std::wstring& path, std::source_location where) {
+  RunTimeError error = WordedFileError(code, path, where);
+  error.SetWhere(SourcePlace(where));
+  return error;
+}
+
+void ThrowLastErrorIf(bool failed, const std::wstring& path, std::source_location where) {
+  if (!failed) return;
+  const Win32Code code = GetLastError();
+  throw FileError(code, path, where);
 }
 
 void RefuseReadOnly(const std::wstring& path) {

@@ -92,7 +92,7 @@ std::string FindEntry(std::string_view path, int mask) {
 void RemoveFile(std::string_view path) {
   const std::wstring wide = Wide(path);
   const DWORD attributes = AttributesOf(wide);
-  if (attributes == INVALID_FILE_ATTRIBUTES) throw FileError(GetLastError(), wide);
+  ThrowLastErrorIf(attributes == INVALID_FILE_ATTRIBUTES, wide);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY)
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is a folder");
   RefuseReadOnly(wide);
@@ -115,8 +115,7 @@ void ChangeFolder(std::string_view path) {
 std::int32_t FileLength(std::string_view path) {
   const std::wstring wide = Wide(path);
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data))
-    throw FileError(GetLastError(), wide);
+  ThrowLastErrorIf(!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data), wide);
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is a folder");
   const auto length = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;

@@ -20,7 +20,7 @@ std::unique_ptr<HandleRawFile> HandleRawFile::OpenForRecords(std::string_view pa
   RefuseReadOnly(wide);
   FileHandle file(CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) throw FileError(GetLastError(), wide);
+  ThrowLastErrorIf(!file, wide);
   return std::unique_ptr<HandleRawFile>(
       new HandleRawFile(std::make_shared<const FileHandle>(std::move(file)), std::move(wide), 0));
 }
@@ -32,7 +32,7 @@ std::unique_ptr<HandleRawFile> HandleRawFile::Over(SharedFileHandle file, std::w
 
 std::int64_t HandleRawFile::Size() {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file_->Get(), &size)) throw FileError(GetLastError(), path_);
+  ThrowLastErrorIf(!GetFileSizeEx(file_->Get(), &size), path_);
   return size.QuadPart;
 }
 
@@ -44,7 +44,7 @@ void HandleRawFile::MoveTo(std::int64_t offset) {
   position_ = kUnknownPosition;  // stays unknown if the seek fails
   LARGE_INTEGER to{};
   to.QuadPart = offset;
-  if (!SetFilePointerEx(file_->Get(), to, nullptr, FILE_BEGIN)) throw FileError(GetLastError(), path_);
+  ThrowLastErrorIf(!SetFilePointerEx(file_->Get(), to, nullptr, FILE_BEGIN), path_);
   position_ = offset;
 }
 
@@ -55,7 +55,7 @@ void HandleRawFile::ReadAt(std::int64_t offset, std::span<std::uint8_t> into) {
     DWORD read = 0;
     const BOOL done = ReadFile(file_->Get(), into.data(), part, &read, nullptr);
     position_ = done ? position_ + read : kUnknownPosition;
-    if (!done) throw FileError(GetLastError(), path_);
+    ThrowLastErrorIf(!done, path_);
     if (read == 0) throw FileError(ERROR_HANDLE_EOF, path_);
     into = into.subspan(read);
   }
@@ -68,7 +68,7 @@ void HandleRawFile::WriteAt(std::int64_t offset, std::span<const std::uint8_t> b
     DWORD written = 0;
     const BOOL done = WriteFile(file_->Get(), bytes.data(), part, &written, nullptr);
     position_ = done ? position_ + written : kUnknownPosition;
-    if (!done) throw FileError(GetLastError(), path_);
+    ThrowLastErrorIf(!done, path_);
     if (written == 0) throw FileError(ERROR_DISK_FULL, path_);
     bytes = bytes.subspan(written);
   }

@@ -51,7 +51,7 @@ void HeldFiles::HoldProductFolder(std::string_view program_path) {
   const std::wstring named = folder + L"\\";
   FileHandle held = HoldAnyFolder(named, Utf8(folder));
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(held.Get(), &info)) throw FileError(GetLastError(), folder);
+  ThrowLastErrorIf(!GetFileInformationByHandle(held.Get(), &info), folder);
   if ((info.dwFileAttributes | AttributesOf(named)) & FILE_ATTRIBUTE_REPARSE_POINT || !ReachedWithoutLink(held.Get(), named))
     throw RunTimeError(ErrorNumber::kPathFileAccessError,
                        Utf8(folder) + " is a link to another place, not the product's folder: nothing was written");
@@ -103,7 +103,7 @@ SharedFileHandle HeldFiles::CreateNew(std::string_view final_path) {
 std::int64_t HeldFiles::Length(std::string_view path) {
   Held& held = Find(path, "Length");
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(held.file->Get(), &size)) throw Win32Error(GetLastError(), std::string(path));
+  ThrowLastErrorIf(!GetFileSizeEx(held.file->Get(), &size), path);
   return size.QuadPart;
 }
 
@@ -148,7 +148,7 @@ void HeldFiles::Seal(std::string_view path) {
   Held& held = Find(path, "SealFile");
   if (held.sealed && (held.read_only || !held.in_place)) return;
   FileIdentity written{};
-  if (!IdentityOf(held.file->Get(), &written)) throw Win32Error(GetLastError(), std::string(path));
+  ThrowLastErrorIf(!IdentityOf(held.file->Get(), &written), path);
   const std::wstring& name = held.in_place ? held.final_path : held.fresh_path;
   if (!held.in_place) MarkForRemoval(held.file->Get(), false);  // or it goes with the handle
   held.file = std::make_shared<const FileHandle>();  // ours closes; an open record file's would stay
@@ -156,7 +156,7 @@ void HeldFiles::Seal(std::string_view path) {
   const DWORD access = held.in_place ? GENERIC_READ : GENERIC_READ | DELETE;
   FileHandle sealed(
       CreateFileW(name.c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!sealed) throw FileError(GetLastError(), held.final_path);
+  ThrowLastErrorIf(!sealed, held.final_path);
   FileIdentity found{};
   if (!IdentityOf(sealed.Get(), &found) || !(found == written))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " was replaced by another program");
@@ -175,7 +175,7 @@ void HeldFiles::Read(std::string_view path, std::span<std::uint8_t> into) {
     at.OffsetHigh = static_cast<DWORD>(offset >> 32);
     const auto part = static_cast<DWORD>(std::min<std::uint64_t>(into.size() - offset, kMostPerCall));
     DWORD read = 0;
-    if (!ReadFile(held.file->Get(), into.data() + offset, part, &read, &at)) throw FileError(GetLastError(), held.final_path);
+    ThrowLastErrorIf(!ReadFile(held.file->Get(), into.data() + offset, part, &read, &at), held.final_path);
     if (read == 0) throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(path) + " is shorter than expected");
     offset += read;
   }
@@ -185,7 +185,7 @@ SharedFileHandle HeldFiles::OpenForRecords(std::string_view path) { return Find(
 
 void HeldFiles::Remove(std::string_view path) {
   Held& held = Find(path, "RemoveFile");
-  if (!MarkForRemoval(held.file->Get(), true)) throw FileError(GetLastError(), held.final_path);
+  ThrowLastErrorIf(!MarkForRemoval(held.file->Get(), true), held.final_path);
   files_.erase(Key(path));
 }
 

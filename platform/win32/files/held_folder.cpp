@@ -24,16 +24,15 @@ namespace {
 // The current user's SID as text ("S-1-5-21-...").
 std::wstring CurrentUserSid() {
   HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) throw Win32Error(GetLastError(), "The process token");
+  ThrowLastErrorIf(!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw), "The process token");
   const ProcessHandle token(raw);
   DWORD size = 0;
   GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
   std::vector<std::uint8_t> buffer(size);
-  if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
-    throw Win32Error(GetLastError(), "The current user");
+  ThrowLastErrorIf(!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size), "The current user");
   LocalMemory<wchar_t*> text;
-  if (!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text.Receive()))
-    throw Win32Error(GetLastError(), "The current user");
+  ThrowLastErrorIf(!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text.Receive()),
+                   "The current user");
   return text.Get();
 }
 
@@ -41,9 +40,9 @@ LocalMemory<PSECURITY_DESCRIPTOR> PrivateDescriptor(const std::wstring& path) {
   const bool administrator = HasAdministratorRights();
   const std::wstring sddl = PrivateAccessList(administrator, administrator ? std::wstring() : CurrentUserSid());
   LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.Receive(),
-                                                            nullptr))
-    throw Win32Error(GetLastError(), "The access list for " + Utf8(path));
+  ThrowLastErrorIf(
+      !ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.Receive(), nullptr),
+      [&path] { return "The access list for " + Utf8(path); });
   return descriptor;
 }
 
@@ -55,9 +54,9 @@ std::wstring ReadBack(HANDLE folder, const std::wstring& path) {
       GetSecurityInfo(folder, SE_FILE_OBJECT, kWhat, nullptr, nullptr, nullptr, nullptr, descriptor.Receive());
   if (code != ERROR_SUCCESS) throw Win32Error(code, "The access list of " + Utf8(path));
   LocalMemory<wchar_t*> text;
-  if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.Get(), SDDL_REVISION_1, kWhat, text.Receive(),
-                                                            nullptr))
-    throw Win32Error(GetLastError(), "The access list of " + Utf8(path));
+  ThrowLastErrorIf(!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.Get(), SDDL_REVISION_1, kWhat,
+                                                                          text.Receive(), nullptr),
+                   [&path] { return "The access list of " + Utf8(path); });
   return text.Get();
 }
 
@@ -69,7 +68,7 @@ std::wstring PrivateReadBackBeside(const std::wstring& path) {
   const LocalMemory<PSECURITY_DESCRIPTOR> descriptor = PrivateDescriptor(path);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.Get(), FALSE};
   const std::wstring probe = FreshNameBeside(path, L".probe");
-  if (!CreateDirectoryW(probe.c_str(), &attributes)) throw FileError(GetLastError(), probe);
+  ThrowLastErrorIf(!CreateDirectoryW(probe.c_str(), &attributes), probe);
   const FileHandle made(CreateFileW(probe.c_str(), READ_CONTROL | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!made) {
@@ -86,8 +85,7 @@ std::wstring PrivateReadBackBeside(const std::wstring& path) {
 // nothing else for some host file systems (tmpfs).
 DWORD VolumeFlagsOf(HANDLE on_volume, const std::wstring& path) {
   DWORD flags = 0;
-  if (!GetVolumeInformationByHandleW(on_volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
-    throw FileError(GetLastError(), path);
+  ThrowLastErrorIf(!GetVolumeInformationByHandleW(on_volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0), path);
   return flags;
 }
 
@@ -110,7 +108,7 @@ FileHandle OpenFolderHold(const std::wstring& path, DWORD* code) {
 // As HoldRealFolder below judges, without a word: no link there or above, and no file.
 bool IsRealFolder(HANDLE folder, const std::wstring& path) {
   BY_HANDLE_FILE_INFORMATION held{};
-  if (!GetFileInformationByHandle(folder, &held)) throw FileError(GetLastError(), path);
+  ThrowLastErrorIf(!GetFileInformationByHandle(folder, &held), path);
   return !((held.dwFileAttributes | AttributesOf(path)) & FILE_ATTRIBUTE_REPARSE_POINT) &&
          (held.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && ReachedWithoutLink(folder, path);
 }
@@ -119,7 +117,7 @@ bool IsRealFolder(HANDLE folder, const std::wstring& path) {
 FileHandle HoldRealFolder(const std::wstring& path) {
   FileHandle folder = HoldAnyFolder(path, Utf8(path));
   BY_HANDLE_FILE_INFORMATION held{};
-  if (!GetFileInformationByHandle(folder.Get(), &held)) throw FileError(GetLastError(), path);
+  ThrowLastErrorIf(!GetFileInformationByHandle(folder.Get(), &held), path);
   // Windows opens a link itself and says so; Wine opens what it points to, but the entry's
   // own attributes still say link, and the final path tells a link above.
   const DWORD entry = AttributesOf(path);
@@ -264,7 +262,7 @@ std::wstring MoveFolderAside(const std::wstring& path) {
                                                             : "Windows refused it" + Win32Error(code, "").Detail()));
   }
   BY_HANDLE_FILE_INFORMATION held{};
-  if (!GetFileInformationByHandle(entry.Get(), &held)) throw FileError(GetLastError(), path);
+  ThrowLastErrorIf(!GetFileInformationByHandle(entry.Get(), &held), path);
   // Windows opens a link itself and says so, in the handle's attributes and its final path.
   // Wine opens what the link leads to, and renaming that handle would move the place the
   // link leads to: a handle that is not the entry itself is never renamed.

@@ -33,7 +33,7 @@ FileHandle OpenLogFile(const std::wstring& path, DWORD disposition) {
 void CheckIsPlainFile(HANDLE file, const std::wstring& path) {
   if (GetFileType(file) != FILE_TYPE_DISK) return;  // NUL, a console, a port: no file to hurt
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file, &info)) throw FileError(GetLastError(), path);
+  ThrowLastErrorIf(!GetFileInformationByHandle(file, &info), path);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) Refuse(path, "is a link to another file");
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Refuse(path, "is a folder");
   if (info.nNumberOfLinks > 1) Refuse(path, "is a second name of another file");

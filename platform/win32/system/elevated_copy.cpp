@@ -58,14 +58,11 @@ std::optional<int> RunElevated(const std::wstring& program, const std::vector<st
     const HANDLE waited = process.Get();
     const DWORD woke = MsgWaitForMultipleObjectsEx(1, &waited, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke == WAIT_OBJECT_0) break;
-    if (woke == WAIT_OBJECT_0 + 1) {
-      if (pump) pump();
-      continue;
-    }
-    throw Win32Error(GetLastError(), "Waiting for the administrator's copy of the setup");
+    ThrowLastErrorIf(woke != WAIT_OBJECT_0 + 1, "Waiting for the administrator's copy of the setup");
+    if (pump) pump();
   }
   DWORD exit_code = 0;
-  if (!GetExitCodeProcess(process.Get(), &exit_code)) throw Win32Error(GetLastError(), "The administrator's copy's exit code");
+  ThrowLastErrorIf(!GetExitCodeProcess(process.Get(), &exit_code), "The administrator's copy's exit code");
   return static_cast<int>(exit_code);
 }
 

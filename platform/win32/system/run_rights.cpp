@@ -12,13 +12,12 @@ namespace hdgr::win32 {
 
 bool RunsAsServiceAccount() {
   HANDLE raw = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw)) throw Win32Error(GetLastError(), "The process token");
+  ThrowLastErrorIf(!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw), "The process token");
   const ProcessHandle token(raw);
   DWORD size = 0;
   GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
   std::vector<std::uint8_t> buffer(size);
-  if (!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
-    throw Win32Error(GetLastError(), "The current user");
+  ThrowLastErrorIf(!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size), "The current user");
   const PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
   for (const WELL_KNOWN_SID_TYPE service : {WinLocalSystemSid, WinLocalServiceSid, WinNetworkServiceSid})
     if (IsWellKnownSid(user, service)) return true;

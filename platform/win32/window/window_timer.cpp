@@ -7,10 +7,7 @@ namespace hdgr::win32 {
 void Win32Timer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   if (enabled) {
-    if (SetTimer(window_, id_, interval_ms_, nullptr) == 0) {
-      const DWORD code = GetLastError();
-      throw Win32Error(code, "timer");
-    }
+    ThrowLastErrorIf(SetTimer(window_, id_, interval_ms_, nullptr) == 0, "timer");
   } else {
     KillTimer(window_, id_);
   }
