@@ -110,7 +110,7 @@ int Win32Services::FreeFileNumber() { return files_->FreeNumber(); }
 void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
   files_->CheckOpenable(file_number, path);
   std::unique_ptr<RawFile> raw;
-  if (held_.Holds(path)) raw = HandleRawFile::Over(held_.OpenForRecords(path), Wide(path));
+  if (held_.Holds(path)) raw = HandleRawFile::Over(held_.HoldOf(path), Wide(path));
   else raw = HandleRawFile::OpenForRecords(path);
   files_->Open(file_number, std::move(raw), std::string(path));
 }
@@ -139,22 +139,22 @@ void Win32Services::CloseAllFiles() {
 
 std::int64_t Win32Services::NewFileLength(std::string_view final_path) { return held_.Length(final_path); }
 void Win32Services::PutInPlace(std::string_view final_path) { held_.PutInPlace(final_path); }
-void Win32Services::DiscardNewFile(std::string_view final_path) { held_.Discard(final_path); }
+void Win32Services::DiscardNewFile(std::string_view final_path) { held_.Release(final_path); }
 void Win32Services::SealFile(std::string_view path) { held_.Seal(path); }
 void Win32Services::ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) { held_.Read(path, into); }
 void Win32Services::ReleaseFiles() { held_.ReleaseAll(); }
 
 void Win32Services::SavePicture(const Picture& picture, std::string_view path) {
-  held_.Discard(path);
+  held_.Release(path);
   const SharedFileHandle writer = held_.CreateNew(path);
   if (const DWORD code = WriteWhole(writer->Get(), picture.Bytes()); code != 0) {
-    held_.Discard(path);
+    held_.Release(path);
     throw FileError(code, Wide(path));
   }
   try {
     held_.PutInPlace(path);
   } catch (...) {
-    held_.Discard(path);
+    held_.Release(path);
     throw;
   }
 }

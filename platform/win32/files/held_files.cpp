@@ -129,13 +129,6 @@ void HeldFiles::PutInPlace(std::string_view final_path) {
   held.in_place = true;
 }
 
-void HeldFiles::Discard(std::string_view final_path) {
-  const auto it = files_.find(Key(final_path));
-  if (it == files_.end()) return;
-  if (!it->second.in_place) MarkForRemoval(it->second.file->Get(), true);
-  files_.erase(it);  // the last handle closes: a file not in place goes
-}
-
 // A program is started only from a file no handle writes to, so the write hold makes way
 // for a read-only one, best while the file still has its fresh name. In between, for an
 // instant, nothing holds the file: whatever is found at the name must be the very file
@@ -181,7 +174,7 @@ void HeldFiles::Read(std::string_view path, std::span<std::uint8_t> into) {
   }
 }
 
-SharedFileHandle HeldFiles::OpenForRecords(std::string_view path) { return Find(path, "OpenRandomFile").file; }
+SharedFileHandle HeldFiles::HoldOf(std::string_view path) { return Find(path, "OpenRandomFile").file; }
 
 void HeldFiles::Remove(std::string_view path) {
   Held& held = Find(path, "RemoveFile");
@@ -193,7 +186,7 @@ void HeldFiles::Release(std::string_view path) {
   const auto it = files_.find(Key(path));
   if (it == files_.end()) return;
   if (!it->second.in_place) MarkForRemoval(it->second.file->Get(), true);
-  files_.erase(it);
+  files_.erase(it);  // the last handle closes: a file not in place goes
 }
 
 void HeldFiles::ReleaseAll() {

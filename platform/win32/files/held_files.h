@@ -34,15 +34,13 @@ class HeldFiles {
   // Length of a held file, new or in place.
   std::int64_t Length(std::string_view path);
   void PutInPlace(std::string_view final_path);
-  // Removes a new file not in place; forgets it either way.
-  void Discard(std::string_view final_path);
   void Seal(std::string_view path);
   void Read(std::string_view path, std::span<std::uint8_t> into);
-  // The hold of a file in place, shared, for records.
-  SharedFileHandle OpenForRecords(std::string_view path);
+  // The hold of a held file, shared, for records: nothing is opened.
+  SharedFileHandle HoldOf(std::string_view path);
   // Removes a file in place through its hold.
   void Remove(std::string_view path);
-  // Lets go of one file: in place, it stays; not in place, it is removed.
+  // Lets go of one file, if held: in place, it stays; not in place, it is removed.
   void Release(std::string_view path);
   // Files and folders alike; new files not in place are removed.
   void ReleaseAll();
