@@ -47,14 +47,4 @@ void RefuseReadOnly(const std::wstring& path) {
     throw RunTimeError(ErrorNumber::kPathFileAccessError, Utf8(path) + " is read-only");
 }
 
-Win32Code UnhideForReplacing(const std::wstring& path) {
-  const Win32Code attributes = AttributesOf(path);
-  constexpr Win32Code kHiding = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      (attributes & kHiding) == 0)
-    return attributes;
-  if (!SetFileAttributesW(path.c_str(), attributes & ~kHiding)) throw FileError(GetLastError(), path);
-  return attributes;
-}
-
 }  // namespace hdgr::win32

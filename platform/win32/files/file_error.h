@@ -1,6 +1,5 @@
 #pragma once
-// File-specific refinements of the error mapping, and the attribute work that lets a
-// hidden or system file be replaced whole.
+// File-specific refinements of the error mapping, and the attribute checks behind them.
 
 #include <source_location>
 #include <string>
@@ -25,9 +24,5 @@ Win32Code AttributesOf(const std::wstring& path);
 // A read-only file is refused for writing here and not only by the system, which lets an
 // administrator (and Wine run as root) write it all the same.
 void RefuseReadOnly(const std::wstring& path);
-
-// Clears hidden and system on an existing file so that it can be replaced; returns the
-// attributes it had (INVALID_FILE_ATTRIBUTES when there is no such entry).
-Win32Code UnhideForReplacing(const std::wstring& path);
 
 }  // namespace hdgr::win32
