@@ -40,9 +40,9 @@ LocalMemory<PSECURITY_DESCRIPTOR> PrivateDescriptor(const std::wstring& path) {
   const bool administrator = HasAdministratorRights();
   const std::wstring sddl = PrivateAccessList(administrator, administrator ? std::wstring() : CurrentUserSid());
   LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
-  ThrowLastErrorIf(
-      !ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.Receive(), nullptr),
-      [&path] { return "The access list for " + Utf8(path); });
+  ThrowLastErrorIf(!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
+                                                                          descriptor.Receive(), nullptr),
+                   [&path] { return "The access list for " + Utf8(path); });
   return descriptor;
 }
 
