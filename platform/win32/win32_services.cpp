@@ -4,18 +4,20 @@
 #include <memory>
 
 #include "platform/src/record_file_table.h"
-#include "platform/win32/file_error.h"
-#include "platform/win32/file_handles.h"
-#include "platform/win32/elevated_copy.h"
-#include "platform/win32/file_system.h"
-#include "platform/win32/handle_raw_file.h"
-#include "platform/win32/held_folder.h"
-#include "platform/win32/registry_settings.h"
-#include "platform/win32/run_rights.h"
-#include "platform/win32/start_program.h"
-#include "platform/win32/system_info.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/administrator_rights.h"
+#include "platform/win32/files/file_error.h"
+#include "platform/win32/files/file_handles.h"
+#include "platform/win32/system/elevated_copy.h"
+#include "platform/win32/files/file_system.h"
+#include "platform/win32/files/handle_raw_file.h"
+#include "platform/win32/files/held_folder.h"
+#include "platform/win32/system/own_program.h"
+#include "platform/win32/system/registry_settings.h"
+#include "platform/win32/system/run_rights.h"
+#include "platform/win32/display/screen_metrics.h"
+#include "platform/win32/system/start_program.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -75,8 +77,9 @@ void Win32Services::ShowMessage(std::string_view text, MessageIcon icon, std::st
 
 void Win32Services::EndWithRunTimeError(const RunTimeError& error) {
   // The log's own failure is this error, or a run-time error already: it must not hide it.
+  // Where it was met goes to the log alone: the box keeps to the user's words.
   try {
-    log_.Write(error.MessageText());
+    log_.Write(error.Where().empty() ? error.MessageText() : error.MessageText() + "\nat " + error.Where());
   } catch (const RunTimeError&) {
   }
   if (!unattended_) ShowMessageBox(owner_, error.MessageText(), error_title_, MB_ICONERROR);
@@ -139,7 +142,7 @@ int Win32Services::FreeFileNumber() { return files_->FreeNumber(); }
 void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
   files_->CheckOpenable(file_number, path);
   std::unique_ptr<RawFile> raw;
-  if (held_.Holds(path)) raw = HandleRawFile::Over(held_.OpenForRecords(path), Wide(path));
+  if (held_.Holds(path)) raw = HandleRawFile::Over(held_.HoldOf(path), Wide(path));
   else raw = HandleRawFile::OpenForRecords(path);
   files_->Open(file_number, std::move(raw), std::string(path));
 }
@@ -168,22 +171,22 @@ void Win32Services::CloseAllFiles() {
 
 std::int64_t Win32Services::NewFileLength(std::string_view final_path) { return held_.Length(final_path); }
 void Win32Services::PutInPlace(std::string_view final_path) { held_.PutInPlace(final_path); }
-void Win32Services::DiscardNewFile(std::string_view final_path) { held_.Discard(final_path); }
+void Win32Services::DiscardNewFile(std::string_view final_path) { held_.Release(final_path); }
 void Win32Services::SealFile(std::string_view path) { held_.Seal(path); }
 void Win32Services::ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) { held_.Read(path, into); }
 void Win32Services::ReleaseFiles() { held_.ReleaseAll(); }
 
 void Win32Services::SavePicture(const Picture& picture, std::string_view path) {
-  held_.Discard(path);
+  held_.Release(path);
   const SharedFileHandle writer = held_.CreateNew(path);
   if (const DWORD code = WriteWhole(writer->Get(), picture.Bytes()); code != 0) {
-    held_.Discard(path);
+    held_.Release(path);
     throw FileError(code, Wide(path));
   }
   try {
     held_.PutInPlace(path);
   } catch (...) {
-    held_.Discard(path);
+    held_.Release(path);
     throw;
   }
 }

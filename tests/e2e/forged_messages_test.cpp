@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/form_design.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 #include "setup_window/design.h"
 #include "tests/e2e/driver/e2e_input.h"
 #include "tests/e2e/driver/e2e_message_box.h"

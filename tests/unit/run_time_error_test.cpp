@@ -68,5 +68,18 @@ TEST(RunTimeErrorTest, EveryNumberSaysWhatTheUserCanDo) {
             "Run-time error 70: Permission denied\n" + own);
 }
 
+// Where a failure was met travels with it to the event's boundary, for the log; the user's
+// message never shows it.
+TEST(RunTimeErrorTest, WhereItWasMetTravelsWithItButStaysOutOfItsMessage) {
+  const RunTimeError caught = FailureOf([] {
+    RunTimeError error(ErrorNumber::kDiskFull, "c:\\x");
+    error.SetWhere("platform/win32/files/held_files.cpp:42");
+    throw error;
+  });
+  EXPECT_EQ(caught.Where(), "platform/win32/files/held_files.cpp:42");
+  EXPECT_EQ(caught.MessageText(), "Run-time error 61: Disk full\nc:\\x\n" + std::string(AdviceFor(ErrorNumber::kDiskFull)));
+  EXPECT_EQ(RunTimeError(ErrorNumber::kDiskFull, "c:\\x").Where(), "");
+}
+
 }  // namespace
 }  // namespace hdgr

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace hdgr {
 
@@ -43,11 +44,17 @@ class RunTimeError : public std::runtime_error {
   // what to do: the advice given, or AdviceFor(number) unless the detail already tells the
   // user how to start the setup again.
   std::string MessageText() const;
+  // Where in the source the failure was met ("platform/win32/files/held_folder.cpp:60"),
+  // for the log alone: the message the user sees keeps to the user's words. Empty where
+  // nothing noted it.
+  const std::string& Where() const { return where_; }
+  void SetWhere(std::string where) { where_ = std::move(where); }
 
  private:
   ErrorNumber number_;
   std::string detail_;
   std::string advice_;
+  std::string where_;
 };
 
 // Inside a catch block: the exception being handled, as the run-time error the user sees.

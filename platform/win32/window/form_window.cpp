@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "platform/run_time_error.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 #include "platform/win32/window/accessible_object.h"
 #include "platform/win32/window/design_wrap.h"
 #include "platform/win32/window/display_density.h"

@@ -15,8 +15,8 @@
 
 #include "platform/form.h"
 #include "platform/form_design.h"
-#include "platform/win32/pending_display.h"
-#include "platform/win32/win32_progress_bar.h"
+#include "platform/win32/display/pending_display.h"
+#include "platform/win32/display/win32_progress_bar.h"
 #include "platform/win32/window/command_button.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "platform/win32/window/label_window.h"

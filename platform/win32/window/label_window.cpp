@@ -2,8 +2,8 @@
 
 #include <oleacc.h>
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/window/accessible_object.h"
 #include "platform/win32/window/form_colours.h"
 #include "platform/win32/window/gdi_handles.h"

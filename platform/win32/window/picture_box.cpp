@@ -1,6 +1,6 @@
 #include "platform/win32/window/picture_box.h"
 
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/window/accessible_object.h"
 #include "platform/win32/window/form_colours.h"
 #include "platform/win32/window/off_screen_paint.h"
