@@ -9,6 +9,7 @@
 #include "platform/win32/elevated_copy.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/handle_raw_file.h"
+#include "platform/win32/output_folder.h"
 #include "platform/win32/held_folder.h"
 #include "platform/win32/registry_settings.h"
 #include "platform/win32/run_rights.h"
@@ -91,6 +92,7 @@ void Win32Services::RemoveLeftovers(std::string_view final_path) {
     Note("removed " + removed + ", left by a run that was stopped");
 }
 void Win32Services::HoldProductFolder(std::string_view program_path) { held_.HoldProductFolder(program_path); }
+void Win32Services::HoldOutputFolder(std::string_view folder) { win32::HoldOutputFolder(Wide(folder), held_); }
 std::string Win32Services::MoveFolderAside(std::string_view path) { return Utf8(win32::MoveFolderAside(Wide(path))); }
 void Win32Services::ChangeFolder(std::string_view path) { win32::ChangeFolder(path); }
 

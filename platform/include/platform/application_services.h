@@ -114,6 +114,13 @@ class ApplicationServices {
   // with a path/file access error and nothing is held. From then on a new file for a path
   // in that folder is made in the held folder or not at all.
   virtual void HoldProductFolder(std::string_view program_path) = 0;
+  // Holds `folder` (a full path as ResolvedNames reads it) for the rest of the run, the one
+  // its path names now, making it first when nothing is there, and each folder missing on
+  // the way: private as MakeFolder makes them, or plain on a drive that keeps no access
+  // lists, where no folder is private. A link at its name or on the way, or a file where a
+  // folder belongs, is a path/file access error naming it, and nothing below it is made.
+  // From then on a new file for a path in it is made in the held folder or not at all.
+  virtual void HoldOutputFolder(std::string_view folder) = 0;
   virtual void ChangeFolder(std::string_view path) = 0;
   // Length in bytes (of a held file, through its hold); longer than 2 GiB - 1 is an overflow.
   virtual std::int32_t FileLength(std::string_view path) = 0;
