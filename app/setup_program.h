@@ -1,6 +1,6 @@
 #pragma once
 // One run of the setup program: the services, the window built from its design, the
-// installed copy and the four handlers, wired to the window's events.
+// installed copy and the handlers, wired to the window's events.
 
 namespace hdgr {
 

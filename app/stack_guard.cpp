@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/win32/system_random.h"
+#include "platform/win32/base/system_random.h"
 
 extern "C" {
 

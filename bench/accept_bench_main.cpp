@@ -31,7 +31,7 @@
 
 #include "bench/run_measures.h"
 #include "package/sha256.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
 #include "tests/e2e/driver/e2e_demo_installer.h"
 #include "tests/e2e/driver/e2e_input.h"
 #include "tests/e2e/driver/e2e_message_box.h"

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "platform/win32/common_controls.h"
+#include "platform/win32/display/common_controls.h"
 
 namespace hdgr::bench {
 

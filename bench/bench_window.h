@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "platform/win32/win32_progress_bar.h"
+#include "platform/win32/display/win32_progress_bar.h"
 #include "platform/win32/window/gdi_handles.h"
 
 namespace hdgr::bench {

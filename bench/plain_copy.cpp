@@ -4,8 +4,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/win32/file_handles.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/files/file_handles.h"
 
 namespace hdgr::bench {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
 
 namespace hdgr::bench {
 

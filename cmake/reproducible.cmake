@@ -45,3 +45,8 @@ if(WIN32)
     set(CMAKE_${lang}_LINKER_LAUNCHER ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${HDGR_SOURCE_DATE_EPOCH})
   endforeach()
 endif()
+
+# Sources are named by their path from the checkout wherever the program names one (a
+# run-time error notes where it was met, for the log): no build machine's path in a
+# program, and the same bytes from any folder.
+add_compile_options($<$<COMPILE_LANGUAGE:C,CXX>:-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=>)

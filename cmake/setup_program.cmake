@@ -56,6 +56,8 @@ function(hdgr_setup_program target)
   configure_file(${app}/setup.rc.in ${generated}/setup.rc @ONLY)
   set_source_files_properties(${generated}/setup.rc PROPERTIES
     OBJECT_DEPENDS "${HDGR_ICON_FILE};${HDGR_LOGO_FILE};${HDGR_MANIFEST_FILE};${HDGR_CARRIER_BMP}")
+  # Tests that make the window in their own process take the same resources.
+  set(hdgr_resources_file ${generated}/setup.rc)
 
   add_executable(${target} WIN32 ${app}/main.cpp ${app}/setup_program.cpp ${app}/load_config.cpp ${app}/stack_guard.cpp
                            ${generated}/setup.rc)
@@ -100,4 +102,5 @@ function(hdgr_setup_program target)
                      COMMAND ${CMAKE_COMMAND} -E env ${HDGR_SIGNING_SETTINGS}
                              ${CMAKE_SOURCE_DIR}/scripts/sign-package.sh $<TARGET_FILE:${target}>
                      VERBATIM)
+  set_target_properties(${target} PROPERTIES HDGR_RESOURCES ${hdgr_resources_file})
 endfunction()

@@ -1,6 +1,7 @@
 #pragma once
-// The setup window's four event handlers: the whole of the program's logic. A failure
-// leaves a handler as RunTimeError; the caller shows it and ends the program.
+// The setup's handlers (the window's events, the session's end, an unattended run, the
+// administrator's copy): the whole of the program's logic. A failure leaves a handler as
+// RunTimeError; the caller shows it and ends the program.
 //
 // The handlers decide from their own state: the mode the version check returned, the
 // phase of the run and the installed copy read at start-up. The window shows that state

@@ -30,8 +30,8 @@ void CopySetupFiles(Platform& platform, int carrier_file, const PayloadDigests& 
     start = extractor.Extract(platform.app, platform.form.Progress(), carrier_file, start, kSegments[segment].length,
                               output.FinalPath(), ProgressRule::kRunningTotal, &running_total, output.Digest());
     // The installer is the one file the run starts.
-    if (segment == 0) output.PutInPlaceToStart(kSegments[segment].length, digests[segment]);
-    else output.PutInPlace(kSegments[segment].length, digests[segment]);
+    if (segment == 0) output.CheckAndPutInPlaceToStart(kSegments[segment].length, digests[segment]);
+    else output.CheckAndPutInPlace(kSegments[segment].length, digests[segment]);
   }
 }
 

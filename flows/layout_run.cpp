@@ -78,7 +78,7 @@ void PerformLayout(ApplicationServices& app, std::span<const std::uint8_t> carri
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
     NewFile output(app, std::string(folder) + "\\" + std::string(kSegments[segment].file_name), digest);
     WriteSegment(app, carrier, segment, output);
-    output.PutInPlace(kSegments[segment].length, digests[segment]);
+    output.CheckAndPutInPlace(kSegments[segment].length, digests[segment]);
   }
   app.ReleaseFiles();
   app.Note("laid out the installer's files in " + QuotedForLog(folder));

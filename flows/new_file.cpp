@@ -13,12 +13,12 @@ NewFile::~NewFile() {
   }
 }
 
-void NewFile::PutInPlace(std::int32_t length, const Sha256Digest& expected) {
+void NewFile::CheckAndPutInPlace(std::int32_t length, const Sha256Digest& expected) {
   VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
   Place(length, expected);
 }
 
-void NewFile::PutInPlaceToStart(std::int32_t length, const Sha256Digest& expected) {
+void NewFile::CheckAndPutInPlaceToStart(std::int32_t length, const Sha256Digest& expected) {
   VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
   app_.SealFile(final_path_);
   VerifyHeldFile(app_, final_path_, length, expected);

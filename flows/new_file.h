@@ -29,11 +29,12 @@ class NewFile {
   // Fed with every byte handed to the file's writes.
   Sha256Worker* Digest() { return &digest_; }
   // Its writes done and its number closed: checks its length and digest, then puts it in
-  // place. A mismatch leaves the final path as it was.
-  void PutInPlace(std::int32_t length, const Sha256Digest& expected);
-  // As PutInPlace, for the file that will be started: first held read-only and read back
-  // through that hold, so that what was checked is what starts, whatever anybody else does.
-  void PutInPlaceToStart(std::int32_t length, const Sha256Digest& expected);
+  // place (the services' PutInPlace, which only renames). A mismatch leaves the final path
+  // as it was.
+  void CheckAndPutInPlace(std::int32_t length, const Sha256Digest& expected);
+  // As CheckAndPutInPlace, for the file that will be started: first held read-only and read
+  // back through that hold, so that what was checked is what starts, whatever anybody else does.
+  void CheckAndPutInPlaceToStart(std::int32_t length, const Sha256Digest& expected);
 
  private:
   void Place(std::int32_t length, const Sha256Digest& digest);

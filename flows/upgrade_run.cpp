@@ -43,7 +43,7 @@ void PerformUpgradeRun(Platform& platform, int carrier_file, const InstalledCopy
                       SegmentStart(kUpgradeSegment, app.FileLength(kSavedCarrierPath)), program.length,
                       output.FinalPath(), ProgressRule::kPerFile, nullptr, output.Digest());
     app.CloseAllFiles();
-    output.PutInPlace(program.length, digests[kUpgradeSegment]);
+    output.CheckAndPutInPlace(program.length, digests[kUpgradeSegment]);
   }
   RemoveSavedCarrier(app);
   app.ReleaseFiles();

@@ -30,7 +30,10 @@ std::int16_t ReadVersionNumber(ApplicationServices& app, std::string_view key) {
   try {
     return TextToInteger(text);
   } catch (const RunTimeError& error) {
-    throw RunTimeError(error.Number(), "Setting " + std::string(key) + " = \"" + text + "\"");
+    throw RunTimeError(error.Number(), "Setting " + std::string(key) + " = \"" + text + "\"",
+                       "Correct or remove the value " + std::string(key) + " under " +
+                           app.SettingsPlace(kSettingsApplication, kSettingsSection) +
+                           " (a whole number, such as 3), then start the setup again.");
   }
 }
 

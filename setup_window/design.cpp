@@ -79,6 +79,21 @@ constexpr TwipsRect kTitleArea{165, 885, 7170, 1035};
 static_assert(kSetupTitle.left + kSetupTitle.width <= kTitleArea.left + kTitleArea.width,
               "the package version is too long for the title area: the setup title would leave it");
 
+constexpr ControlDesign ReadAs(std::string_view name, ControlDesign control) {
+  control.accessible_name = name;
+  return control;
+}
+
+constexpr ControlDesign ReadWithAnother(ControlDesign control) {
+  control.read_with_another = true;
+  return control;
+}
+
+constexpr ControlDesign Live(ControlDesign label) {
+  label.live_region = true;
+  return label;
+}
+
 constexpr std::array kControls{
     ControlDesign{.name = kPicture1,
                   .kind = ControlKind::kPictureBox,
@@ -87,7 +102,9 @@ constexpr std::array kControls{
                   .tab_index = 0,
                   .tab_stop = true,
                   .sunken_border = true,
-                  .picture = kCarrierPictureResource},
+                  .picture = kCarrierPictureResource,
+                  // The first focus: announced as what the window is for.
+                  .accessible_name = kSetupWindowCaption},
     ControlDesign{.name = "Command1",
                   .kind = ControlKind::kCommandButton,
                   .container = kPicture1,
@@ -111,22 +128,29 @@ constexpr std::array kControls{
                   .back_colour = kWindowBackground,
                   .tab_index = 3,
                   .tab_stop = true,
-                  .sunken_border = true},
+                  .sunken_border = true,
+                  .accessible_name = "Terms of use"},
     ControlDesign{.name = "ProgressBar1",
                   .kind = ControlKind::kProgressBar,
                   .container = kPicture1,
                   .twips = {2295, 4500, 4755, 255},
-                  .tab_index = 4},
-    WithRightEdgeKept(
-        Label("Label1", kNoIndex, {1395, 4515, 780, 210}, "Progress", kProgressFont, kWhiteText, 5)),
+                  .tab_index = 4,
+                  .accessible_name = "Progress"},
+    WithRightEdgeKept(Label("Label1", kNoIndex, {1395, 4515, 780, 210}, "Progress", kProgressFont, kWhiteText, 5)),
     Label("Label2", 0, {405, 1140, 1980, 360}, "Halden Grid", kTitleFont, kWhiteText, 6),
-    Label("Label3", 0, {2460, 1155, 165 + WiderBy(kPackageMajorText), 345}, kPackageMajorText, kDigitFont, kYellowText, 7),
-    Label("Label3", 1, {2745 + kAfterMajor, 1155, 165 + WiderBy(kPackageMinorText), 345}, kPackageMinorText, kDigitFont, kYellowText, 8),
-    Label("Label3", 2, {3015 + kAfterMinor, 1155, 165 + WiderBy(kPackageRevisionText), 345}, kPackageRevisionText, kDigitFont, kYellowText, 9),
-    Label("Label4", 0, {2640 + kAfterMajor, 1140, 75, 360}, ".", kDotFont, kOrangeText, 10),
-    Label("Label4", 1, {2955 + kAfterMinor, 1140, 75, 360}, ".", kDotFont, kOrangeText, 11),
-    WithRightEdgeKept(
-        Label("Label5", kNoIndex, {5700, 1590, 1530, 270}, "Your version: 0", kStatusFont, kYellowText, 12)),
+    // The version is read once, as one, by its first digit; the others and the dots are
+    // left out of what is read.
+    ReadAs(kPackageVersionText, Label("Label3", 0, {2460, 1155, 165 + WiderBy(kPackageMajorText), 345},
+                                      kPackageMajorText, kDigitFont, kYellowText, 7)),
+    ReadWithAnother(Label("Label3", 1, {2745 + kAfterMajor, 1155, 165 + WiderBy(kPackageMinorText), 345},
+                          kPackageMinorText, kDigitFont, kYellowText, 8)),
+    ReadWithAnother(Label("Label3", 2, {3015 + kAfterMinor, 1155, 165 + WiderBy(kPackageRevisionText), 345},
+                          kPackageRevisionText, kDigitFont, kYellowText, 9)),
+    ReadWithAnother(Label("Label4", 0, {2640 + kAfterMajor, 1140, 75, 360}, ".", kDotFont, kOrangeText, 10)),
+    ReadWithAnother(Label("Label4", 1, {2955 + kAfterMinor, 1140, 75, 360}, ".", kDotFont, kOrangeText, 11)),
+    // The status line's changes ("Extracting...") are announced.
+    Live(WithRightEdgeKept(
+        Label("Label5", kNoIndex, {5700, 1590, 1530, 270}, "Your version: 0", kStatusFont, kYellowText, 12))),
     // A doubled ampersand shows as one.
     Label("Label2", 1, kSetupTitle, "Setup && Upgrade", kTitleFont, kWhiteText, 13),
     Label("Label6", 0, {390, 930, 885, 210}, kPublisherName, kPublisherFont, kWhiteText, 14),
@@ -138,11 +162,8 @@ constexpr std::array kControls{
     Shape(2, {195, 2100, 7170, 1920}, kGreenLine),
     Shape(1, {3585, 3660, 3510, 570}, kGreyLine),
     Shape(0, {180, 4305, 7170, 675}, kGreenLine),
-    ControlDesign{.name = "Timer1",
-                  .kind = ControlKind::kTimer,
-                  .container = kPicture1,
-                  .interval_ms = 1000,
-                  .enabled = false},
+    ControlDesign{
+        .name = "Timer1", .kind = ControlKind::kTimer, .container = kPicture1, .interval_ms = 1000, .enabled = false},
 };
 
 constexpr FormDesign kSetupWindow{.name = "frmhdGR_setup",

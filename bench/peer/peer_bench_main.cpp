@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "bench/run_measures.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
 #include "tests/e2e/driver/e2e_demo_installer.h"
 #include "tests/e2e/driver/e2e_process.h"
 #include "tests/wine/wine_host.h"

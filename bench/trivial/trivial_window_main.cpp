@@ -8,10 +8,10 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include "platform/win32/common_controls.h"
-#include "platform/win32/run_log.h"
-#include "platform/win32/start_up_timeline.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/display/common_controls.h"
+#include "platform/win32/log/run_log.h"
+#include "platform/win32/log/start_up_timeline.h"
 #include "platform/win32/window/gdi_handles.h"
 
 namespace {

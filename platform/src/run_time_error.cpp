@@ -25,6 +25,35 @@ std::string_view DescriptionOf(ErrorNumber number) {
   return "Application-defined or object-defined error";
 }
 
+std::string_view AdviceFor(ErrorNumber number) {
+  switch (number) {
+    case ErrorNumber::kTypeMismatch:
+    case ErrorNumber::kOverflow:
+      return "Correct or remove the setting named above, then start the setup again.";
+    case ErrorNumber::kDiskFull:
+      return "Free some space on the drive named above, then start the setup again.";
+    case ErrorNumber::kPermissionDenied:
+      return "Close the program that uses what is named above, or ask an administrator for the rights, then start "
+             "the setup again.";
+    case ErrorNumber::kFileNotFound:
+    case ErrorNumber::kPathNotFound:
+      return "Check that what is named above is there and can be reached, then start the setup again.";
+    case ErrorNumber::kPathFileAccessError:
+      return "Remove or correct what is named above, then start the setup again.";
+    case ErrorNumber::kOutOfMemory:
+    case ErrorNumber::kTooManyFiles:
+      return "Close other programs, then start the setup again.";
+    case ErrorNumber::kBadRecordNumber:
+      return "The setup package is damaged: get it again from its publisher.";
+    case ErrorNumber::kInvalidProcedureCall:
+    case ErrorNumber::kInternalError:
+    case ErrorNumber::kBadFileNameOrNumber:
+    case ErrorNumber::kFileAlreadyOpen:
+      break;
+  }
+  return "Start the setup again; if this happens again, send this message to the publisher.";
+}
+
 namespace {
 std::string Headline(ErrorNumber number) {
   return "Run-time error " + std::to_string(static_cast<int>(number)) + ": " +
@@ -32,12 +61,16 @@ std::string Headline(ErrorNumber number) {
 }
 }  // namespace
 
-RunTimeError::RunTimeError(ErrorNumber number, std::string detail)
-    : std::runtime_error(Headline(number)), number_(number), detail_(std::move(detail)) {}
+RunTimeError::RunTimeError(ErrorNumber number, std::string detail, std::string advice)
+    : std::runtime_error(Headline(number)), number_(number), detail_(std::move(detail)), advice_(std::move(advice)) {}
 
 std::string RunTimeError::MessageText() const {
   std::string text = what();
-  if (!detail_.empty()) text += "\n" + detail_;
+  if (!detail_.empty()) text.append("\n").append(detail_);
+  // A failure that already says how to go on (close a program, remove a link, start as
+  // administrator) needs no second line of the kind.
+  if (!advice_.empty()) text.append("\n").append(advice_);
+  else if (detail_.find("start the setup") == std::string::npos) text.append("\n").append(AdviceFor(number_));
   return text;
 }
 

@@ -4,19 +4,21 @@
 #include <memory>
 
 #include "platform/src/record_file_table.h"
-#include "platform/win32/file_error.h"
-#include "platform/win32/file_handles.h"
-#include "platform/win32/elevated_copy.h"
-#include "platform/win32/file_system.h"
-#include "platform/win32/handle_raw_file.h"
-#include "platform/win32/output_folder.h"
-#include "platform/win32/held_folder.h"
-#include "platform/win32/registry_settings.h"
-#include "platform/win32/run_rights.h"
-#include "platform/win32/start_program.h"
-#include "platform/win32/system_info.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/administrator_rights.h"
+#include "platform/win32/files/file_error.h"
+#include "platform/win32/files/file_handles.h"
+#include "platform/win32/system/elevated_copy.h"
+#include "platform/win32/files/file_system.h"
+#include "platform/win32/files/handle_raw_file.h"
+#include "platform/win32/files/held_folder.h"
+#include "platform/win32/files/output_folder.h"
+#include "platform/win32/system/own_program.h"
+#include "platform/win32/system/registry_settings.h"
+#include "platform/win32/system/run_rights.h"
+#include "platform/win32/display/screen_metrics.h"
+#include "platform/win32/system/start_program.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -25,11 +27,39 @@ Win32Services::Win32Services() : files_(std::make_unique<RecordFileTable>()) {
 }
 Win32Services::~Win32Services() = default;
 
+namespace {
+
+// The box this thread is about to show, made topmost as it is activated. MB_TOPMOST asks
+// the same of Windows; Wine ignores it.
+class TopmostBox {
+ public:
+  TopmostBox() : hook_(SetWindowsHookExW(WH_CBT, &Activated, nullptr, GetCurrentThreadId())) {}
+  TopmostBox(const TopmostBox&) = delete;
+  TopmostBox& operator=(const TopmostBox&) = delete;
+  ~TopmostBox() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+  }
+
+ private:
+  static LRESULT CALLBACK Activated(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE)
+      SetWindowPos(reinterpret_cast<HWND>(wparam), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  HHOOK hook_;
+};
+
+}  // namespace
+
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view title, UINT icon) {
   const bool owned = owner != nullptr && IsWindow(owner);
-  const UINT modality = owned ? MB_APPLMODAL : MB_TASKMODAL | MB_SETFOREGROUND;
-  return MessageBoxW(owned ? owner : nullptr, Wide(text).c_str(), Wide(title).c_str(),
-                     MB_OK | icon | modality);
+  // Owned, a box stays above its owner, the topmost setup window. Without one (start-up,
+  // or a second setup whose first keeps its window topmost) only a topmost box is sure to
+  // be seen, rather than holding the keyboard behind another window.
+  if (owned) return MessageBoxW(owner, Wide(text).c_str(), Wide(title).c_str(), MB_OK | icon | MB_APPLMODAL);
+  const TopmostBox topmost;
+  return MessageBoxW(nullptr, Wide(text).c_str(), Wide(title).c_str(),
+                     MB_OK | icon | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
 void Win32Services::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
@@ -48,8 +78,9 @@ void Win32Services::ShowMessage(std::string_view text, MessageIcon icon, std::st
 
 void Win32Services::EndWithRunTimeError(const RunTimeError& error) {
   // The log's own failure is this error, or a run-time error already: it must not hide it.
+  // Where it was met goes to the log alone: the box keeps to the user's words.
   try {
-    log_.Write(error.MessageText());
+    log_.Write(error.Where().empty() ? error.MessageText() : error.MessageText() + "\nat " + error.Where());
   } catch (const RunTimeError&) {
   }
   if (!unattended_) ShowMessageBox(owner_, error.MessageText(), error_title_, MB_ICONERROR);
@@ -71,6 +102,10 @@ std::string Win32Services::ReadSetting(std::string_view application, std::string
 void Win32Services::SaveSetting(std::string_view application, std::string_view section,
                                 std::string_view key, std::string_view value) {
   SaveRegistrySetting(application, section, key, value);
+}
+
+std::string Win32Services::SettingsPlace(std::string_view application, std::string_view section) {
+  return "HKEY_CURRENT_USER\\Software\\" + std::string(application) + "\\" + std::string(section);
 }
 
 std::string Win32Services::FindEntry(std::string_view path, int mask) { return win32::FindEntry(path, mask); }
@@ -109,7 +144,7 @@ int Win32Services::FreeFileNumber() { return files_->FreeNumber(); }
 void Win32Services::OpenRandomFile(std::string_view path, int file_number) {
   files_->CheckOpenable(file_number, path);
   std::unique_ptr<RawFile> raw;
-  if (held_.Holds(path)) raw = HandleRawFile::Over(held_.OpenForRecords(path), Wide(path));
+  if (held_.Holds(path)) raw = HandleRawFile::Over(held_.HoldOf(path), Wide(path));
   else raw = HandleRawFile::OpenForRecords(path);
   files_->Open(file_number, std::move(raw), std::string(path));
 }
@@ -138,22 +173,22 @@ void Win32Services::CloseAllFiles() {
 
 std::int64_t Win32Services::NewFileLength(std::string_view final_path) { return held_.Length(final_path); }
 void Win32Services::PutInPlace(std::string_view final_path) { held_.PutInPlace(final_path); }
-void Win32Services::DiscardNewFile(std::string_view final_path) { held_.Discard(final_path); }
+void Win32Services::DiscardNewFile(std::string_view final_path) { held_.Release(final_path); }
 void Win32Services::SealFile(std::string_view path) { held_.Seal(path); }
 void Win32Services::ReadHeldFile(std::string_view path, std::span<std::uint8_t> into) { held_.Read(path, into); }
 void Win32Services::ReleaseFiles() { held_.ReleaseAll(); }
 
 void Win32Services::SavePicture(const Picture& picture, std::string_view path) {
-  held_.Discard(path);
+  held_.Release(path);
   const SharedFileHandle writer = held_.CreateNew(path);
   if (const DWORD code = WriteWhole(writer->Get(), picture.Bytes()); code != 0) {
-    held_.Discard(path);
+    held_.Release(path);
     throw FileError(code, Wide(path));
   }
   try {
     held_.PutInPlace(path);
   } catch (...) {
-    held_.Discard(path);
+    held_.Release(path);
     throw;
   }
 }

@@ -8,10 +8,10 @@
 
 #include "platform/application_services.h"
 #include "platform/run_time_error.h"
-#include "platform/win32/held_files.h"
-#include "platform/win32/paced_event_pump.h"
-#include "platform/win32/run_log.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/display/paced_event_pump.h"
+#include "platform/win32/files/held_files.h"
+#include "platform/win32/log/run_log.h"
 
 namespace hdgr {
 class RecordFileTable;  // the record files are the platform's own affair
@@ -38,8 +38,9 @@ class Win32Services final : public ApplicationServices {
   void SetErrorTitle(std::string_view title) { error_title_ = title; }
   // The log that Note writes to; kept when opened (RunLog::Open), nothing otherwise.
   RunLog& Log() { return log_; }
-  // The event boundary's end for a failure: noted, shown unless unattended (modal to the
-  // owner window when there is one), then exit code 1.
+  // The event boundary's end for a failure: noted with where it was met (RunTimeError::Where),
+  // shown unless unattended (modal to the owner window when there is one) in the user's
+  // words alone, then exit code 1.
   [[noreturn]] void EndWithRunTimeError(const RunTimeError& error);
   // A quit message reached the program: never its own (EndProgram ends the process with
   // its own code), so it is dropped; the first is noted.
@@ -51,6 +52,7 @@ class Win32Services final : public ApplicationServices {
                           std::string_view key, std::string_view default_value) override;
   void SaveSetting(std::string_view application, std::string_view section, std::string_view key,
                    std::string_view value) override;
+  std::string SettingsPlace(std::string_view application, std::string_view section) override;
   std::string FindEntry(std::string_view path, int mask) override;
   void RemoveFile(std::string_view path) override;
   void MakeFolder(std::string_view path) override;

@@ -245,6 +245,9 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
                           std::string_view key, std::string_view default_value) override;
   void SaveSetting(std::string_view application, std::string_view section, std::string_view key,
                    std::string_view value) override;
+  std::string SettingsPlace(std::string_view application, std::string_view section) override {
+    return "HKEY_CURRENT_USER\\Software\\" + std::string(application) + "\\" + std::string(section);
+  }
   std::string FindEntry(std::string_view path, int mask) override;
   void RemoveFile(std::string_view path) override;
   void MakeFolder(std::string_view path) override;

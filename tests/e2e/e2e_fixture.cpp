@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/win32/held_folder.h"
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/files/held_folder.h"
 #include "setup_window/design.h"
 #include "tests/e2e/driver/e2e_demo_installer.h"
 #include "tests/wine/wine_host.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/form_design.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 #include "setup_window/design.h"
 #include "tests/e2e/driver/e2e_input.h"
 #include "tests/e2e/driver/e2e_message_box.h"
@@ -85,9 +85,9 @@ class ForgedMessagesTest : public ProgramRunTest {
     return forger.WaitForExit(kTimeout).value_or(999);
   }
   // The forger posting `message` to every window of `window_class` until the test ends.
-  void Flood(const wchar_t* window_class, UINT message, WPARAM wparam) {
-    forger_ = Start(HostPath(HDGR_FORGER_EXE),
-                    L"flood " + std::wstring(window_class) + L" " + Number(message) + L" " + Number(wparam) + L" 0");
+  void Flood(const wchar_t* window_class, UINT message, WPARAM wparam, LPARAM lparam = 0) {
+    forger_ = Start(HostPath(HDGR_FORGER_EXE), L"flood " + std::wstring(window_class) + L" " + Number(message) + L" " +
+                                                   Number(wparam) + L" " + Number(static_cast<std::uintptr_t>(lparam)));
   }
   // Starts the setup with `switches` and its log; with a window, waits until it shows,
   // answering the version check's box when one comes first.
@@ -263,30 +263,54 @@ TEST_F(ForgedMessagesTest, AFloodOfForgedMessagesChangesNoUnattendedRun) {
     const wchar_t* window_class = kSetupFormClass;
     UINT message;
     WPARAM wparam = 0;
+    LPARAM lparam = 0;
     Installed installed = Installed::kNothing;
     std::vector<std::string> log;
   };
   const Case cases[] = {
-      {.name = "cancel clicks during a passive install", .message = WM_COMMAND, .wparam = ClickOf("Command2"),
+      // Alt+Space, as a user may press it mid-copy: the system menu's loop would hold the copy.
+      {.name = "the system menu asked for during a passive install",
+       .message = WM_SYSCOMMAND,
+       .wparam = SC_KEYMENU,
+       .lparam = VK_SPACE,
+       .log = {"exit code 0"}},
+      {.name = "cancel clicks during a passive install",
+       .message = WM_COMMAND,
+       .wparam = ClickOf("Command2"),
        .log = {"ignored a click for the disabled button Command2", "exit code 0"}},
-      {.name = "quits with 3 during a passive install", .message = kQuit, .wparam = 3,
+      {.name = "quits with 3 during a passive install",
+       .message = kQuit,
+       .wparam = 3,
        .log = {"ignored a quit message with exit code 3", "exit code 0"}},
-      {.name = "accept clicks during a passive upgrade", .message = WM_COMMAND, .wparam = ClickOf("Command1"),
-       .installed = Installed::kOlder, .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},
-      {.name = "timer ticks during a quiet upgrade", .switches = L"/quiet", .window_class = kHeadlessClass,
-       .message = WM_TIMER, .wparam = static_cast<WPARAM>(IdOf("Timer1")), .installed = Installed::kOlder,
+      {.name = "accept clicks during a passive upgrade",
+       .message = WM_COMMAND,
+       .wparam = ClickOf("Command1"),
+       .installed = Installed::kOlder,
        .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},
-      {.name = "close requests during a quiet install", .switches = L"/quiet", .window_class = kHeadlessClass,
-       .message = WM_CLOSE, .log = {"ignored a close request for the message-only window", "exit code 0"}},
-      {.name = "quits with 0 during a quiet upgrade", .switches = L"/quiet", .window_class = kHeadlessClass,
-       .message = kQuit, .installed = Installed::kOlder,
+      {.name = "timer ticks during a quiet upgrade",
+       .switches = L"/quiet",
+       .window_class = kHeadlessClass,
+       .message = WM_TIMER,
+       .wparam = static_cast<WPARAM>(IdOf("Timer1")),
+       .installed = Installed::kOlder,
+       .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},
+      {.name = "close requests during a quiet install",
+       .switches = L"/quiet",
+       .window_class = kHeadlessClass,
+       .message = WM_CLOSE,
+       .log = {"ignored a close request for the message-only window", "exit code 0"}},
+      {.name = "quits with 0 during a quiet upgrade",
+       .switches = L"/quiet",
+       .window_class = kHeadlessClass,
+       .message = kQuit,
+       .installed = Installed::kOlder,
        .log = {"message \"Halden Grid\": Upgrade complete", "exit code 0"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Clear();
     Install(c.installed);
-    Flood(c.window_class, c.message, c.wparam);
+    Flood(c.window_class, c.message, c.wparam, c.lparam);
     std::this_thread::sleep_for(200ms);  // the forger is watching before the setup starts
     StartSetup(c.switches, false);
     EXPECT_EQ(setup_.WaitForExit(kTimeout), 0u) << LogText();

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/window/form_colours.h"
 #include "setup_window/design.h"
 #include "tests/e2e/e2e_fixture.h"

@@ -9,8 +9,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
 #include "tests/e2e/driver/e2e_windows.h"
 #include "tests/e2e/e2e_fixture.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/window/form_colours.h"
 #include "setup_window/design.h"
 #include "tests/e2e/driver/e2e_input.h"

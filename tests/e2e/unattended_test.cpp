@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/product_state.h"

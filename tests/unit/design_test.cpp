@@ -186,5 +186,24 @@ TEST(SetupWindowDesign, ButtonsBarTimerShapesAndLogos) {
   }
 }
 
+// What a screen reader is told beyond the controls' kinds and captions: the first focus and
+// the terms named, the version read once as one, the status line's changes announced.
+TEST(SetupWindowDesign, ScreenReadersHearTheVersionOnceAndTheStatusLinesChanges) {
+  EXPECT_EQ(Control("Picture1").accessible_name, "Halden Grid - Setup");
+  EXPECT_EQ(Control("Text1").accessible_name, "Terms of use");
+  EXPECT_EQ(Control("ProgressBar1").accessible_name, "Progress");
+  EXPECT_EQ(Control("Label3", 0).accessible_name, "3.4.0");
+  for (const auto& [name, index] : {std::pair{"Label3", 1}, {"Label3", 2}, {"Label4", 0}, {"Label4", 1}})
+    EXPECT_TRUE(Control(name, index).read_with_another) << name << index;
+  int live = 0, left_out = 0;
+  for (const ControlDesign& control : Design().controls) {
+    live += control.live_region;
+    left_out += control.read_with_another;
+  }
+  EXPECT_EQ(live, 1);
+  EXPECT_TRUE(Control("Label5").live_region);
+  EXPECT_EQ(left_out, 4);
+}
+
 }  // namespace
 }  // namespace hdgr

@@ -395,7 +395,7 @@ TEST_F(FullSizeCarrierTest, CarrierTooShortFailsWithBadRecordNumberAndLeavesNoFi
                   0);
         EXPECT_EQ(length, shortest) << "copied from a carrier too short";
         fake.CloseAllFiles();
-        output.PutInPlace(kSegments[kUpgradeSegment].length, Sha256Of(Expected(kUpgradeSegment)));
+        output.CheckAndPutInPlace(kSegments[kUpgradeSegment].length, Sha256Of(Expected(kUpgradeSegment)));
       } catch (const RunTimeError& error) {
         EXPECT_EQ(length, shortest - 1);
         EXPECT_EQ(error.Number(), ErrorNumber::kBadRecordNumber);

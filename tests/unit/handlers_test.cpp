@@ -51,8 +51,8 @@ const Package& SharedPackage() {
   return package;
 }
 
-// A platform of its own with handlers over it: a row of a table, or a run beside the
-// fixture's.
+// A platform of its own with handlers over it, and how their actions end: the fixture's
+// run, a row of a table, or a run beside the fixture's.
 struct OwnRun {
   explicit OwnRun(const PayloadDigests& run_digests, InstallerRights rights = InstallerRights::kAsInvoker)
       : digests(run_digests), handlers(platform, installed, digests, rights) {
@@ -63,6 +63,26 @@ struct OwnRun {
     handlers.Load();
     fake.ClearCalls();
   }
+  // How one of the handlers' actions ended, as the event's boundary meets it.
+  struct Ending {
+    bool program_ended = false;
+    std::optional<RunTimeError> error;  // the run-time error it left with
+  };
+  template <typename Action>
+  Ending Run(const Action& action) {
+    try {
+      action(handlers);
+    } catch (const ProgramEnded&) {
+      return {.program_ended = true, .error = std::nullopt};
+    } catch (const RunTimeError& error) {
+      return {.program_ended = false, .error = error};
+    }
+    return {};
+  }
+  Ending Accept() {
+    return Run([](SetupHandlers& setup) { setup.AcceptClicked(); });
+  }
+
   FakePlatform fake;
   Platform platform = fake.platform();
   InstalledCopy installed;
@@ -89,10 +109,6 @@ std::string SetupFile(int segment) { return kWork + "\\" + std::string(kSegments
 
 class HandlersTest : public ::testing::Test {
  protected:
-  HandlersTest() {
-    digests = SharedPackage().digests;
-    fake.picture.bytes = SharedPackage().carrier;
-  }
 
   // An older product installed in kProductFolder, found by start-up: the handlers hold
   // the upgrade mode. Without the program file the folder stays, as an upgrade whose
@@ -100,7 +116,7 @@ class HandlersTest : public ::testing::Test {
   void ArrangeUpgrade(bool program_present = true) {
     StoreOlderCopy(fake, kProductFolder);
     fake.PutFile(kProgram, kOldProgram);
-    StartUp(fake, handlers);
+    StartUp();
     if (!program_present) fake.files.erase(Lower(kProgram));
   }
   // An installed copy 3.3.9 stored with `folder`, which exists.
@@ -111,11 +127,7 @@ class HandlersTest : public ::testing::Test {
     platform.folders.insert("c:\\program files");
     platform.folders.insert(Lower(folder));
   }
-  // Start-up as the program runs it, then a clean record of calls for what follows.
-  static void StartUp(FakePlatform& platform, SetupHandlers& setup) {
-    setup.Load();
-    platform.ClearCalls();
-  }
+  void StartUp() { own.StartUp(); }
 
   // Runs the accept action; true when it ended the program.
   bool Accept() {
@@ -148,11 +160,10 @@ class HandlersTest : public ::testing::Test {
     for (const auto& [path, file] : platform.files) EXPECT_EQ(path.find(".new"), std::string::npos) << path;
   }
 
-  FakePlatform fake;
-  Platform platform = fake.platform();
-  InstalledCopy installed;
-  PayloadDigests digests;
-  SetupHandlers handlers{platform, installed, digests};
+  OwnRun own{SharedPackage().digests};
+  FakePlatform& fake = own.fake;
+  const PayloadDigests& digests = own.digests;
+  SetupHandlers& handlers = own.handlers;
 };
 
 // --- start-up ------------------------------------------------------------------------------
@@ -202,7 +213,7 @@ TEST_F(HandlersTest, LoadWithTheProductRunningEndsBeforeReadingOrPlacing) {
 // something to do, nothing to do where the installed copy is current. The timer ends the
 // program once the installer has started.
 TEST_F(HandlersTest, CancelAndTimerEndTheProgramAndDoNothingElse) {
-  StartUp(fake, handlers);
+  StartUp();
   EXPECT_THROW(handlers.CancelClicked(), ProgramEnded);
   EXPECT_EQ(fake.exit_code, kExitCancelled);
   EXPECT_EQ(fake.ChangingCalls(), std::vector<std::string>{"EndProgram"});
@@ -255,13 +266,13 @@ TEST_F(HandlersTest, EventsTheRunsPhaseDoesNotAllowAreIgnored) {
       // True when the event ended the program or began a run.
       const auto send = [&] {
         const std::size_t runs_before = run.fake.CallsStartingWith("Label5.Caption=Extracting").size();
-        try {
-          if (event == kAccept) run.handlers.AcceptClicked();
-          if (event == kCancel) run.handlers.CancelClicked();
-          if (event == kTimer) run.handlers.TimerTicked();
-        } catch (const ProgramEnded&) {
-          return true;
-        }
+        const OwnRun::Ending ending = run.Run([event](SetupHandlers& setup) {
+          if (event == kAccept) setup.AcceptClicked();
+          if (event == kCancel) setup.CancelClicked();
+          if (event == kTimer) setup.TimerTicked();
+        });
+        EXPECT_FALSE(ending.error) << ending.error->MessageText();
+        if (ending.program_ended) return true;
         return run.fake.CallsStartingWith("Label5.Caption=Extracting").size() != runs_before;
       };
       if (c.when == When::kMidCopy) {
@@ -293,7 +304,7 @@ TEST_F(HandlersTest, EventsTheRunsPhaseDoesNotAllowAreIgnored) {
 // what the run leaves.
 TEST_F(HandlersTest, TheSessionStaysOpenWhileTheRunChangesFilesAndItsEndIsNoted) {
   const auto last_note = [this] { return fake.notes.empty() ? std::string() : fake.notes.back(); };
-  StartUp(fake, handlers);
+  StartUp();
   handlers.SessionEnds(SessionEnd::kEnding);
   EXPECT_EQ(last_note(), "the session ends: the setup changed nothing");
   fake.picture.bytes = SharedPackage().carrier;
@@ -380,7 +391,7 @@ TEST_F(HandlersTest, TheWordUpgradeInAnyCaseChoosesTheUpgradeRun) {
 // --- accept: install run ---------------------------------------------------------------------
 
 TEST_F(HandlersTest, InstallRunWritesTheFilesRecordsStartsThenArmsTheTimer) {
-  StartUp(fake, handlers);
+  StartUp();
   EXPECT_FALSE(Accept());
 
   // Common steps, in order, before staging begins; the session stays open from there.
@@ -455,7 +466,7 @@ TEST_F(HandlersTest, InstallRunReplacesHiddenLeftoversWhole) {
   fake.files[Lower(kLst)].system = true;
   fake.PutFile(kCab, Bytes(3'000'000, 0xCC));  // a plain one, which staging removes
 
-  StartUp(fake, handlers);
+  StartUp();
   EXPECT_FALSE(Accept());
   for (int segment = 0; segment < kInstallSegmentCount; ++segment)
     EXPECT_TRUE(*Content(SetupFile(segment)) == SharedPackage().files[segment]) << segment;
@@ -465,7 +476,7 @@ TEST_F(HandlersTest, InstallRunReplacesHiddenLeftoversWhole) {
 
 TEST_F(HandlersTest, InstallerThatDoesNotStartIsReportedAndEndsTheProgram) {
   fake.task_number = 0;
-  StartUp(fake, handlers);
+  StartUp();
   EXPECT_TRUE(Accept());
   const std::vector<std::string> changes = fake.ChangingCalls();
   const auto start = std::find(changes.begin(), changes.end(), "StartProgram(c:\\hdgr_temp_setup\\Setup.exe,1)");
@@ -503,8 +514,10 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FakePlatform local;
-    local.picture.bytes = SharedPackage().carrier;
+    PayloadDigests local_digests = digests;
+    if (c.corrupt_digest >= 0) local_digests[c.corrupt_digest][0] ^= 1;
+    OwnRun run(local_digests);
+    FakePlatform& local = run.fake;
     local.folders.insert(Lower(kWorkFolder));
     if (c.files_in_place == 0) {
       local.PutFile(kSetupExe, Bytes(5, 0xEE));
@@ -516,18 +529,13 @@ TEST_F(HandlersTest, InstallRunFailuresStartNothingAndLeaveNoTemporaryFile) {
         if (call == "SealFile(" + kSetupExe + ")") const_cast<FakeFile*>(local.WrittenFile(kSetupExe))->bytes[1000] ^= 1;
       };
     }
-    PayloadDigests local_digests = digests;
-    if (c.corrupt_digest >= 0) local_digests[c.corrupt_digest][0] ^= 1;
-    Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, installed, local_digests);
-    StartUp(local, local_handlers);
+    run.StartUp();
 
-    try {
-      local_handlers.AcceptClicked();
+    if (const std::optional<RunTimeError> error = run.Accept().error; !error) {
       ADD_FAILURE() << "no failure";
-    } catch (const RunTimeError& error) {
-      EXPECT_NE(error.Detail().find(std::string(kWorkFolder) + "\\" + c.named), std::string::npos) << error.Detail();
-      EXPECT_EQ(error.Detail().find(".new"), std::string::npos) << error.Detail();
+    } else {
+      EXPECT_NE(error->Detail().find(std::string(kWorkFolder) + "\\" + c.named), std::string::npos) << error->Detail();
+      EXPECT_EQ(error->Detail().find(".new"), std::string::npos) << error->Detail();
     }
     for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
       const FakeFile* file = local.File(SetupFile(segment));
@@ -607,10 +615,8 @@ TEST_F(HandlersTest, ARunWithoutTheRightsItNeedsHandsTheRunToAnAdministratorsCop
     run.fake.elevated_copy_exit = row.copy_exit;
     if (!row.may_replace) run.fake.not_replaceable.insert(Lower(kProgram));
     run.StartUp();
-    try {
-      run.handlers.AcceptClicked();
-    } catch (const ProgramEnded&) {
-    }
+    const OwnRun::Ending ending = run.Accept();
+    EXPECT_FALSE(ending.error) << ending.error->MessageText();
     const std::vector<std::string> copies = run.fake.CallsStartingWith("RunElevatedCopy(");
     EXPECT_EQ(copies, row.copy ? std::vector<std::string>{"RunElevatedCopy(" + std::string(row.copy) + ")"}
                                : std::vector<std::string>{});
@@ -677,14 +683,9 @@ TEST_F(HandlersTest, TheAdministratorsCopyDoesItsJobAndTouchesNoSettings) {
     run.fake.folders.insert("c:\\program files");
     run.fake.folders.insert(Lower(kProductFolder));
     if (row.program_there) run.fake.PutFile(row.part.product_folder + "\\HaldenGrid.exe", kOldProgram);
-    std::optional<ErrorNumber> error;
-    try {
-      run.handlers.RunElevatedPart(row.part);
-      ADD_FAILURE() << "the copy did not end";
-    } catch (const ProgramEnded&) {
-    } catch (const RunTimeError& failure) {
-      error = failure.Number();
-    }
+    const OwnRun::Ending ending = run.Run([&row](SetupHandlers& setup) { setup.RunElevatedPart(row.part); });
+    if (!ending.program_ended && !ending.error) ADD_FAILURE() << "the copy did not end";
+    const std::optional<ErrorNumber> error = ending.error ? std::optional(ending.error->Number()) : std::nullopt;
     EXPECT_EQ(error, row.error);
     EXPECT_TRUE(run.fake.CallsStartingWith("ReadSetting(").empty());
     EXPECT_TRUE(run.fake.CallsStartingWith("SaveSetting(").empty());
@@ -762,22 +763,16 @@ TEST_F(HandlersTest, UpgradeRunRemovesAnEarlierInstallRunsSetupFiles) {
 TEST_F(HandlersTest, UpgradeRunWritesOnlyIntoTheFolderTheCheckFound) {
   for (const bool link : {false, true}) {
     SCOPED_TRACE(link ? "a link in the folder's place" : "a stored trailing blank");
-    FakePlatform local;
-    local.picture.bytes = SharedPackage().carrier;
+    OwnRun run(digests);
+    FakePlatform& local = run.fake;
     StoreOlderCopy(local, kProductFolder + " ");
     local.folders.insert(Lower(kProductFolder));
     if (link) local.untrusted_folders.insert(Lower(kProductFolder + " "));
     local.PutFile(kProductFolder + " \\HaldenGrid.exe", kOldProgram);
-    InstalledCopy stored;
-    Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, stored, digests);
-    StartUp(local, local_handlers);
-    try {
-      local_handlers.AcceptClicked();
-    } catch (const ProgramEnded&) {
-    } catch (const RunTimeError& error) {
-      EXPECT_TRUE(link) << error.what();
-      EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
+    run.StartUp();
+    if (const std::optional<RunTimeError> error = run.Accept().error) {
+      EXPECT_TRUE(link) << error->what();
+      EXPECT_EQ(error->Number(), ErrorNumber::kPathFileAccessError);
     }
     const std::vector<std::string> held = local.CallsStartingWith("HoldProductFolder(");
     EXPECT_EQ(held, std::vector<std::string>{"HoldProductFolder(" + kProductFolder + " \\HaldenGrid.exe)"});
@@ -803,12 +798,11 @@ TEST_F(HandlersTest, UpgradeRefusesAFolderItMustNeverWriteBeforeStaging) {
     run.fake.shared_folders.insert(Lower(kWork));  // others made it
     run.fake.PutFile(folder + "\\HaldenGrid.exe", kOldProgram);
     run.StartUp();
-    try {
-      run.handlers.AcceptClicked();
+    if (const std::optional<RunTimeError> error = run.Accept().error; !error) {
       ADD_FAILURE() << "not refused";
-    } catch (const RunTimeError& error) {
-      EXPECT_EQ(error.Number(), ErrorNumber::kPathFileAccessError);
-      EXPECT_NE(error.Detail().find("the setup's own work folder"), std::string::npos) << error.Detail();
+    } else {
+      EXPECT_EQ(error->Number(), ErrorNumber::kPathFileAccessError);
+      EXPECT_NE(error->Detail().find("the setup's own work folder"), std::string::npos) << error->Detail();
     }
     for (const char* change : {"ChangeFolder", "MoveFolderAside", "MakeFolder", "SavePicture", "OpenNewFile",
                                "KeepSessionOpen"})
@@ -890,27 +884,23 @@ TEST_F(HandlersTest, UpgradeRunFailuresKeepTheOldProgram) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FakePlatform local;
-    local.picture.bytes = SharedPackage().carrier;
-    StoreOlderCopy(local, kProductFolder);
-    local.PutFile(kProgram, kOldProgram);
     PayloadDigests local_digests = digests;
     if (c.corrupt_digest) local_digests[kUpgradeSegment][31] ^= 0x80;
-    InstalledCopy local_installed;
-    Platform local_platform = local.platform();
-    SetupHandlers local_handlers(local_platform, local_installed, local_digests);
-    StartUp(local, local_handlers);
+    OwnRun run(local_digests);
+    FakePlatform& local = run.fake;
+    StoreOlderCopy(local, kProductFolder);
+    local.PutFile(kProgram, kOldProgram);
+    run.StartUp();
     if (c.operation) local.Fail(*c.operation, c.target, ErrorNumber::kDiskFull, c.skip);
 
-    try {
-      local_handlers.AcceptClicked();
+    if (const std::optional<RunTimeError> error = run.Accept().error; !error) {
       ADD_FAILURE() << "no failure";
-    } catch (const RunTimeError& error) {
+    } else {
       if (c.number) {
-        EXPECT_EQ(error.Number(), *c.number);
+        EXPECT_EQ(error->Number(), *c.number);
       }
-      EXPECT_NE(error.Detail().find(kProgram), std::string::npos) << error.Detail();
-      EXPECT_EQ(error.Detail().find(".new"), std::string::npos) << error.Detail();
+      EXPECT_NE(error->Detail().find(kProgram), std::string::npos) << error->Detail();
+      EXPECT_EQ(error->Detail().find(".new"), std::string::npos) << error->Detail();
     }
     const FakeFile* program = local.File(kProgram);
     ASSERT_NE(program, nullptr);

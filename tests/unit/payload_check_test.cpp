@@ -44,7 +44,7 @@ void ExpectMismatchNamingThePath(const std::function<void()>& check) {
 TEST(VerifyNewFile, AcceptsTheLengthAndDigestOfThePackageWithoutReadingTheFileAgain) {
   FakePlatform fake;
   WriteNewFile(fake, Payload());
-  fake.calls.clear();
+  fake.ClearCalls();
   EXPECT_NO_THROW(VerifyNewFile(fake, kPath, 200'000, Sha256Of(Payload()), Sha256Of(Payload())));
   EXPECT_EQ(fake.calls, std::vector<std::string>{"NewFileLength(" + kPath + ")"});
 }

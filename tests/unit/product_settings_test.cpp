@@ -72,6 +72,11 @@ TEST_F(ProductSettingsTest, BadVersionTextFailsNamingTheSettingAndChangesNothing
     } catch (const RunTimeError& error) {
       EXPECT_EQ(error.Number(), c.error);
       EXPECT_EQ(error.Detail(), "Setting " + c.key + " = \"" + c.text + "\"");
+      // Which value, under which key, to correct or remove.
+      EXPECT_NE(error.MessageText().find("\nCorrect or remove the value " + c.key +
+                                         " under HKEY_CURRENT_USER\\Software\\HaldenGrid\\applicationSettings"),
+                std::string::npos)
+          << error.MessageText();
     }
     EXPECT_EQ(store.calls.size(), c.reads);
     EXPECT_EQ(store.calls.back(), "ReadSetting(" + c.key + ")");

@@ -29,7 +29,7 @@ class StageCarrierTest : public ::testing::Test {
 
   void PutWorkFolder() { fake.folders.insert(kFolder); }
   int Stage() {
-    fake.calls.clear();
+    fake.ClearCalls();
     return StageCarrier(fake, fake.picture);
   }
 
@@ -151,7 +151,7 @@ TEST_F(StageCarrierTest, RemoveSavedCarrierDeletesOnlyTheImageAndOnlyWhenPresent
   EXPECT_EQ(fake.calls, (Calls{Find(kImage, 0), Remove(kImage)}));
   EXPECT_EQ(fake.File(kImage), nullptr);
 
-  fake.calls.clear();
+  fake.ClearCalls();
   RemoveSavedCarrier(fake);
   EXPECT_EQ(fake.calls, (Calls{Find(kImage, 0)}));
   EXPECT_TRUE(fake.HasFolder(kFolder));

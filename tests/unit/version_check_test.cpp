@@ -21,7 +21,7 @@ const std::string kWhiteText = ".ForeColor=255,255,255";
 class VersionCheckTest : public ::testing::Test {
  protected:
   Calls Check(const InstalledCopy& installed) {
-    fake.calls.clear();
+    fake.ClearCalls();
     CheckInstalledVersion(fake, fake, installed);
     return fake.calls;
   }
@@ -60,7 +60,7 @@ TEST_F(VersionCheckTest, AFolderOnADriveThisRunDoesNotHaveIsAnErrorNotAnUninstal
   fake.unseen_drives.insert("q:");
   for (const std::string folder : {"Q:\\Halden Grid", "\\\\?\\q:\\Halden Grid"}) {
     SCOPED_TRACE("folder \"" + folder + "\"");
-    fake.calls.clear();
+    fake.ClearCalls();
     try {
       CheckInstalledVersion(fake, fake, Installed(folder, 3, 3, 9));
       ADD_FAILURE() << "no error";

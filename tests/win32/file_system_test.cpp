@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "platform/win32/file_system.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/files/file_system.h"
 #include "platform/win32/win32_services.h"
 #include "tests/wine/wine_host.h"
 

@@ -2,10 +2,10 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include "platform/win32/held_folder.h"
+#include "platform/win32/files/held_folder.h"
 #include "tests/win32/fixture/fixture_title.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/win32_services.h"
 #include "tests/wine/wine_host.h"
 

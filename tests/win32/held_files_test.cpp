@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/win32/link_check.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/files/link_check.h"
 #include "platform/win32/win32_services.h"
 #include "tests/wine/wine_host.h"
 

@@ -10,13 +10,12 @@
 #include <thread>
 
 #include "tests/win32/fixture/fixture_title.h"
-#include "platform/win32/elevated_copy.h"
-#include "platform/win32/run_rights.h"
-#include "platform/win32/system_info.h"
-#include "platform/win32/system_random.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/system/elevated_copy.h"
+#include "platform/win32/system/run_rights.h"
+#include "platform/win32/base/system_random.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 #include "platform/win32/win32_services.h"
 #include "win32_test_support.h"
 
@@ -185,6 +184,43 @@ TEST(RunTimeErrorBox, ShowsTheErrorAndEndsWithExitCodeOne) {
   DWORD exit_code = 0;
   GetExitCodeProcess(process.Get(), &exit_code);
   EXPECT_EQ(exit_code, 1u);
+}
+
+// The fixture's run-time error box, closed with OK: its text; empty when none came.
+std::string ErrorBoxText() {
+  const std::wstring title = Wide(kErrorTitle);
+  for (int tries = 0; tries < 200; ++tries, Sleep(50)) {
+    const HWND box = FindWindowW(L"#32770", title.c_str());
+    if (box == nullptr) continue;
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);  // the message box's text control
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return Utf8(text);
+  }
+  return {};
+}
+
+class RunTimeErrorLog : public TempFolderTest {};
+
+// Where the failure was met is for the administrator who reads the log, by its path in the
+// sources (never the build machine's); the box keeps to the user's words.
+TEST_F(RunTimeErrorLog, NotesWhereTheFailureWasMetAndTheBoxDoesNot) {
+  const std::string log = Path("setup.log");
+  const ProcessHandle process = StartFixture((L"failed-call " + Wide(log)).c_str());
+  ASSERT_TRUE(process);
+  const std::string shown = ErrorBoxText();
+  ASSERT_FALSE(shown.empty()) << "no error box";
+  EXPECT_NE(shown.find("Run-time error 76: Path not found"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Setup.LST (Windows error 3"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("fixture_main.cpp"), std::string::npos) << shown;
+  ASSERT_EQ(WaitForSingleObject(process.Get(), 10'000), WAIT_OBJECT_0);
+  const std::vector<std::uint8_t> bytes = Contents(log);
+  const std::string written(bytes.begin(), bytes.end());
+  const std::size_t line = written.find("Run-time error 76");
+  ASSERT_NE(line, std::string::npos) << written;
+  const std::string noted = written.substr(line, written.find('\r', line) - line);
+  EXPECT_NE(noted.find("Setup.LST (Windows error 3"), std::string::npos) << noted;
+  EXPECT_NE(noted.find(" | at tests/win32/fixture/fixture_main.cpp:"), std::string::npos) << noted;
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/win32_services.h"
 
 #include "win32_test_support.h"

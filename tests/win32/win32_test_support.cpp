@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/win32/system_info.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/system/own_program.h"
 #include "tests/wine/wine_host.h"
 
 namespace hdgr::win32::testing {

@@ -5,13 +5,13 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/win32/common_controls.h"
-#include "platform/win32/paced_event_pump.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_progress_bar.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/display/common_controls.h"
+#include "platform/win32/display/paced_event_pump.h"
+#include "platform/win32/display/win32_progress_bar.h"
+#include "platform/win32/display/win32_user32.h"
 #include "platform/win32/win32_services.h"
-#include "platform/win32/win32_user32.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "win32_test_support.h"
 

@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
 
 namespace hdgr::wine_host {
 

@@ -73,6 +73,9 @@ class ApplicationServices {
   // link to another key (path/file access error): it is never followed.
   virtual std::string ReadSetting(std::string_view application, std::string_view section,
                                   std::string_view key, std::string_view default_value) = 0;
+  // Where the user finds `application`\`section`, as the system's own tools name it: for
+  // messages that say which value to correct.
+  virtual std::string SettingsPlace(std::string_view application, std::string_view section) = 0;
   // Creates whatever is missing and replaces the value; kept after the program ends.
   virtual void SaveSetting(std::string_view application, std::string_view section,
                            std::string_view key, std::string_view value) = 0;

@@ -97,6 +97,10 @@ struct ControlDesign {
   std::string_view picture{};  // picture boxes: the name of the bitmap resource they draw
   int interval_ms = 0;         // timers
   bool enabled = true;         // a timer's switch; every other control starts enabled
+  // For screen readers, where the control's kind and caption say too little:
+  std::string_view accessible_name{};  // its name (empty: its caption, or none)
+  bool read_with_another = false;      // left out of what is read: another control reads it
+  bool live_region = false;            // a change of its caption is announced (politely)
 };
 
 struct FormDesign {

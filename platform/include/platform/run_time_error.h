@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace hdgr {
 
@@ -27,20 +28,33 @@ enum class ErrorNumber : int {
 };
 
 std::string_view DescriptionOf(ErrorNumber number);
+// What the user can do about a failure of `number`, in one line, where the failure itself
+// says nothing more precise.
+std::string_view AdviceFor(ErrorNumber number);
 
 class RunTimeError : public std::runtime_error {
  public:
-  // `detail` says what failed: a setting's name, a path, a file.
-  RunTimeError(ErrorNumber number, std::string detail);
+  // `detail` says what failed: a setting's name, a path, a file. `advice`, one line on
+  // what the user can do, when the failure knows better than AdviceFor(number).
+  RunTimeError(ErrorNumber number, std::string detail, std::string advice = {});
 
   ErrorNumber Number() const { return number_; }
   const std::string& Detail() const { return detail_; }
-  // "Run-time error 13: Type mismatch" followed by a line with the detail, if any.
+  // "Run-time error 13: Type mismatch", a line with the detail, if any, and a line with
+  // what to do: the advice given, or AdviceFor(number) unless the detail already tells the
+  // user how to start the setup again.
   std::string MessageText() const;
+  // Where in the source the failure was met ("platform/win32/files/held_folder.cpp:60"),
+  // for the log alone: the message the user sees keeps to the user's words. Empty where
+  // nothing noted it.
+  const std::string& Where() const { return where_; }
+  void SetWhere(std::string where) { where_ = std::move(where); }
 
  private:
   ErrorNumber number_;
   std::string detail_;
+  std::string advice_;
+  std::string where_;
 };
 
 // Inside a catch block: the exception being handled, as the run-time error the user sees.

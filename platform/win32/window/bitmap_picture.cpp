@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "platform/bitmap_layout.h"
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -32,10 +32,7 @@ PixelImage BitmapPicture::Pixels(POINT from, SIZE size) const {
   const ScreenDc screen;
   void* bits = nullptr;
   const Bitmap part(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!part) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, "picture's pixels");
-  }
+  ThrowLastErrorIf(!part, "picture's pixels");
   {
     MemoryDc target(screen.Get());
     Selection selected(target.Get(), part.Get());
@@ -62,10 +59,7 @@ std::span<const std::uint8_t> ProgramResource(const wchar_t* name) {
   HRSRC found = FindResourceW(nullptr, name, RT_RCDATA);
   HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
   const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (bytes == nullptr) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, "resource " + Utf8(name));
-  }
+  ThrowLastErrorIf(bytes == nullptr, [name] { return "resource " + Utf8(name); });
   return {static_cast<const std::uint8_t*>(bytes), SizeofResource(nullptr, found)};
 }
 

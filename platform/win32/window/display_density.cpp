@@ -1,6 +1,6 @@
 #include "platform/win32/window/display_density.h"
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
 
 namespace hdgr::win32 {
 

@@ -1,7 +1,7 @@
 #include "platform/win32/window/form_colours.h"
 
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -29,10 +29,7 @@ Font CreateDesignFont(const FontSpec& font, int dpi) {
   Font created(CreateFontW(-FontPixelHeight(font, dpi), 0, 0, 0, font.bold ? kBoldWeight : kNormalWeight,
                            font.italic ? TRUE : FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, face.c_str()));
-  if (!created) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, "font " + std::string(font.face));
-  }
+  ThrowLastErrorIf(!created, [&] { return "font " + std::string(font.face); });
   return created;
 }
 

@@ -9,8 +9,9 @@
 #include <utility>
 
 #include "platform/run_time_error.h"
-#include "platform/win32/wide_text.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
+#include "platform/win32/window/accessible_object.h"
 #include "platform/win32/window/design_wrap.h"
 #include "platform/win32/window/display_density.h"
 #include "platform/win32/window/form_colours.h"
@@ -65,6 +66,26 @@ std::optional<DensityChangeRequest> DensityChange(WPARAM wparam, LPARAM lparam) 
   return change;
 }
 
+bool SystemHighContrast() {
+  HIGHCONTRASTW setting{};
+  setting.cbSize = sizeof setting;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0) &&
+         (setting.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+// The system commands that run a modal loop of their own until the user ends them.
+bool IsModalLoopCommand(WPARAM command) {
+  switch (command & 0xFFF0) {
+    case SC_KEYMENU:
+    case SC_MOUSEMENU:
+    case SC_MOVE:
+    case SC_SIZE:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void MoveChild(HWND child, const RECT& box) {
   SetWindowPos(child, nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -85,6 +106,7 @@ FormWindow::FormWindow(const FormDesign& design, Milestone milestone)
   Layout();
   Reached("controls placed in their fonts");
   laid_out_ = true;
+  FollowHighContrast();
 
   std::vector<const ControlDesign*> stops;
   for (const ControlDesign& control : design.controls)
@@ -191,11 +213,13 @@ void FormWindow::CreateControl(const ControlDesign& control) {
           ContainerWindow(control), id, "text box");
       if (control.fore_colour && control.back_colour)
         ContainerBox(control).SetChildColours(text, *control.fore_colour, *control.back_colour);
+      if (!control.accessible_name.empty()) AnswerForSystemControl(text, {std::nullopt, Wide(control.accessible_name)});
       break;
     }
     case ControlKind::kProgressBar: {
       HWND bar = CreateSystemWindow(PROGRESS_CLASSW, L"", 0, kChildStyle | PBS_SMOOTH, kNoBox,
                                     ContainerWindow(control), id, "progress bar");
+      if (!control.accessible_name.empty()) AnswerForSystemControl(bar, {std::nullopt, Wide(control.accessible_name)});
       bars_.push_back({&control, std::make_unique<Win32ProgressBar>(bar)});
       break;
     }
@@ -274,6 +298,19 @@ void FormWindow::PlacePictureBox(const ControlDesign& control, const RECT& box) 
   const double corner_y = TwipsToExactPixels(outer.y + control.twips.top + border, dpi_) - client.top;
   picture.ShowPicture(dpi_, corner_x - drawn_border.x, corner_y - drawn_border.y);
   Reached("picture " + ControlText(control.name, control.index) + " ready");
+}
+
+void FormWindow::ReadHighContrastWith(std::function<bool()> reading) {
+  high_contrast_reading_ = std::move(reading);
+  FollowHighContrast();
+}
+
+void FormWindow::FollowHighContrast() {
+  const bool on = high_contrast_reading_ ? high_contrast_reading_() : SystemHighContrast();
+  if (on == high_contrast_) return;
+  high_contrast_ = on;
+  for (Named<PictureBox>& picture : pictures_) picture.object->SetHighContrast(on);
+  RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void FormWindow::Reached(std::string_view phase) const {
@@ -362,6 +399,13 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
         RequestClose();
         return 0;
       }
+      // The run copies inside this thread's messages: the system menu's and a drag's modal
+      // loops would hold it until they end, and nothing in them is for a run that cannot be
+      // cancelled.
+      if (!close_enabled_ && IsModalLoopCommand(wparam)) return 0;
+      return DefWindowProcW(window, message, wparam, lparam);
+    case WM_CONTEXTMENU:
+      if (!close_enabled_) return 0;  // the title bar's menu, opened with the right button
       return DefWindowProcW(window, message, wparam, lparam);
     case WM_CLOSE:
       RequestClose();
@@ -380,6 +424,13 @@ LRESULT FormWindow::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
       // Only where the system tells monitors apart: the window moved to one of another density.
       if (const auto change = DensityChange(wparam, lparam)) ChangeDpi(change->dpi, change->suggested);
       return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      // High contrast turned on or off while the window shows; the system's colours may
+      // have changed with it, and the system's controls follow by themselves.
+      FollowHighContrast();
+      if (high_contrast_) RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      return DefWindowProcW(window, message, wparam, lparam);
     case WM_ERASEBKGND: {
       RECT client;
       GetClientRect(window, &client);

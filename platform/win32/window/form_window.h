@@ -15,8 +15,8 @@
 
 #include "platform/form.h"
 #include "platform/form_design.h"
-#include "platform/win32/pending_display.h"
-#include "platform/win32/win32_progress_bar.h"
+#include "platform/win32/display/pending_display.h"
+#include "platform/win32/display/win32_progress_bar.h"
 #include "platform/win32/window/command_button.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "platform/win32/window/label_window.h"
@@ -45,6 +45,10 @@ class FormWindow : public Form, private MessageHandler {
 
   // Shows the window where it stands and gives the focus to the first control in tab order.
   void Show();
+  // Where the window learns whether high contrast is on: the system's setting, unless told
+  // otherwise (Wine cannot turn it on, so its tests tell). Read at once, and again at each
+  // change of the system's settings or colours.
+  void ReadHighContrastWith(std::function<bool()> reading);
   // The progress bar's window follows its values at the pace the services pump at.
   PendingDisplay& ProgressBarDisplay(std::string_view name, int index = kNoIndex);
 
@@ -85,6 +89,8 @@ class FormWindow : public Form, private MessageHandler {
   void RequestClose();
   // Only while the constructor makes the window: a later layout is no part of the start.
   void Reached(std::string_view phase) const;
+  // Reads the system's high-contrast setting and, when it changed, draws the window anew.
+  void FollowHighContrast();
 
   const FormDesign& design_;
   Milestone milestone_;
@@ -122,6 +128,8 @@ class FormWindow : public Form, private MessageHandler {
   std::function<void(std::string_view what)> forged_;
   std::function<void()> close_handler_;
   bool close_enabled_ = true;
+  bool high_contrast_ = false;
+  std::function<bool()> high_contrast_reading_;
 };
 
 }  // namespace hdgr::win32

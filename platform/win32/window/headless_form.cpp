@@ -3,7 +3,7 @@
 #include <string>
 
 #include "platform/run_time_error.h"
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/window/bitmap_picture.h"
 
 namespace hdgr::win32 {

@@ -1,7 +1,10 @@
 #include "platform/win32/window/label_window.h"
 
-#include "platform/win32/unique_handle.h"
-#include "platform/win32/wide_text.h"
+#include <oleacc.h>
+
+#include "platform/win32/base/unique_handle.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/window/accessible_object.h"
 #include "platform/win32/window/form_colours.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "platform/win32/window/off_screen_paint.h"
@@ -47,6 +50,7 @@ void Win32Label::SetCaption(std::string_view caption) {
   SetWindowTextW(window_, caption_.c_str());
   FitToCaption();
   surface_.Repaint(Union(before, InkBox()));
+  NotifyTextChanged(window_, design_.live_region);
 }
 
 void Win32Label::SetVisible(bool visible) {
@@ -61,10 +65,10 @@ void Win32Label::SetForeColor(Colour colour) {
   surface_.Repaint(InkBox());
 }
 
-void Win32Label::DrawLetters(HDC dc) const {
+void Win32Label::DrawLetters(HDC dc, std::optional<COLORREF> colour) const {
   Selection selected(dc, font_);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, colour_);
+  SetTextColor(dc, colour.value_or(colour_));
   RECT box = box_;
   DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &box, kTextFormat | DT_NOCLIP);
 }
@@ -103,6 +107,13 @@ LRESULT Win32Label::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
       return 1;
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // clicks and the cursor belong to what lies beneath
+    case WM_GETOBJECT: {
+      // Read as the system's static text is: its caption as its name.
+      const AccessibleFacts facts{ROLE_SYSTEM_STATICTEXT, Wide(design_.accessible_name), true,
+                                  design_.read_with_another};
+      if (const LRESULT answer = AnswerAccessibleObject(window, wparam, lparam, facts)) return answer;
+      return DefWindowProcW(window, message, wparam, lparam);
+    }
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }

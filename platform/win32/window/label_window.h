@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/controls.h"
@@ -37,8 +38,9 @@ class Win32Label : public Label, private MessageHandler {
   // Lays the label out anew: `designed` is its designed box in the container's coordinates,
   // `font` (which outlives the label's use of it) its font at the window's density.
   void Place(const PixelRect& designed, HFONT font);
-  // Draws the caption's letters at the label's box, in the container's coordinates.
-  void DrawLetters(HDC dc) const;
+  // Draws the caption's letters at the label's box, in the container's coordinates, in
+  // its own colour or in `colour` (high contrast).
+  void DrawLetters(HDC dc, std::optional<COLORREF> colour = std::nullopt) const;
   bool Visible() const { return visible_; }
   // The label's box with room for italic overhang, in the container's coordinates.
   RECT InkBox() const;

@@ -1,5 +1,7 @@
 #include "platform/win32/window/picture_box.h"
 
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/window/accessible_object.h"
 #include "platform/win32/window/form_colours.h"
 #include "platform/win32/window/off_screen_paint.h"
 
@@ -17,7 +19,9 @@ bool Overlap(const RECT& a, const RECT& b) {
 }  // namespace
 
 PictureBox::PictureBox(const ControlDesign& design, HWND parent, int id, std::optional<BitmapPicture> picture)
-    : background_(ToColorRef(design.back_colour.value_or(ColourSpec{}))), picture_(std::move(picture)) {
+    : design_(design),
+      background_(ToColorRef(design.back_colour.value_or(ColourSpec{}))),
+      picture_(std::move(picture)) {
   RegisterHandlerClass(kPictureBoxClass, ClassLook{});
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (design.tab_stop ? WS_TABSTOP : 0);
   window_ = CreateHandledWindow(*this, kPictureBoxClass, design.sunken_border ? WS_EX_CLIENTEDGE : 0, style,
@@ -63,19 +67,21 @@ void PictureBox::SetChildColours(HWND child, const ColourSpec& text, const Colou
 }
 
 void PictureBox::PaintSurface(HDC dc, const RECT& area) {
-  Brush background(CreateSolidBrush(background_));
+  const std::optional<COLORREF> text = high_contrast_ ? std::optional(GetSysColor(COLOR_WINDOWTEXT)) : std::nullopt;
+  Brush background(CreateSolidBrush(high_contrast_ ? GetSysColor(COLOR_WINDOW) : background_));
   FillRect(dc, &area, background.Get());
-  if (view_) view_->Draw(dc, area);
+  if (view_ && !high_contrast_) view_->Draw(dc, area);
   {
     Selection hollow(dc, GetStockObject(NULL_BRUSH));
+    const Pen system_pen(high_contrast_ ? CreatePen(PS_SOLID, 1, *text) : nullptr);
     for (const Shape& shape : shapes_) {
       if (!Overlap(shape.box, area)) continue;
-      Selection pen(dc, shape.pen.Get());
+      Selection pen(dc, high_contrast_ ? system_pen.Get() : shape.pen.Get());
       Rectangle(dc, shape.box.left, shape.box.top, shape.box.right, shape.box.bottom);
     }
   }
   for (const Win32Label* label : labels_)
-    if (label->Visible() && Overlap(label->InkBox(), area)) label->DrawLetters(dc);
+    if (label->Visible() && Overlap(label->InkBox(), area)) label->DrawLetters(dc, text);
 }
 
 void PictureBox::Repaint(const RECT& area) {
@@ -111,6 +117,11 @@ LRESULT PictureBox::HandleMessage(HWND window, UINT message, WPARAM wparam, LPAR
     case WM_COMMAND:
       // Buttons notify their parent; the top-level window runs the events.
       return SendMessageW(GetAncestor(window, GA_ROOT), message, wparam, lparam);
+    case WM_GETOBJECT: {
+      const AccessibleFacts facts{std::nullopt, Wide(design_.accessible_name), false, design_.read_with_another};
+      if (const LRESULT answer = AnswerAccessibleObject(window, wparam, lparam, facts)) return answer;
+      return DefWindowProcW(window, message, wparam, lparam);
+    }
     default:
       return DefWindowProcW(window, message, wparam, lparam);
   }

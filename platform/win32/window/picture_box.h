@@ -46,6 +46,10 @@ class PictureBox : public Picture, public LabelSurface, private MessageHandler {
   void AddLabel(const Win32Label& label);
   // Text and background colours for a child text box.
   void SetChildColours(HWND child, const ColourSpec& text, const ColourSpec& background);
+  // In high contrast the surface is the system's window colour with everything on it in
+  // the system's text colour, and no picture: a picture behind text is what high contrast
+  // is there to take away. The caller repaints.
+  void SetHighContrast(bool on) { high_contrast_ = on; }
 
   void PaintSurface(HDC dc, const RECT& area) override;
   void Repaint(const RECT& area) override;
@@ -67,12 +71,14 @@ class PictureBox : public Picture, public LabelSurface, private MessageHandler {
   LRESULT ColourChild(HDC dc, HWND child);
 
   HWND window_ = nullptr;
+  const ControlDesign& design_;
   COLORREF background_;
   std::optional<BitmapPicture> picture_;
   std::optional<PictureView> view_;
   std::vector<Shape> shapes_;
   std::vector<const Win32Label*> labels_;
   std::map<HWND, ChildColours> child_colours_;
+  bool high_contrast_ = false;
 };
 
 }  // namespace hdgr::win32

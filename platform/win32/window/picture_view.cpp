@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/form_design.h"
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -17,10 +17,7 @@ Bitmap TopDownBitmap(const PixelImage& image) {
   const BITMAPINFO info = TopDownRgbInfo(image.width, image.height);
   void* bits = nullptr;
   Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, "scaled picture");
-  }
+  ThrowLastErrorIf(!bitmap, "scaled picture");
   std::memcpy(bits, image.pixels.data(), image.pixels.size() * sizeof(std::uint32_t));
   return bitmap;
 }

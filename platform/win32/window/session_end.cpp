@@ -1,6 +1,6 @@
 #include "platform/win32/window/session_end.h"
 
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 
 namespace hdgr::win32 {
 

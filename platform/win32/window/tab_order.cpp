@@ -64,6 +64,9 @@ LRESULT CALLBACK TabOrder::KeyFilter(HWND window, UINT message, WPARAM wparam, L
     switch (wparam) {
       case VK_TAB:
         if (HWND next = tab_order.Next(window, GetKeyState(VK_SHIFT) < 0)) SetFocus(next);
+        // The keyboard is in use: the focus cues the system hides until then show from now
+        // on, as a dialog's Tab shows them.
+        SendMessageW(GetAncestor(window, GA_ROOT), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
         return 0;
       case VK_RETURN:
         if (IsPushButton(window)) SendMessageW(window, BM_CLICK, 0, 0);

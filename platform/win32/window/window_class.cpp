@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -42,10 +42,7 @@ void RegisterHandlerClass(const wchar_t* name, const ClassLook& look) {
   window_class.hCursor = look.cursor != nullptr ? look.cursor : LoadCursorW(nullptr, IDC_ARROW);
   window_class.hbrBackground = look.background;
   window_class.lpszClassName = name;
-  if (RegisterClassExW(&window_class) == 0) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, "window class");
-  }
+  ThrowLastErrorIf(RegisterClassExW(&window_class) == 0, "window class");
 }
 
 HWND CreateHandledWindow(MessageHandler& handler, const wchar_t* class_name, DWORD ex_style, DWORD style,
@@ -53,10 +50,7 @@ HWND CreateHandledWindow(MessageHandler& handler, const wchar_t* class_name, DWO
   HWND window = CreateWindowExW(ex_style, class_name, L"", style, box.left, box.top, box.right - box.left,
                                 box.bottom - box.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 ThisModule(), &handler);
-  if (window == nullptr) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, what);
-  }
+  ThrowLastErrorIf(window == nullptr, what);
   return window;
 }
 
@@ -65,10 +59,7 @@ HWND CreateSystemWindow(const wchar_t* class_name, const wchar_t* text, DWORD ex
   HWND window = CreateWindowExW(ex_style, class_name, text, style, box.left, box.top, box.right - box.left,
                                 box.bottom - box.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 ThisModule(), nullptr);
-  if (window == nullptr) {
-    const DWORD code = GetLastError();
-    throw Win32Error(code, what);
-  }
+  ThrowLastErrorIf(window == nullptr, what);
   return window;
 }
 

@@ -1,16 +1,13 @@
 #include "platform/win32/window/window_timer.h"
 
-#include "platform/win32/win32_error.h"
+#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
 void Win32Timer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   if (enabled) {
-    if (SetTimer(window_, id_, interval_ms_, nullptr) == 0) {
-      const DWORD code = GetLastError();
-      throw Win32Error(code, "timer");
-    }
+    ThrowLastErrorIf(SetTimer(window_, id_, interval_ms_, nullptr) == 0, "timer");
   } else {
     KillTimer(window_, id_);
   }

@@ -41,9 +41,17 @@ Process Start(const std::wstring& path, const std::wstring& arguments, const std
   // started program to end.
   startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &started))
-    throw std::runtime_error("cannot start program, error " + std::to_string(GetLastError()));
+  // Wine under load now and then fails a start with its internal error while the new
+  // process initialises; the program under test never ran, so starting it again is sound.
+  for (int attempt = 1;; ++attempt) {
+    if (CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       current_folder.empty() ? nullptr : current_folder.c_str(), &startup, &started))
+      break;
+    const DWORD error = GetLastError();
+    if (error != ERROR_INTERNAL_ERROR || attempt == 3)
+      throw std::runtime_error("cannot start program, error " + std::to_string(error));
+    Sleep(500);
+  }
   const win32::ProcessHandle thread(started.hThread);
   return Process(win32::ProcessHandle(started.hProcess), started.dwProcessId);
 }

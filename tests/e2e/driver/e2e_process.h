@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
 
 namespace hdgr::e2e {
 

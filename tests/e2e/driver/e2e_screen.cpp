@@ -5,7 +5,7 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "platform/win32/unique_handle.h"
+#include "platform/win32/base/unique_handle.h"
 #include "platform/win32/window/gdi_handles.h"
 #include "tests/e2e/driver/e2e_windows.h"
 

@@ -3,13 +3,19 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <string>
 #include <thread>
 
+#include "platform/win32/window/form_colours.h"
 #include "platform/win32/window/form_window.h"
 #include "platform/win32/window/gdi_handles.h"
-#include "platform/win32/window/form_colours.h"
+#include "tests/e2e/driver/e2e_process.h"
 #include "tests/e2e/driver/e2e_screen.h"
 #include "tests/e2e/driver/e2e_windows.h"
 #include "tests/e2e/toolkit/pump.h"
@@ -121,6 +127,104 @@ TEST_F(WindowToolkitTest, CloseRequestsReachTheHandlerOnlyWhileClosingIsOn) {
   SendMessageW(Top(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_EQ(requests, 1);
   EXPECT_TRUE(IsWindow(Top())) << "the handler decides; the window does not close itself";
+}
+
+// A run copies inside the window's own messages: while closing is off, a system menu or a
+// drag asked for, by key, mouse or message, opens no modal loop that would hold the copy.
+// With closing on they open (a second thread ends them), which shows the test can tell.
+TEST_F(WindowToolkitTest, WhileClosingIsOffNoMenuOrDragHoldsTheWindowsMessages) {
+  const auto seconds_to_handle = [&](UINT message, WPARAM wparam, LPARAM lparam) {
+    std::atomic<bool> handled{false};
+    std::thread ender([&] {
+      for (int i = 0; i < 150 && !handled; ++i) std::this_thread::sleep_for(10ms);
+      while (!handled) {
+        PostMessageW(Top(), WM_CANCELMODE, 0, 0);  // ends a menu's or a drag's loop
+        keybd_event(VK_ESCAPE, 0, 0, 0);
+        keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+        std::this_thread::sleep_for(100ms);
+      }
+    });
+    const auto start = std::chrono::steady_clock::now();
+    PostMessageW(Top(), message, wparam, lparam);
+    Pump(50ms);
+    handled = true;
+    ender.join();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  };
+  struct Ask {
+    const char* name;
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+  };
+  for (const Ask& ask :
+       {Ask{"Alt+Space", WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE},
+        Ask{"the title bar's menu", WM_SYSCOMMAND, SC_MOUSEMENU, 0},
+        Ask{"a drag of the title bar", WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0},
+        Ask{"a right click on the title bar", WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Top()), MAKELPARAM(150, 110)}}) {
+    SCOPED_TRACE(ask.name);
+    window_.SetCloseEnabled(false);
+    EXPECT_LT(seconds_to_handle(ask.message, ask.wparam, ask.lparam), 1.0) << "a modal loop held the messages";
+  }
+  window_.SetCloseEnabled(true);
+  EXPECT_GE(seconds_to_handle(WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE), 1.4) << "the menu did not open: no proof";
+}
+
+// WCAG's relative luminance and contrast ratio.
+double Luminance(const e2e::Rgb& colour) {
+  const auto linear = [](std::uint8_t value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.red) + 0.7152 * linear(colour.green) + 0.0722 * linear(colour.blue);
+}
+double Contrast(const e2e::Rgb& a, const e2e::Rgb& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// High contrast on (Wine cannot turn the system's setting on: the window is told): the
+// labels in the system's text colour on the system's window colour, 4.5:1 or more, no
+// picture or designed colour left; off again, the design as it was.
+TEST_F(WindowToolkitTest, HighContrastDrawsTheLabelsInTheSystemsColoursAndOffTheDesign) {
+  const e2e::ScreenCapture designed = e2e::CaptureClient(Top());
+  bool on = false;
+  window_.ReadHighContrastWith([&] { return on; });
+  on = true;
+  SendMessageW(Top(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+  Pump(200ms);
+  const e2e::ScreenCapture shown = e2e::CaptureClient(Top());
+  const COLORREF window_colour = GetSysColor(COLOR_WINDOW), text_colour = GetSysColor(COLOR_WINDOWTEXT);
+  const e2e::Rgb background{GetRValue(window_colour), GetGValue(window_colour), GetBValue(window_colour)};
+  const e2e::Rgb text{GetRValue(text_colour), GetGValue(text_colour), GetBValue(text_colour)};
+  for (const char* name : {"Status", "Title"}) {
+    SCOPED_TRACE(name);
+    const RECT box = Box(name);
+    int letters = 0, other = 0;
+    for (int y = box.top; y < box.bottom; ++y) {
+      for (int x = box.left; x < box.right; ++x) {
+        const e2e::Rgb pixel = shown.At(x, y);
+        letters += pixel == text;
+        // Anti-aliased letter edges lie between the two colours; nothing else may show.
+        other += pixel == kYellow || pixel == kBackground;
+      }
+    }
+    EXPECT_GT(letters, 0);
+    EXPECT_EQ(other, 0) << "the designed colours still show";
+  }
+  EXPECT_GE(Contrast(text, background), 4.5);
+  EXPECT_EQ(shown.At(2, 2), background) << "the box's own colour, or a picture, still shows";
+  std::filesystem::create_directories(std::filesystem::path(HDGR_TOOLKIT_ARTIFACTS));
+  e2e::SaveBitmap(shown, e2e::HostPath(std::string(HDGR_TOOLKIT_ARTIFACTS) + "/toolkit-high-contrast.bmp"));
+
+  on = false;
+  SendMessageW(Top(), WM_SYSCOLORCHANGE, 0, 0);
+  Pump(200ms);
+  const e2e::ScreenCapture back = e2e::CaptureClient(Top());
+  int differing = 0;
+  for (int y = 0; y < back.Height(); ++y)
+    for (int x = 0; x < back.Width(); ++x) differing += !(back.At(x, y) == designed.At(x, y));
+  EXPECT_EQ(differing, 0) << "the design did not come back";
 }
 
 TEST_F(WindowToolkitTest, TheTimerTicksOnlyWhileOn) {
