@@ -1,6 +1,8 @@
 #include "flows/layout_run.h"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 #include <vector>
 
 #include "flows/new_file.h"
@@ -75,11 +77,16 @@ void PerformLayout(ApplicationServices& app, std::span<const std::uint8_t> carri
   app.Note("layout into " + QuotedForLog(folder));
   CheckPackage(carrier, digests);
   app.HoldOutputFolder(folder);
+  // All three written and checked before any goes in place: a layout that fails on the way
+  // leaves the folder's earlier files as they were, never a mix of two releases.
+  std::array<std::optional<NewFile>, kInstallSegmentCount> outputs;
   for (int segment = 0; segment < kInstallSegmentCount; ++segment) {
-    NewFile output(app, std::string(folder) + "\\" + std::string(kSegments[segment].file_name), digest);
+    NewFile& output =
+        outputs[segment].emplace(app, std::string(folder) + "\\" + std::string(kSegments[segment].file_name), digest);
     WriteSegment(app, carrier, segment, output);
-    output.CheckAndPutInPlace(kSegments[segment].length, digests[segment]);
+    output.Check(kSegments[segment].length, digests[segment]);
   }
+  for (std::optional<NewFile>& output : outputs) output->PutInPlace();
   app.ReleaseFiles();
   app.Note("laid out the installer's files in " + QuotedForLog(folder));
 }

@@ -30,6 +30,10 @@ inline constexpr int kExitNothingToDo = 3;           // the installed copy is cu
 inline constexpr int kExitCancelled = 4;             // the user cancelled
 inline constexpr int kExitAnotherSetupRunning = 5;   // another copy of the setup runs
 inline constexpr int kExitServiceAccount = 6;        // started as an account with no user's settings
+// /verify of an intact payload, by the package's signature (0: signed, trusted).
+inline constexpr int kExitNotSigned = 7;
+inline constexpr int kExitSignerNotTrusted = 8;      // signed, by a publisher this machine does not trust
+inline constexpr int kExitSignatureBroken = 9;       // the file is not what was signed
 inline constexpr int kExitBadCommandLine = 87;       // the system's invalid-parameter code
 
 // Show state for StartProgram: a normal window that gets the focus.
