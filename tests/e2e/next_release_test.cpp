@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/wide_text.h"
+#include "platform/win32/base/wide_text.h"
 #include "tests/e2e/driver/e2e_input.h"
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/e2e_fixture.h"
