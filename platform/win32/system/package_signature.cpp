@@ -20,6 +20,7 @@ using VerifyTrust = LONG(WINAPI*)(HWND, GUID*, LPVOID);
 using ProvDataFromState = CRYPT_PROVIDER_DATA*(WINAPI*)(HANDLE);
 using ProvSignerFromChain = CRYPT_PROVIDER_SGNR*(WINAPI*)(CRYPT_PROVIDER_DATA*, DWORD, BOOL, DWORD);
 using NameString = DWORD(WINAPI*)(PCCERT_CONTEXT, DWORD, DWORD, void*, LPWSTR, DWORD);
+using ChainPolicy = BOOL(WINAPI*)(LPCSTR, PCCERT_CHAIN_CONTEXT, PCERT_CHAIN_POLICY_PARA, PCERT_CHAIN_POLICY_STATUS);
 
 // Neither is a Known DLL everywhere: the package's folder must never give them.
 HMODULE SystemLibrary(const wchar_t* name) {
@@ -42,25 +43,54 @@ struct Wintrust {
         verify(Entry<VerifyTrust>(wintrust, "WinVerifyTrust")),
         prov_data(Entry<ProvDataFromState>(wintrust, "WTHelperProvDataFromStateData")),
         signer(Entry<ProvSignerFromChain>(wintrust, "WTHelperGetProvSignerFromChain")),
-        name(Entry<NameString>(crypt32, "CertGetNameStringW")) {}
+        name(Entry<NameString>(crypt32, "CertGetNameStringW")),
+        chain_policy(Entry<ChainPolicy>(crypt32, "CertVerifyCertificateChainPolicy")) {}
   HMODULE wintrust;
   HMODULE crypt32;
   VerifyTrust verify;
   ProvDataFromState prov_data;
   ProvSignerFromChain signer;
   NameString name;
+  ChainPolicy chain_policy;
 };
 
-std::string Hex(LONG code) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(code));
-  return text;
+// "0x800B0109", and the system's text for it where it has one.
+std::string VerdictText(LONG code) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%08lX", static_cast<unsigned long>(code));
+  LocalMemory<wchar_t*> buffer;
+  // With ALLOCATE_BUFFER the buffer argument is where the system stores its allocation.
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(buffer.Receive()), 0, nullptr);
+  std::wstring text(buffer ? buffer.Get() : L"", length);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+  return text.empty() ? std::string(hex) : std::string(hex) + " " + Utf8(text);
+}
+
+CRYPT_PROVIDER_SGNR* SignerOf(const Wintrust& api, HANDLE state) {
+  CRYPT_PROVIDER_DATA* data = state ? api.prov_data(state) : nullptr;
+  return data ? api.signer(data, 0, FALSE, 0) : nullptr;
+}
+
+// The Authenticode chain policy on the chain the trust provider built for the signer: what
+// WinVerifyTrust has already asked of it on Windows, asked again where a provider answers
+// for the signature alone (Wine's takes any chain). ERROR_SUCCESS, or why not trusted.
+LONG ChainVerdict(const Wintrust& api, HANDLE state) {
+  CRYPT_PROVIDER_SGNR* signer = SignerOf(api, state);
+  if (signer == nullptr || signer->pChainContext == nullptr) return CERT_E_CHAINING;
+  CERT_CHAIN_POLICY_PARA para{};
+  para.cbSize = sizeof para;
+  CERT_CHAIN_POLICY_STATUS status{};
+  status.cbSize = sizeof status;
+  if (!api.chain_policy(CERT_CHAIN_POLICY_AUTHENTICODE, signer->pChainContext, &para, &status))
+    return CERT_E_CHAINING;
+  return static_cast<LONG>(status.dwError);
 }
 
 // The name the signer's certificate gives, once the policy has read the signature.
 std::string SignerName(const Wintrust& api, HANDLE state) {
-  CRYPT_PROVIDER_DATA* data = state ? api.prov_data(state) : nullptr;
-  CRYPT_PROVIDER_SGNR* signer = data ? api.signer(data, 0, FALSE, 0) : nullptr;
+  CRYPT_PROVIDER_SGNR* signer = SignerOf(api, state);
   if (signer == nullptr || signer->csCertChain == 0 || signer->pasCertChain == nullptr ||
       signer->pasCertChain[0].pCert == nullptr)
     return {};
@@ -127,12 +157,13 @@ PackageSignature CheckPackageSignature(const std::wstring& path) {
   data.dwStateAction = WTD_STATEACTION_VERIFY;
   GUID policy = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   // No window: the policy asks nobody.
-  const LONG verdict = api.verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &policy, &data);
+  LONG verdict = api.verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &policy, &data);
   const DWORD last_error = GetLastError();
+  if (verdict == ERROR_SUCCESS) verdict = ChainVerdict(api, data.hWVTStateData);
   PackageSignature result;
   result.state = StateOf(verdict, last_error);
   if (result.state != SignatureState::kNotSigned) result.signer = SignerName(api, data.hWVTStateData);
-  result.detail = Win32Error(static_cast<Win32Code>(verdict), Hex(verdict)).Detail();
+  result.detail = "the system says " + VerdictText(verdict);
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   api.verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &policy, &data);
   return result;

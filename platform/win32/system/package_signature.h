@@ -22,7 +22,8 @@ struct PackageSignature {
 
 // WinVerifyTrust's Authenticode policy on the program file `path` (the running package's
 // own), opened here and judged through that handle: the image hash and the certificate
-// chain, revocation checked for every certificate below the root. wintrust.dll and
+// chain, revocation checked for every certificate below the root; a signature it accepts
+// has its signer's chain put to the Authenticode chain policy once more. wintrust.dll and
 // crypt32.dll are loaded from System32 at run time; when they cannot be, a run-time error.
 PackageSignature CheckPackageSignature(const std::wstring& path);
 
