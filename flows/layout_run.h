@@ -23,9 +23,9 @@ std::optional<std::string> LayoutFolderOf(std::string_view given, std::string* w
 
 // Writes Setup.exe, HaldenGrid.CAB and Setup.LST of `carrier` (the package's carrier bitmap,
 // as the program holds it) into `folder` (as LayoutFolderOf gives it): made when missing,
-// held, each file written beside its name, checked (its length, and the digest of what was
-// written against `digests`) and put in place whole over whatever was there, never through
-// a link. A package whose carrier does not hold the three files intact writes nothing.
+// held, each file written beside its name and checked (its length, and the digest of what
+// was written against `digests`); once all three are, each put in place whole over whatever
+// was there, never through a link. A package whose carrier does not hold them intact writes nothing.
 void PerformLayout(ApplicationServices& app, std::span<const std::uint8_t> carrier, const PayloadDigests& digests,
                    std::string_view folder, Sha256Worker& digest);
 

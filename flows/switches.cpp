@@ -67,11 +67,15 @@ Switches ParseSwitches(std::span<const std::string> arguments) {
     const std::string name = IsSwitch(word) ? Lower(std::string_view(word).substr(1)) : std::string();
     const std::string_view known = SwitchNamed(name);
     std::optional<std::string> file;
+    std::string_view file_word;  // the word that carries the file or folder, as given
     const bool next_word = name == "log" || name == "layout" || name == "elevated-upgrade";
-    if (next_word && i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]) && !arguments[i + 1].empty())
-      file = arguments[++i];
-    else if ((known == "log" || known == "layout") && name.size() > known.size() + 1)
+    if (next_word && i + 1 < arguments.size() && !IsSwitch(arguments[i + 1]) && !arguments[i + 1].empty()) {
+      file_word = arguments[++i];
+      file = arguments[i];
+    } else if ((known == "log" || known == "layout") && name.size() > known.size() + 1) {
+      file_word = word;
       file = word.substr(known.size() + 2);
+    }
     if (known.empty() || ((known == "log" || known == "layout" || name == "elevated-upgrade") && !file)) {
       offend(word, CommandLineFault::kNotASwitch);
     } else if (std::find(given.begin(), given.end(), known) != given.end()) {
@@ -85,7 +89,7 @@ Switches ParseSwitches(std::span<const std::string> arguments) {
       if (known == "log") switches.log_file = file;
       if (known == "layout") {
         switches.layout_folder = LayoutFolderOf(*file, &switches.why);
-        if (!switches.layout_folder) offend(*file, CommandLineFault::kNoLayoutFolder);
+        if (!switches.layout_folder) offend(file_word, CommandLineFault::kNoLayoutFolder);
       }
       if (known != "quiet" && known != "log" && known != "layout" && known != "help" && !beside_layout)
         beside_layout = word;

@@ -257,8 +257,9 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
       {L"/passive /bogus", L"Not a switch of this setup: /bogus", 87},
       {L"/layout", L"Not a switch of this setup: /layout", 87},
       {L"/layout \"hdgr layout\"", L"Not a folder to lay the installer's files out in: hdgr layout (no full path", 87},
-      {L"/layout=c:\\", L"Not a folder to lay the installer's files out in: c:\\ (the root", 87},
-      {L"/layout C:\\HDGR_TEMP_SETUP\\x", L"Not a folder to lay the installer's files out in: C:\\HDGR_TEMP_SETUP\\x", 87},
+      {L"/layout=c:\\", L"Not a folder to lay the installer's files out in: /layout=c:\\ (the root", 87},
+      {L"/layout C:\\HDGR_TEMP_SETUP\\x",
+       L"Not a folder to lay the installer's files out in: C:\\HDGR_TEMP_SETUP\\x", 87},
       {L"/layout \"c:\\hdgr e2e logs\\layout\" /passive", L"Not with /layout: /passive", 87},
       {L"/quiet /layout \"c:\\hdgr e2e logs\\layout\" /verify", nullptr, 87},
       {L"/log", L"Not a switch of this setup: /log", 87},
@@ -360,7 +361,8 @@ TEST_F(UnattendedTest, LayoutWritesTheInstallerFilesIntoTheFolderAndNothingElse)
   EXPECT_FALSE(ProductSettingsExist());
   EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));
   EXPECT_EQ(WaitForWindow(kDemoInstallerTitle, 0ms), nullptr);
-  ExpectLogHas({"/layout \"" + win32::Utf8(layout) + "\"", "checked " + win32::Utf8(layout) + "\\Setup.exe: 148336 bytes",
+  ExpectLogHas({"/layout \"" + win32::Utf8(layout) + "\"",
+                "checked " + win32::Utf8(layout) + "\\Setup.exe: 148336 bytes",
                 "laid out the installer's files in", "exit code 0"});
 
   // Again over the files it left: each replaced whole.

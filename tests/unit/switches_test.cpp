@@ -78,6 +78,7 @@ TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
       {.arguments = {"/layout="}, .offending = "/layout=", .fault = kNotASwitch},
       {.arguments = {"/layout", "/quiet"}, .quiet = true, .offending = "/layout", .fault = kNotASwitch},
       {.arguments = {"/layout", "hg"}, .offending = "hg", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout=x."}, .offending = "/layout=x.", .fault = kNoLayoutFolder},
       {.arguments = {"/layout", "C:hg"}, .offending = "C:hg", .fault = kNoLayoutFolder},
       {.arguments = {"/layout", "\\hg"}, .offending = "\\hg", .fault = kNoLayoutFolder},
       {.arguments = {"/layout", "\\\\.\\C:\\hg"}, .offending = "\\\\.\\C:\\hg", .fault = kNoLayoutFolder},
