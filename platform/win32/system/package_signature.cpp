@@ -114,12 +114,22 @@ SignatureState StateOf(LONG verdict, DWORD last_error) {
                  : SignatureState::kBroken;
     case TRUST_E_SUBJECT_FORM_UNKNOWN:
       return SignatureState::kNotSigned;
+    // The file is what was signed; the signer's certificate is what this machine does not
+    // trust: its chain, its dates, its use, its revocation (a machine that cannot reach the
+    // revocation server, too), or the machine's own settings.
     case CERT_E_UNTRUSTEDROOT:
     case CERT_E_UNTRUSTEDTESTROOT:
+    case CERT_E_UNTRUSTEDCA:
     case CERT_E_CHAINING:
+    case CERT_E_INVALID_POLICY:
+    case CERT_E_CRITICAL:
     case CERT_E_EXPIRED:
+    case CERT_E_VALIDITYPERIODNESTING:
     case CERT_E_REVOKED:
     case CERT_E_REVOCATION_FAILURE:
+    case CRYPT_E_REVOKED:
+    case CRYPT_E_REVOCATION_OFFLINE:
+    case CRYPT_E_NO_REVOCATION_CHECK:
     case CERT_E_WRONG_USAGE:
     case CERT_E_PURPOSE:
     case CRYPT_E_SECURITY_SETTINGS:
@@ -127,6 +137,7 @@ SignatureState StateOf(LONG verdict, DWORD last_error) {
     case TRUST_E_SUBJECT_NOT_TRUSTED:
     case TRUST_E_BASIC_CONSTRAINTS:
     case TRUST_E_CERT_SIGNATURE:
+    case TRUST_E_TIME_STAMP:
       return SignatureState::kNotTrusted;
     default:
       // A hash that does not match (TRUST_E_BAD_DIGEST), a signature block the system
