@@ -11,12 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "flows/layout_run.h"
 #include "installed/installed_copy.h"
 #include "package/installer_rights.h"
 #include "package/payload_check.h"
 #include "package/payload_digests.h"
+#include "package/sha256_worker.h"
+#include "platform/log_text.h"
 #include "platform/run_time_error.h"
 #include "platform/win32/display/common_controls.h"
+#include "platform/win32/system/own_program.h"
+#include "platform/win32/system/package_signature.h"
 #include "platform/win32/system/single_instance.h"
 #include "platform/win32/log/start_up_timeline.h"
 #include "platform/win32/base/unique_handle.h"
@@ -175,9 +180,31 @@ std::vector<std::string_view> PicturesTheWindowReads() {
   return names;
 }
 
+// The package's signature, noted in the log: the exit code of an intact payload.
+int VerifySignature(win32::Win32Services& services) {
+  const win32::PackageSignature signature = win32::CheckPackageSignature(win32::OwnProgramPath());
+  const std::string by = signature.signer.empty() ? std::string() : ", by " + QuotedForLog(signature.signer);
+  switch (signature.state) {
+    case win32::SignatureState::kTrusted:
+      services.Note("package signature: signed and trusted" + by);
+      return kExitDone;
+    case win32::SignatureState::kNotTrusted:
+      services.Note("package signature: signed but NOT TRUSTED on this machine" + by + ", " + signature.detail);
+      return kExitSignerNotTrusted;
+    case win32::SignatureState::kNotSigned:
+      services.Note("package signature: NOT SIGNED, " + signature.detail);
+      return kExitNotSigned;
+    case win32::SignatureState::kBroken:
+      break;
+  }
+  services.Note("package signature: BROKEN, the file is not what was signed" + by + ", " + signature.detail);
+  return kExitSignatureBroken;
+}
+
 // The package as every run reads it, noted in the log: each picture the window reads, the
-// carrier's length against the segment table, each packed file against its digest. A
-// package that every run would stop at is no intact one. Nothing is written but the log.
+// carrier's length against the segment table, each packed file against its digest; then
+// its signature. A package that every run would stop at is no intact one, whatever its
+// signature says. Nothing is written but the log.
 int VerifyPackage(win32::Win32Services& services) {
   bool intact = true;
   const auto note_fault = [&](std::string_view what, const std::optional<std::string>& fault) {
@@ -200,14 +227,29 @@ int VerifyPackage(win32::Win32Services& services) {
     note_fault("resources", std::string(error.what()) + ", " + error.Detail());
   }
   services.Note(intact ? "package intact" : "package NOT INTACT");
-  return intact ? kExitDone : kExitFailed;
+  int code = kExitFailed;
+  try {
+    code = VerifySignature(services);
+  } catch (const RunTimeError& error) {
+    services.Note("package signature: cannot be checked, " + std::string(error.what()) + ", " + error.Detail());
+  }
+  return intact ? code : kExitFailed;
+}
+
+// The installer's files into the folder an administrator named, straight from the image:
+// no work folder, no settings, nothing started, no other setup waited for.
+int LayOut(win32::Win32Services& services, const std::string& folder) {
+  Sha256Worker digest;
+  const std::span<const std::uint8_t> carrier = win32::ProgramResource(win32::Wide(kCarrierPictureResource).c_str());
+  PerformLayout(services, carrier, kPayloadDigests, folder, digest);
+  return kExitDone;
 }
 
 int RunWithServices(win32::Win32Services& services, const Switches& switches, win32::StartUpTimeline& timeline) {
   services.Note("switches: " + DescribeSwitches(switches));
   timeline.Begin(services.Log());
-  if (switches.verify) {
-    const int code = VerifyPackage(services);
+  if (switches.verify || switches.layout_folder) {
+    const int code = switches.verify ? VerifyPackage(services) : LayOut(services, *switches.layout_folder);
     services.Note("exit code " + std::to_string(code));
     return code;
   }

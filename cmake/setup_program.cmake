@@ -3,11 +3,11 @@
 # app/ builds the package with it, the end-to-end tests a second program from other files.
 
 # The package's file name; its version text reads major.minor with two minor digits: 3.4 is "3.04".
-set(HDGR_SETUP_NAME hdGR_${PROJECT_VERSION_MAJOR}_${PROJECT_VERSION_MINOR}_Setup)
-if(PROJECT_VERSION_MINOR LESS 10)
-  set(HDGR_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR})
+set(HDGR_SETUP_NAME hdGR_${HDGR_PACKAGE_MAJOR}_${HDGR_PACKAGE_MINOR}_Setup)
+if(HDGR_PACKAGE_MINOR LESS 10)
+  set(HDGR_VERSION_TEXT ${HDGR_PACKAGE_MAJOR}.0${HDGR_PACKAGE_MINOR})
 else()
-  set(HDGR_VERSION_TEXT ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+  set(HDGR_VERSION_TEXT ${HDGR_PACKAGE_MAJOR}.${HDGR_PACKAGE_MINOR})
 endif()
 
 # Signing on Linux with a publisher's certificate (scripts/sign-package.sh), after the

@@ -1,6 +1,7 @@
 #include "flows/new_file.h"
 
 #include "package/payload_check.h"
+#include "platform/run_time_error.h"
 
 namespace hdgr {
 
@@ -18,6 +19,12 @@ void NewFile::CheckAndPutInPlace(std::int32_t length, const Sha256Digest& expect
   Place(length, expected);
 }
 
+void NewFile::Check(std::int32_t length, const Sha256Digest& expected) {
+  VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
+  checked_length_ = length;
+  checked_digest_ = expected;
+}
+
 void NewFile::CheckAndPutInPlaceToStart(std::int32_t length, const Sha256Digest& expected) {
   VerifyNewFile(app_, final_path_, length, digest_.Finish(), expected);
   app_.SealFile(final_path_);
@@ -26,6 +33,7 @@ void NewFile::CheckAndPutInPlaceToStart(std::int32_t length, const Sha256Digest&
 }
 
 void NewFile::Place(std::int32_t length, const Sha256Digest& digest) {
+  if (length < 0) throw RunTimeError(ErrorNumber::kInternalError, final_path_ + " was never checked");
   app_.Note("checked " + final_path_ + ": " + std::to_string(length) + " bytes, SHA-256 " + ToHex(digest));
   app_.PutInPlace(final_path_);
   in_place_ = true;

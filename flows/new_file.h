@@ -35,6 +35,10 @@ class NewFile {
   // As CheckAndPutInPlace, for the file that will be started: first held read-only and read
   // back through that hold, so that what was checked is what starts, whatever anybody else does.
   void CheckAndPutInPlaceToStart(std::int32_t length, const Sha256Digest& expected);
+  // CheckAndPutInPlace in two steps, for files that go in place together once all are
+  // written and checked: the next file's digest may begin once Check has returned.
+  void Check(std::int32_t length, const Sha256Digest& expected);
+  void PutInPlace() { Place(checked_length_, checked_digest_); }
 
  private:
   void Place(std::int32_t length, const Sha256Digest& digest);
@@ -43,6 +47,8 @@ class NewFile {
   std::string final_path_;
   Sha256Worker& digest_;
   bool in_place_ = false;
+  std::int32_t checked_length_ = -1;
+  Sha256Digest checked_digest_{};
 };
 
 }  // namespace hdgr

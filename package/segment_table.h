@@ -1,37 +1,23 @@
 #pragma once
-// Where the packed files lie in the carrier bitmap. The layout is anchored to the
-// carrier's end: the last bytes hold no payload, segment 1 starts just below them and
-// each later segment starts just below the previous one. Each segment holds its file
-// reversed (the file's first byte at the segment's highest position).
+// Where this package's files lie in its carrier (package/segment_layout.h): the table the
+// build generated from the files it packed, and the carrier's size that follows from it.
+// The program holds them as numbers and never reads them from the carrier.
 
-#include <array>
 #include <cstdint>
-#include <string_view>
+
+#include "package/package_definition.h"
+#include "package/segment_layout.h"
 
 namespace hdgr {
 
-struct Segment {
-  std::string_view file_name;
-  std::int32_t length;
-};
-
-inline constexpr std::array<Segment, 4> kSegments{{
-    {"Setup.exe", 148'336},
-    {"HaldenGrid.CAB", 2'670'171},
-    {"Setup.LST", 9'266},
-    {"HaldenGrid.exe", 1'810'432},
-}};
 inline constexpr int kInstallSegmentCount = 3;  // segments 1 to 3; segment 4 is the upgrade
 inline constexpr int kUpgradeSegment = 3;       // index of HaldenGrid.exe
 
-inline constexpr std::int32_t kUnusedTailBytes = 10;
-
-// The shipped carrier: a 1000 x 2000 24-bit bitmap, rows bottom-up, no fill bytes.
-inline constexpr std::int32_t kCarrierWidth = 1000;
-inline constexpr std::int32_t kCarrierHeight = 2000;
-inline constexpr std::int32_t kBitmapHeaderBytes = 54;
-inline constexpr std::int32_t kCarrierLength =
-    kBitmapHeaderBytes + kCarrierWidth * kCarrierHeight * 3;  // 6,000,054
+// The smallest carrier of the design's width that holds the payload and its unused tail,
+// never fewer rows than the design's.
+inline constexpr std::int32_t kCarrierHeight =
+    static_cast<std::int32_t>(CarrierRowsFor(SumOfLengths(kSegments, static_cast<int>(kSegments.size()))));
+inline constexpr std::int32_t kCarrierLength = static_cast<std::int32_t>(CarrierLengthFor(kCarrierHeight));
 
 constexpr std::int32_t InstallLength() {
   std::int32_t sum = 0;
@@ -43,14 +29,16 @@ constexpr std::int32_t PayloadLength() { return InstallLength() + kSegments[kUpg
 
 // 1-based position of segment `index`'s first byte (its highest position).
 constexpr std::int32_t SegmentStart(int index, std::int32_t carrier_length) {
-  std::int32_t start = carrier_length - kUnusedTailBytes;
-  for (int i = 0; i < index; ++i) start -= kSegments[i].length;
-  return start;
+  return SegmentStartIn(kSegments, index, carrier_length);
 }
 
-static_assert(InstallLength() == 2'827'773);
-static_assert(PayloadLength() == 4'638'205);
-static_assert(kCarrierLength == 6'000'054);
-static_assert(SegmentStart(3, kCarrierLength) == 3'172'271);
+constexpr bool EveryFileHasAByte() {
+  for (const Segment& segment : kSegments)
+    if (segment.length < 1) return false;
+  return true;
+}
+static_assert(EveryFileHasAByte(), "a packed file has at least one byte");
+static_assert(CarrierRowsFor(SumOfLengths(kSegments, static_cast<int>(kSegments.size()))) <= kMostCarrierRows,
+              "the payload is too large for a carrier of 32-bit positions");
 
 }  // namespace hdgr

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the package twice, from two fresh clones of the current commit in two folders of
-# different names, and compares the two hdGR_3_4_Setup.exe byte for byte. Exits 1 naming
-# the first differing offset and the PE section it lies in.
+# different names, and compares the two packages (hdGR_3_4_Setup.exe by default) byte for
+# byte. Exits 1 naming the first differing offset and the PE section it lies in.
 #   scripts/check-reproducible.sh [WORK_DIR]    (default: a new folder under /tmp, removed after)
-# Uncommitted changes are not part of the check: it builds what is committed.
+# HDGR_PAYLOAD_DIR and HDGR_PACKAGE_VERSION, when set, make the package of those files and
+# that version. Uncommitted changes are not part of the check: it builds what is committed.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -18,7 +19,9 @@ if [ -z "$work" ]; then
   work=$(mktemp -d /tmp/hdgr-reproducible.XXXXXX)
   trap 'rm -rf "$work"' EXIT
 fi
-package_path=app/hdGR_3_4_Setup.exe
+version=${HDGR_PACKAGE_VERSION:-3.4.0}
+IFS=. read -r major minor _ <<<"$version"
+package_path=app/hdGR_${major}_${minor}_Setup.exe
 
 # build FOLDER: a clone of the commit in FOLDER/src, built in FOLDER/src/build.
 build() {
@@ -30,7 +33,8 @@ build() {
   cmake -S "$folder/src" --preset native -B "$native" >/dev/null
   cmake --build "$native" -j "$HDGR_JOBS" --target hdgr-pack hdgr-icon hdgr-pe >/dev/null
   cmake -S "$folder/src" --preset win64 -B "$win64" \
-    -DHDGR_HOST_TOOLS_DIR="$native/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" >/dev/null
+    -DHDGR_HOST_TOOLS_DIR="$native/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" \
+    -DHDGR_PACKAGE_VERSION="${HDGR_PACKAGE_VERSION:-}" >/dev/null
   cmake --build "$win64" -j "$HDGR_JOBS" --target hdgr_setup >/dev/null
 }
 

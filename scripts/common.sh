@@ -41,7 +41,8 @@ hdgr_build() {
   cmake --build "$HDGR_NATIVE" -j "$HDGR_JOBS"
   echo "== Windows x86-64 build ($HDGR_WIN64)"
   cmake -S "$HDGR_ROOT" --preset win64 -B "$HDGR_WIN64" "$werror" \
-    -DHDGR_HOST_TOOLS_DIR="$HDGR_NATIVE/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" >/dev/null
+    -DHDGR_HOST_TOOLS_DIR="$HDGR_NATIVE/bin" -DHDGR_PAYLOAD_DIR="${HDGR_PAYLOAD_DIR:-}" \
+    -DHDGR_PACKAGE_VERSION="${HDGR_PACKAGE_VERSION:-}" >/dev/null
   cmake --build "$HDGR_WIN64" -j "$HDGR_JOBS"
 }
 

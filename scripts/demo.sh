@@ -7,9 +7,16 @@ source "$(dirname "$0")/common.sh"
 hdgr_install_dependencies
 hdgr_build
 
-setup_exe="$HDGR_WIN64/app/hdGR_3_4_Setup.exe"
+version=${HDGR_PACKAGE_VERSION:-3.4.0}
+IFS=. read -r major minor _ <<<"$version"
+setup_exe="$HDGR_WIN64/app/hdGR_${major}_${minor}_Setup.exe"
 echo "== Package: $setup_exe"
-"$HDGR_NATIVE/bin/hdgr-pack" check "$HDGR_WIN64/demo_payload/carrier.bmp"
+lengths=()
+if [ -n "${HDGR_PAYLOAD_DIR:-}" ]; then
+  lengths=(--lengths "$(for name in Setup.exe HaldenGrid.CAB Setup.LST HaldenGrid.exe; do
+    stat -c %s "$HDGR_PAYLOAD_DIR/$name"; done | paste -sd,)")
+fi
+"$HDGR_NATIVE/bin/hdgr-pack" check "$HDGR_WIN64/demo_payload/carrier.bmp" "${lengths[@]}"
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "== Running it on $DISPLAY (a fresh Wine prefix in $HDGR_BUILD/demo-prefix)"

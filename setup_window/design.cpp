@@ -67,6 +67,18 @@ constexpr ControlDesign WithRightEdgeKept(ControlDesign label) {
   return label;
 }
 
+// The design's version row holds one digit a part. A part of more digits widens its label
+// by a digit's width for each, and moves what follows it in the row as far right.
+constexpr int kDigitTwips = 165;
+constexpr int WiderBy(std::string_view part) { return (static_cast<int>(part.size()) - 1) * kDigitTwips; }
+constexpr int kAfterMajor = WiderBy(kPackageMajorText);
+constexpr int kAfterMinor = kAfterMajor + WiderBy(kPackageMinorText);
+constexpr int kAfterRevision = kAfterMinor + WiderBy(kPackageRevisionText);
+constexpr TwipsRect kSetupTitle{3285 + kAfterRevision, 1155, 2370, 360};
+constexpr TwipsRect kTitleArea{165, 885, 7170, 1035};
+static_assert(kSetupTitle.left + kSetupTitle.width <= kTitleArea.left + kTitleArea.width,
+              "the package version is too long for the title area: the setup title would leave it");
+
 constexpr ControlDesign ReadAs(std::string_view name, ControlDesign control) {
   control.accessible_name = name;
   return control;
@@ -128,23 +140,25 @@ constexpr std::array kControls{
     Label("Label2", 0, {405, 1140, 1980, 360}, "Halden Grid", kTitleFont, kWhiteText, 6),
     // The version is read once, as one, by its first digit; the others and the dots are
     // left out of what is read.
-    ReadAs(kPackageVersionText,
-           Label("Label3", 0, {2460, 1155, 165, 345}, kPackageMajorText, kDigitFont, kYellowText, 7)),
-    ReadWithAnother(Label("Label3", 1, {2745, 1155, 165, 345}, kPackageMinorText, kDigitFont, kYellowText, 8)),
-    ReadWithAnother(Label("Label3", 2, {3015, 1155, 165, 345}, kPackageRevisionText, kDigitFont, kYellowText, 9)),
-    ReadWithAnother(Label("Label4", 0, {2640, 1140, 75, 360}, ".", kDotFont, kOrangeText, 10)),
-    ReadWithAnother(Label("Label4", 1, {2955, 1140, 75, 360}, ".", kDotFont, kOrangeText, 11)),
+    ReadAs(kPackageVersionText, Label("Label3", 0, {2460, 1155, 165 + WiderBy(kPackageMajorText), 345},
+                                      kPackageMajorText, kDigitFont, kYellowText, 7)),
+    ReadWithAnother(Label("Label3", 1, {2745 + kAfterMajor, 1155, 165 + WiderBy(kPackageMinorText), 345},
+                          kPackageMinorText, kDigitFont, kYellowText, 8)),
+    ReadWithAnother(Label("Label3", 2, {3015 + kAfterMinor, 1155, 165 + WiderBy(kPackageRevisionText), 345},
+                          kPackageRevisionText, kDigitFont, kYellowText, 9)),
+    ReadWithAnother(Label("Label4", 0, {2640 + kAfterMajor, 1140, 75, 360}, ".", kDotFont, kOrangeText, 10)),
+    ReadWithAnother(Label("Label4", 1, {2955 + kAfterMinor, 1140, 75, 360}, ".", kDotFont, kOrangeText, 11)),
     // The status line's changes ("Extracting...") are announced.
     Live(WithRightEdgeKept(
         Label("Label5", kNoIndex, {5700, 1590, 1530, 270}, "Your version: 0", kStatusFont, kYellowText, 12))),
     // A doubled ampersand shows as one.
-    Label("Label2", 1, {3285, 1155, 2370, 360}, "Setup && Upgrade", kTitleFont, kWhiteText, 13),
+    Label("Label2", 1, kSetupTitle, "Setup && Upgrade", kTitleFont, kWhiteText, 13),
     Label("Label6", 0, {390, 930, 885, 210}, kPublisherName, kPublisherFont, kWhiteText, 14),
     Logo(0, kPicture1, {510, 5145, 945, 825}, 15),
     Logo(1, kPicture1, {0, -60, 945, 825}, 16),
     Logo(2, kPicture1, {255, 5160, 945, 825}, 17),
     Logo(3, "", {0, 4380, 945, 825}, 18),
-    Shape(3, {165, 885, 7170, 1035}, kGreenLine),
+    Shape(3, kTitleArea, kGreenLine),
     Shape(2, {195, 2100, 7170, 1920}, kGreenLine),
     Shape(1, {3585, 3660, 3510, 570}, kGreyLine),
     Shape(0, {180, 4305, 7170, 675}, kGreenLine),

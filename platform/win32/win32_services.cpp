@@ -15,6 +15,7 @@
 #include "platform/win32/files/file_system.h"
 #include "platform/win32/files/handle_raw_file.h"
 #include "platform/win32/files/held_folder.h"
+#include "platform/win32/files/output_folder.h"
 #include "platform/win32/system/elevated_copy.h"
 #include "platform/win32/system/own_program.h"
 #include "platform/win32/system/registry_settings.h"
@@ -135,6 +136,7 @@ void Win32Services::RemoveLeftovers(std::string_view final_path) {
     Note("removed " + removed + ", left by a run that was stopped");
 }
 void Win32Services::HoldProductFolder(std::string_view program_path) { held_.HoldProductFolder(program_path); }
+void Win32Services::HoldOutputFolder(std::string_view folder) { win32::HoldOutputFolder(Wide(folder), held_); }
 std::string Win32Services::MoveFolderAside(std::string_view path) { return Utf8(win32::MoveFolderAside(Wide(path))); }
 void Win32Services::ChangeFolder(std::string_view path) { win32::ChangeFolder(path); }
 

@@ -59,6 +59,7 @@ class Win32Services final : public ApplicationServices {
   bool HoldPrivateFolder(std::string_view path) override;
   std::string MoveFolderAside(std::string_view path) override;
   void HoldProductFolder(std::string_view program_path) override;
+  void HoldOutputFolder(std::string_view folder) override;
   void RemoveLeftovers(std::string_view final_path) override;
   void ChangeFolder(std::string_view path) override;
   std::int32_t FileLength(std::string_view path) override;

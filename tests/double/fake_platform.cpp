@@ -46,9 +46,9 @@ constexpr std::array kOps = {
     OpFacts{Op::kGetWindowRect, "GetWindowRect", true},      OpFacts{Op::kSetWindowPos, "SetWindowPos", false},
     OpFacts{Op::kFlashWindow, "FlashWindow", false},         OpFacts{Op::kElevated, "Elevated", true},
     OpFacts{Op::kRunsAsServiceAccount, "RunsAsServiceAccount", true}, OpFacts{Op::kMayReplace, "MayReplace", true},
-    OpFacts{Op::kRunElevatedCopy, "RunElevatedCopy", false},
+    OpFacts{Op::kRunElevatedCopy, "RunElevatedCopy", false}, OpFacts{Op::kHoldOutputFolder, "HoldOutputFolder", false},
 };
-static_assert(kOps.size() == static_cast<std::size_t>(Op::kRunElevatedCopy) + 1, "an operation without its facts");
+static_assert(kOps.size() == static_cast<std::size_t>(Op::kHoldOutputFolder) + 1, "an operation without its facts");
 static_assert([] {
   for (std::size_t i = 0; i < kOps.size(); ++i)
     if (static_cast<std::size_t>(kOps[i].operation) != i) return false;
@@ -342,6 +342,23 @@ void FakePlatform::HoldProductFolder(std::string_view program_path) {
   if (!folders.count(folder) || untrusted_folders.count(folder))
     throw RunTimeError(ErrorNumber::kPathFileAccessError, std::string(program_path));
   held_folders.insert(folder);
+}
+
+void FakePlatform::HoldOutputFolder(std::string_view folder) {
+  Record(Op::kHoldOutputFolder, std::string(folder));
+  MaybeFail(Op::kHoldOutputFolder, folder);
+  const std::string key = Key(folder);
+  std::vector<std::string> levels;
+  for (std::string level = key; !level.empty(); level = ParentOf(level)) levels.insert(levels.begin(), level);
+  for (const std::string& level : levels) {
+    if (untrusted_folders.count(level) || files.count(level))
+      throw RunTimeError(ErrorNumber::kPathFileAccessError, level + " is a link or a file: nothing was written");
+    if (!folders.count(level)) {
+      if (level == levels.front()) throw RunTimeError(ErrorNumber::kPathNotFound, std::string(folder));
+      folders.insert(level);
+    }
+    held_folders.insert(level);
+  }
 }
 
 void FakePlatform::RemoveLeftovers(std::string_view final_path) {

@@ -55,6 +55,7 @@ enum class Op {
   kRunsAsServiceAccount,
   kMayReplace,
   kRunElevatedCopy,
+  kHoldOutputFolder,
 };
 
 // The method's name, as calls are recorded under it.
@@ -254,6 +255,10 @@ class FakePlatform : public ApplicationServices, public User32, public SetupForm
   bool HoldPrivateFolder(std::string_view path) override;
   std::string MoveFolderAside(std::string_view path) override;
   void HoldProductFolder(std::string_view program_path) override;
+  // Holds the deepest folder on the way that exists and makes those below it; a link
+  // (untrusted_folders) or a file on the way is refused. Private where the drive keeps
+  // access lists (held_folders either way).
+  void HoldOutputFolder(std::string_view folder) override;
   void RemoveLeftovers(std::string_view final_path) override;
   std::int32_t FileLength(std::string_view path) override;
   int FreeFileNumber() override;

@@ -18,6 +18,7 @@
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/product_state.h"
+#include "tests/e2e/signing_state.h"
 #include "tests/wine/wine_host.h"
 
 namespace hdgr::e2e {
@@ -248,17 +249,6 @@ TEST_F(AcceptTest, APackageBuiltFromOtherFilesExtractsThoseFiles) {
   EXPECT_TRUE(ReadWholeFile(folder.ProgramPath()) == OtherPayloadBytes(3));
   PressOk(box->window);
   EXPECT_EQ(setup_.WaitForExit(10s), 0u);
-}
-
-// The size of the PE image's certificate table, where an Authenticode signature lies.
-std::uint32_t CertificateTableSize(const std::vector<std::uint8_t>& program) {
-  const auto at = [&](std::size_t offset) {
-    return static_cast<std::uint32_t>(program.at(offset) | program.at(offset + 1) << 8 | program.at(offset + 2) << 16 |
-                                      program.at(offset + 3) << 24);
-  };
-  const std::size_t optional_header = at(0x3C) + 24;  // after "PE\0\0" and the file header
-  const std::size_t directories = optional_header + 112;  // PE32+
-  return at(directories + IMAGE_DIRECTORY_ENTRY_SECURITY * 8 + 4);
 }
 
 // Signed on Linux, the package still passes its integrity check: the signature lies after

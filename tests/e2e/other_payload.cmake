@@ -1,9 +1,10 @@
-# A second setup program packed from four other files of the payload's lengths, as a
-# publisher's HDGR_PAYLOAD_DIR gives them: the same program sources and packer, another
-# carrier and other digests. Its Setup.exe is the installer stand-in with other padding
-# bytes, so it still starts; the others are random.
+# A second setup program packed from four other files of the payload's lengths: the same
+# program (compiled with the same table) and packer, another carrier and other digests. Its
+# Setup.exe is the installer stand-in with other padding bytes, so it still starts; the
+# others are random.
 set(other ${CMAKE_CURRENT_BINARY_DIR}/other_payload)
-hdgr_segment_table(segment_names segment_lengths)
+set(segment_names ${HDGR_PACKED_NAMES})
+set(segment_lengths ${HDGR_PACKED_LENGTHS})
 set(other_files "")
 set(make_other_files "")
 foreach(name length IN ZIP_LISTS segment_names segment_lengths)

@@ -15,6 +15,7 @@
 #include "tests/e2e/driver/e2e_message_box.h"
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/product_state.h"
+#include "tests/e2e/signing_state.h"
 #include "tests/wine/wine_host.h"
 
 namespace hdgr::e2e {
@@ -170,14 +171,16 @@ TEST_F(UnattendedTest, PassiveRunsShowTheWindowAndEndOnTheirOwn) {
 }
 
 // /verify reads the package as every run reads it and writes nothing but the log: a copy
-// whose carrier picture no run can read, or whose packed file has changed, is not intact.
+// whose carrier picture no run can read, or whose packed file has changed, is not intact,
+// whatever its signature; the build's own package is intact and not signed.
 TEST_F(UnattendedTest, VerifyChecksThePayloadAndWritesNothing) {
   bool window_shown = false;
-  EXPECT_EQ(RunToEnd(L"/verify /log " + Quoted(kLog), &window_shown), 0u);
+  EXPECT_EQ(RunToEnd(L"/verify /log " + Quoted(kLog), &window_shown), 7u);
   EXPECT_FALSE(window_shown);
   EXPECT_FALSE(WorkFolderExists());
   ExpectLogHas({"package Setup.exe: SHA-256 ", "package HaldenGrid.CAB: SHA-256 ", "package Setup.LST: SHA-256 ",
-                "package HaldenGrid.exe: SHA-256 ", "package intact", "exit code 0"});
+                "package HaldenGrid.exe: SHA-256 ", "package intact", "package signature: NOT SIGNED",
+                "exit code 7"});
   EXPECT_EQ(LogText().find("CHANGED"), std::string::npos);
   EXPECT_EQ(LogText().find("BROKEN"), std::string::npos);
 
@@ -252,6 +255,13 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
       {L"/log \"c:\\hdgr e2e logs\\a.log\" /log=\"c:\\hdgr e2e logs\\b.log\"",
        L"Given twice: /log=c:\\hdgr e2e logs\\b.log", 87},
       {L"/passive /bogus", L"Not a switch of this setup: /bogus", 87},
+      {L"/layout", L"Not a switch of this setup: /layout", 87},
+      {L"/layout \"hdgr layout\"", L"Not a folder to lay the installer's files out in: hdgr layout (no full path", 87},
+      {L"/layout=c:\\", L"Not a folder to lay the installer's files out in: /layout=c:\\ (the root", 87},
+      {L"/layout C:\\HDGR_TEMP_SETUP\\x",
+       L"Not a folder to lay the installer's files out in: C:\\HDGR_TEMP_SETUP\\x", 87},
+      {L"/layout \"c:\\hdgr e2e logs\\layout\" /passive", L"Not with /layout: /passive", 87},
+      {L"/quiet /layout \"c:\\hdgr e2e logs\\layout\" /verify", nullptr, 87},
       {L"/log", L"Not a switch of this setup: /log", 87},
       {L"/quiet /bogus", nullptr, 87},
       {L"\"\" /quiet", nullptr, 87},
@@ -276,6 +286,99 @@ TEST_F(UnattendedTest, HelpWrongSwitchesAndAnUnwritableLog) {
     EXPECT_TRUE(FolderEntries(kLogFolder).empty()) << "a log was kept";
     EXPECT_EQ(WaitForWindow(kSetupTitle, 0ms, setup_.Id(), kSetupFormClass), nullptr);
   }
+}
+
+// The signature, as the system judges the package's own file: the release's test signature
+// is signed but not trusted (its certificate is its own root, which no machine trusts); a
+// byte changed after signing, outside the packed files, breaks it; a changed packed file
+// is 1 whatever the signature says.
+TEST_F(UnattendedTest, VerifyTellsATrustedSignatureFromAnUntrustedBrokenOrMissingOne) {
+  const std::wstring signed_program = HostPath(HDGR_SIGNED_SETUP_EXE);
+  const std::vector<std::uint8_t> package = ReadWholeFile(signed_program);
+  ASSERT_GT(CertificateTableSize(package), 0u) << "the package is not signed";
+  // "This program cannot be run in DOS mode": hashed by the signature, read by no run.
+  const std::string stub_text = "This program cannot";
+  const auto stub = std::search(package.begin(), package.end(), stub_text.begin(), stub_text.end());
+  ASSERT_NE(stub, package.end());
+  const std::vector<std::uint8_t> carrier = ReadWholeFile(CarrierPath());
+  const auto carrier_at = std::search(package.begin(), package.end(), carrier.begin(), carrier.begin() + 64);
+  ASSERT_NE(carrier_at, package.end());
+  const auto changed_at = [&](std::size_t at) {
+    std::vector<std::uint8_t> changed = package;
+    changed[at] ^= 0x20;
+    return changed;
+  };
+  const std::size_t stub_offset = static_cast<std::size_t>(stub - package.begin());
+  const std::size_t in_setup_exe = static_cast<std::size_t>(carrier_at - package.begin()) + carrier.size() - 200;
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    DWORD code;
+    std::vector<std::string> log;
+  };
+  const Case cases[] = {
+      {"signed, the signer unknown here", package, 8,
+       {"package intact", "package signature: signed but NOT TRUSTED on this machine, by \"Halden Grid throw-away "
+        "publisher\"", "exit code 8"}},
+      {"a byte of the DOS stub changed after signing", changed_at(stub_offset), 9,
+       {"package intact", "package signature: BROKEN, the file is not what was signed", "exit code 9"}},
+      {"a byte of Setup.exe changed after signing", changed_at(in_setup_exe), 1,
+       {"package Setup.exe: SHA-256 ", ", CHANGED", "package NOT INTACT", "package signature: BROKEN",
+        "exit code 1"}},
+  };
+  const std::wstring copy = std::wstring(kLogFolder) + L"\\hdGR_3_4_Setup.exe";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteWholeFile(copy, c.bytes);
+    DeleteFileW(kLog);
+    setup_ = Start(copy, L"/verify /log " + Quoted(kLog));
+    EXPECT_EQ(setup_.WaitForExit(kTimeout), c.code);
+    ExpectLogHas(c.log);
+    EXPECT_FALSE(WorkFolderExists());
+  }
+}
+
+// The administrator's layout: the three installer files, as the package carries them, in a
+// folder made for them; the work folder, an earlier run's included, the settings and the
+// installer untouched. A folder behind a link is refused and nothing is written there.
+TEST_F(UnattendedTest, LayoutWritesTheInstallerFilesIntoTheFolderAndNothingElse) {
+  // An earlier run's work folder, which an install run would empty or move aside.
+  const std::wstring leftover = std::wstring(kWorkFolder) + L"\\Setup.LST";
+  CreateDirectoryW(kWorkFolder, nullptr);
+  WriteWholeFile(leftover, std::vector<std::uint8_t>(10, 0x4C));
+  const std::wstring layout = std::wstring(kLogFolder) + L"\\share\\Halden Grid 3.4";
+  bool window_shown = false;
+  // A closing separator, doubled before the closing quote as the command line wants it.
+  EXPECT_EQ(RunToEnd(L"/layout " + Quoted(layout + L"\\\\") + L" /log " + Quoted(kLog), &window_shown), 0u);
+  EXPECT_FALSE(window_shown);
+  EXPECT_EQ(FolderEntries(layout), (std::vector<std::wstring>{L"HaldenGrid.CAB", L"Setup.LST", L"Setup.exe"}));
+  for (int segment = 0; segment < 3; ++segment) {
+    SCOPED_TRACE(win32::Utf8(PayloadName(segment)));
+    EXPECT_TRUE(ReadWholeFile(layout + L"\\" + PayloadName(segment)) == PayloadBytes(segment));
+  }
+  EXPECT_EQ(FolderEntries(kWorkFolder), std::vector<std::wstring>{L"Setup.LST"});
+  EXPECT_EQ(ReadWholeFile(leftover), std::vector<std::uint8_t>(10, 0x4C));
+  EXPECT_FALSE(ProductSettingsExist());
+  EXPECT_FALSE(Exists(DemoInstallerMarkerPath()));
+  EXPECT_EQ(WaitForWindow(kDemoInstallerTitle, 0ms), nullptr);
+  ExpectLogHas({"/layout \"" + win32::Utf8(layout) + "\"",
+                "checked " + win32::Utf8(layout) + "\\Setup.exe: 148336 bytes",
+                "laid out the installer's files in", "exit code 0"});
+
+  // Again over the files it left: each replaced whole.
+  WriteWholeFile(layout + L"\\Setup.exe", std::vector<std::uint8_t>(400'000, 0x5A));
+  EXPECT_EQ(RunToEnd(L"/quiet /layout=" + Quoted(layout), &window_shown), 0u);
+  EXPECT_TRUE(ReadWholeFile(layout + L"\\Setup.exe") == PayloadBytes(0));
+
+  // A folder on the way that is a link to another place.
+  const std::wstring elsewhere = std::wstring(kLogFolder) + L"\\elsewhere";
+  std::filesystem::create_directories(std::filesystem::path(elsewhere));
+  const std::wstring linked = std::wstring(kLogFolder) + L"\\linked";
+  if (!wine_host::MakeSymbolicLink(linked, elsewhere)) GTEST_SKIP() << "the host made no link";
+  DeleteFileW(kLog);
+  EXPECT_EQ(RunToEnd(L"/quiet /layout " + Quoted(linked + L"\\hg") + L" /log " + Quoted(kLog), &window_shown), 1u);
+  EXPECT_TRUE(FolderEntries(elsewhere).empty()) << "written through the link";
+  ExpectLogHas({"Run-time error 75", "is a link to another place", "exit code 1"});
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ void ReadCover(const hdgr::Bytes& file) {
   const hdgr::CoverPicture cover(file, "cover.bmp");
   HDGR_FUZZ_REQUIRE(cover.Width() > 0 && cover.Height() > 0);
   const std::int64_t right = std::min<std::int64_t>(cover.Width(), hdgr::kCarrierWidth) - 1;
-  const std::int64_t bottom = std::min<std::int64_t>(cover.Height(), hdgr::kCarrierHeight) - 1;
+  const std::int64_t bottom = std::min<std::int64_t>(cover.Height(), hdgr::kDesignedCarrierHeight) - 1;
   volatile unsigned sink = 0;  // the reads must happen for the sanitizer to see them
   for (const std::int64_t y : {std::int64_t{0}, bottom})
     for (const std::int64_t x : {std::int64_t{0}, right})
@@ -33,7 +33,7 @@ class ChangedCarrier {
   static constexpr std::size_t kLonger = 64;
   static constexpr std::size_t kChangeable = 128;
 
-  ChangedCarrier() : bytes_(hdgr::BlankCarrier(nullptr)) {
+  ChangedCarrier() : bytes_(hdgr::BlankCarrier(hdgr::kDesignedCarrierHeight, nullptr)) {
     bytes_.resize(bytes_.size() + kLonger);
     std::copy_n(bytes_.begin(), kChangeable, original_.begin());
   }
@@ -50,21 +50,21 @@ class ChangedCarrier {
 
 void CheckChangedCarrier(FuzzedDataProvider& input) {
   static ChangedCarrier changed;
-  const std::size_t length = input.ConsumeBool() ? hdgr::kCarrierLength
-                                                 : input.ConsumeIntegralInRange<std::size_t>(
-                                                       0, hdgr::kCarrierLength + ChangedCarrier::kLonger);
+  constexpr auto kShipped = static_cast<std::size_t>(hdgr::CarrierLengthFor(hdgr::kDesignedCarrierHeight));
+  const std::size_t length =
+      input.ConsumeBool() ? kShipped : input.ConsumeIntegralInRange<std::size_t>(0, kShipped + ChangedCarrier::kLonger);
   const hdgr::Bytes start = input.ConsumeBytes<std::uint8_t>(ChangedCarrier::kChangeable);
   const auto carrier = changed.Change(start, length);
   std::ostringstream report;
   bool accepted = true;
   try {
-    hdgr::CheckCarrierBytes(carrier, "carrier.bmp", report);
+    hdgr::CheckCarrierBytes(carrier, hdgr::kDesignedSegments, "carrier.bmp", report);
   } catch (const hdgr::PackError&) {
     accepted = false;
   }
-  const auto expected = hdgr::CarrierHeader();
+  const auto expected = hdgr::CarrierHeader(hdgr::kDesignedCarrierHeight);
   if (accepted) {
-    HDGR_FUZZ_REQUIRE(carrier.size() == static_cast<std::size_t>(hdgr::kCarrierLength));
+    HDGR_FUZZ_REQUIRE(carrier.size() == kShipped);
     HDGR_FUZZ_REQUIRE(std::equal(expected.begin(), expected.end(), carrier.begin()));
   }
   changed.Restore();

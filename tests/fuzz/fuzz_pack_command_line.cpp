@@ -10,12 +10,16 @@
 namespace {
 
 struct Contract {
-  void operator()(const hdgr::PadCommand& pad) const {
-    // Padding is for the two programs only.
-    HDGR_FUZZ_REQUIRE(pad.segment == 0 || pad.segment == hdgr::kUpgradeSegment);
-  }
+  void operator()(const hdgr::PadCommand& pad) const { HDGR_FUZZ_REQUIRE(pad.length >= 1); }
   void operator()(const hdgr::MakeDemoCommand& demo) const {
-    HDGR_FUZZ_REQUIRE(demo.segment >= 0 && demo.segment < static_cast<int>(hdgr::kSegments.size()));
+    HDGR_FUZZ_REQUIRE(demo.segment >= 0 && demo.segment < static_cast<int>(hdgr::kPackedFileNames.size()));
+  }
+  // A table given with --lengths names the packed files and has a byte in each.
+  void operator()(const hdgr::CheckCommand& check) const { Table(check.table); }
+  void operator()(const hdgr::UnpackCommand& unpack) const { Table(unpack.table); }
+  static void Table(const hdgr::SegmentTable& table) {
+    for (std::size_t i = 0; i < table.size(); ++i)
+      HDGR_FUZZ_REQUIRE(table[i].length >= 1 && table[i].file_name == hdgr::kPackedFileNames[i]);
   }
   void operator()(const auto&) const {}
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Usage: round_trip.sh HDGR_PACK WORK_DIR
-# Builds a carrier from random files of the segment lengths, checks and unpacks it, and
-# makes sure every refusal is one line, exit code 2, and leaves no file behind.
+# Builds a carrier from random files of the demo payload's lengths and from files of other
+# lengths that need a taller carrier, checks and unpacks both, and makes sure every refusal
+# is one line, exit code 2, and leaves no file behind.
 set -euo pipefail
 pack=$1
 work=$2
@@ -77,7 +78,45 @@ ok build --out carrier.bmp "${inputs[@]}" --digests-source digests.cpp
 [ "$(stat -c %i digests.cpp)" = "$inode" ] || fail "an unchanged digests source was rewritten"
 only_files carrier.bmp digests.cpp
 
-# The build learns the table from this listing: exactly these lines, nothing else.
+# Files of other lengths: the carrier has the rows they need, check and unpack take the
+# table with --lengths, and the demo payload's table does not fit that carrier.
+mkdir -p tall
+tall_lengths=(70001 7000000 3 123457)
+for i in 0 1 2 3; do head -c "${tall_lengths[$i]}" /dev/urandom >"tall/${names[$i]}"; done
+tall_inputs=(tall/Setup.exe tall/HaldenGrid.CAB tall/Setup.LST tall/HaldenGrid.exe)
+table=$(IFS=,; echo "${tall_lengths[*]}")
+ok build --out tall.bmp "${tall_inputs[@]}" --digests-source tall.cpp
+# 7,193,461 bytes and the unused 10 need 2398 rows of 3000 bytes.
+[ "$(stat -c %s tall.bmp)" -eq $((54 + 2398 * 3000)) ] || fail "tall carrier is $(stat -c %s tall.bmp) bytes"
+grep -q "tall.bmp written: 7194054 bytes, 1000 x 2398 24-bit bitmap" out.txt || fail "build reports: $(cat out.txt)"
+[ "$(tail -c 11 tall.bmp | head -c 1 | od -An -tx1)" = "$(head -c 1 tall/Setup.exe | od -An -tx1)" ] ||
+  fail "the tall carrier's Setup.exe does not start at L - 10"
+grep -q "static_assert(kSegments\[1\].length == 7000000," tall.cpp || fail "tall.cpp does not pin the table"
+ok check tall.bmp --lengths "$table"
+grep -q "1000 x 2398" out.txt || fail "check reports: $(cat out.txt)"
+ok unpack tall.bmp tall-unpacked --lengths "$table"
+for name in "${names[@]}"; do
+  cmp -s "tall/$name" "tall-unpacked/$name" || fail "unpacked tall $name differs"
+done
+refused "wrong size" "1000 x 2000" -- check tall.bmp
+refused "wrong size" "1000 x 2000" -- check tall.bmp --lengths 148336,2670171,9266,1810432
+for bad in 1,2,3 1,2,3,4,5 1,2,x,4 1,2,0,4 1,2,3,99999999999 ""; do
+  refused "--lengths" -- check tall.bmp --lengths "$bad"
+done
+rm -rf tall tall-unpacked tall.bmp tall.cpp
+
+# Padding to any length keeps the program's bytes and adds zeros.
+printf 'MZ-program' >program.bin
+ok pad --length 100 program.bin padded.bin
+[ "$(stat -c %s padded.bin)" -eq 100 ] && [ "$(head -c 10 padded.bin)" = MZ-program ] ||
+  fail "pad --length 100 gave $(stat -c %s padded.bin) bytes"
+refused "longer than the 5 bytes" -- pad --length 5 program.bin padded.bin
+refused "one of them" -- pad --length 100 --segment Setup.exe program.bin padded.bin
+refused "one of them" -- pad program.bin padded.bin
+refused "--length takes" -- pad --length -3 program.bin padded.bin
+rm -f program.bin padded.bin
+
+# The build learns the names from this listing, the demo payload's lengths beside them.
 ok segments
 expected=$(for i in 0 1 2 3; do echo "${names[$i]} ${lengths[$i]}"; done)
 [ "$(cat out.txt)" = "$expected" ] || fail "segments lists: $(cat out.txt)"
@@ -85,9 +124,9 @@ expected=$(for i in 0 1 2 3; do echo "${names[$i]} ${lengths[$i]}"; done)
 # --- Refusals: old outputs stay as they were, no new file appears ---
 cp carrier.bmp old.bmp
 echo old >digests.cpp
-head -c 2670170 in/HaldenGrid.CAB >short.CAB
-refused short.CAB "HaldenGrid.CAB" 2670170 2670171 -- \
-  build --out carrier.bmp in/Setup.exe short.CAB in/Setup.LST in/HaldenGrid.exe --digests-source digests.cpp
+: >empty.LST
+refused empty.LST "Setup.LST is empty" -- \
+  build --out carrier.bmp in/Setup.exe in/HaldenGrid.CAB empty.LST in/HaldenGrid.exe --digests-source digests.cpp
 refused "in/missing.exe" "no such file" -- \
   build --out carrier.bmp in/missing.exe in/HaldenGrid.CAB in/Setup.LST in/HaldenGrid.exe
 refused "--bogus" -- build --out carrier.bmp "${inputs[@]}" --bogus x
@@ -103,7 +142,7 @@ for name in Setup.LST HaldenGrid.CAB; do
 done
 cmp -s carrier.bmp old.bmp || fail "a refused build changed the old carrier"
 [ "$(cat digests.cpp)" = old ] || fail "a refused build changed the old digests source"
-only_files carrier.bmp digests.cpp old.bmp short.CAB
+only_files carrier.bmp digests.cpp empty.LST old.bmp
 
 head -c 6000053 old.bmp >short.bmp
 cat old.bmp <(printf x) >long.bmp

@@ -40,7 +40,7 @@ void Put(Bytes& bytes, std::size_t offset, int size, std::uint32_t value) {
 
 std::string RefusalOf(const Bytes& carrier) {
   try {
-    ValidateCarrier(carrier, "c.bmp");
+    ValidateCarrier(carrier, kDesignedCarrierHeight, "c.bmp");
   } catch (const PackError& error) {
     return error.what();
   }
@@ -48,21 +48,38 @@ std::string RefusalOf(const Bytes& carrier) {
 }
 
 TEST(CarrierBitmapTest, HeaderHoldsTheShippedCarriersFields) {
-  const auto header = CarrierHeader();
+  const auto header = CarrierHeader(2000);
   EXPECT_EQ(header[0], 'B');
   EXPECT_EQ(header[1], 'M');
   for (const HeaderField& field : kFields)
     EXPECT_EQ(LittleEndian(header.data() + field.offset, field.size), field.value) << field.name;
 }
 
+// A taller carrier differs from the shipped one in its height and both sizes only.
+TEST(CarrierBitmapTest, ATallerCarriersHeaderHasItsRowsAndSizes) {
+  const auto header = CarrierHeader(2345);
+  for (const HeaderField& field : kFields) {
+    std::uint32_t expected = field.value;
+    if (std::string(field.name) == "height") expected = 2345;
+    if (std::string(field.name) == "image size") expected = 2345 * 3000;
+    if (std::string(field.name) == "file size") expected = 54 + 2345 * 3000;
+    EXPECT_EQ(LittleEndian(header.data() + field.offset, field.size), expected) << field.name;
+  }
+  const Bytes carrier = BlankCarrier(2345, nullptr);
+  EXPECT_EQ(carrier.size(), 54u + 2345u * 3000u);
+  EXPECT_NO_THROW(ValidateCarrier(carrier, 2345, "tall.bmp"));
+  EXPECT_THROW(ValidateCarrier(carrier, 2000, "tall.bmp"), PackError);
+  EXPECT_THROW(ValidateCarrier(BlankCarrier(2000, nullptr), 2345, "short.bmp"), PackError);
+}
+
 TEST(CarrierBitmapTest, ABlankCarrierIsValid) {
-  const Bytes carrier = BlankCarrier(nullptr);
+  const Bytes carrier = BlankCarrier(2000, nullptr);
   EXPECT_EQ(carrier.size(), 6'000'054u);
   EXPECT_EQ(RefusalOf(carrier), "");
 }
 
 TEST(CarrierBitmapTest, EveryWrongFieldIsRefusedByName) {
-  const Bytes blank = BlankCarrier(nullptr);
+  const Bytes blank = BlankCarrier(2000, nullptr);
   for (const HeaderField& field : kFields) {
     Bytes carrier = blank;
     Put(carrier, field.offset, field.size, field.value ^ 1);
@@ -75,9 +92,10 @@ TEST(CarrierBitmapTest, EveryWrongFieldIsRefusedByName) {
 }
 
 TEST(CarrierBitmapTest, ANonBitmapOrAWrongSizeIsRefused) {
-  Bytes carrier = BlankCarrier(nullptr);
+  Bytes carrier = BlankCarrier(2000, nullptr);
   carrier.push_back(0);
-  EXPECT_NE(RefusalOf(carrier).find("wrong size for a carrier: 6000055 bytes, expected 6000054"), std::string::npos)
+  EXPECT_NE(RefusalOf(carrier).find("wrong size for a carrier: 6000055 bytes, expected 6000054 (1000 x 2000)"),
+            std::string::npos)
       << RefusalOf(carrier);
   carrier.resize(6'000'053);
   EXPECT_NE(RefusalOf(carrier).find("6000053"), std::string::npos);
@@ -120,7 +138,7 @@ const std::uint8_t* CarrierPixel(const Bytes& carrier, std::int64_t x, std::int6
 TEST(CarrierBitmapTest, TheCoverFillsWhatItReachesAndTheGradientTheRest) {
   for (const bool bottom_up : {true, false}) {
     const CoverPicture cover(CoverFile(5, 3, bottom_up), "cover.bmp");  // rows of 15 bytes + 1 fill byte
-    const Bytes carrier = BlankCarrier(&cover);
+    const Bytes carrier = BlankCarrier(2000, &cover);
     for (std::int64_t y = 0; y < 3; ++y)
       for (std::int64_t x = 0; x < 5; ++x) {
         const std::uint8_t* pixel = CarrierPixel(carrier, x, y);

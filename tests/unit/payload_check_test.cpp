@@ -89,7 +89,7 @@ TEST(VerifyHeldFile, ReadsTheHeldFileBackAndCatchesAnyChange) {
 // A bitmap of one 24-bit pixel, with `length` bytes in all: the picture reads, and the
 // segment table's files lie in the bytes past its one row.
 Bytes OnePixelBitmap(std::size_t length) {
-  Bytes file = BlankCarrier(nullptr);
+  Bytes file = BlankCarrier(kCarrierHeight, nullptr);
   file.resize(length);
   const auto put = [&](std::size_t at, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) file[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -103,14 +103,14 @@ Bytes OnePixelBitmap(std::size_t length) {
 // and room for the segment table's files between the headers and the unused tail.
 TEST(CarrierFault, NamesWhatEveryRunWouldStopAt) {
   const std::size_t needed = kBitmapHeaderBytes + PayloadLength() + kUnusedTailBytes;
-  EXPECT_EQ(CarrierFault(BlankCarrier(nullptr)), std::nullopt);
+  EXPECT_EQ(CarrierFault(BlankCarrier(kCarrierHeight, nullptr)), std::nullopt);
   EXPECT_EQ(CarrierFault(OnePixelBitmap(needed)), std::nullopt);
   EXPECT_EQ(PictureFault(OnePixelBitmap(needed - 1)), std::nullopt) << "a short carrier is still a picture";
   EXPECT_EQ(CarrierFault(OnePixelBitmap(needed - 1)),
             std::to_string(needed - 1) + " bytes: its headers, the segment table's files and its unused tail need " +
                 std::to_string(needed));
 
-  Bytes broken = BlankCarrier(nullptr);
+  Bytes broken = BlankCarrier(kCarrierHeight, nullptr);
   broken[28] = 32;  // bits per pixel
   const std::string says =
       "Run-time error 5: Invalid procedure call or argument, picture is not a bitmap: 1000 x 2000 pixels of 32 bits "

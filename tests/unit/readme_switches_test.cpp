@@ -36,13 +36,14 @@ TEST(ReadmeSwitchesTest, TheReadmeListsEverySwitchAndExitCodeTheProgramKnows) {
   const std::string readme = Readme();
   ASSERT_FALSE(readme.empty());
   const std::vector<std::string> switches = SwitchesInHelp();
-  EXPECT_EQ(switches, (std::vector<std::string>{"/quiet", "/passive", "/log", "/verify", "/?", "/help"}));
+  EXPECT_EQ(switches, (std::vector<std::string>{"/quiet", "/passive", "/log", "/verify", "/layout", "/?", "/help"}));
   for (const std::string& word : switches) EXPECT_NE(readme.find("`" + word), std::string::npos) << word;
   // The package's own switches, for the copy it starts elevated, are documented too.
   for (const char* word : {"`/elevated-install`", "`/elevated-upgrade FOLDER`"})
     EXPECT_NE(readme.find(word), std::string::npos) << word;
   for (const int code : {kExitDone, kExitFailed, kExitProductRunning, kExitNothingToDo, kExitCancelled,
-                         kExitAnotherSetupRunning, kExitServiceAccount, kExitBadCommandLine}) {
+                         kExitAnotherSetupRunning, kExitServiceAccount, kExitNotSigned, kExitSignerNotTrusted,
+                         kExitSignatureBroken, kExitBadCommandLine}) {
     EXPECT_NE(readme.find("\n| " + std::to_string(code) + " |"), std::string::npos) << code;
     EXPECT_NE(HelpText(Switches{}).find(std::to_string(code) + " "), std::string::npos) << code;
   }

@@ -20,11 +20,14 @@ struct Row {
   std::optional<std::string> offending = std::nullopt;
   CommandLineFault fault = CommandLineFault::kNone;
   std::optional<ElevatedPart> elevated = std::nullopt;
+  std::optional<std::string> layout = std::nullopt;
 };
 
 constexpr CommandLineFault kNotASwitch = CommandLineFault::kNotASwitch;
 constexpr CommandLineFault kGivenTwice = CommandLineFault::kGivenTwice;
 constexpr CommandLineFault kHelpNotAlone = CommandLineFault::kHelpNotAlone;
+constexpr CommandLineFault kNotWithLayout = CommandLineFault::kNotWithLayout;
+constexpr CommandLineFault kNoLayoutFolder = CommandLineFault::kNoLayoutFolder;
 
 TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
   const std::vector<Row> rows = {
@@ -65,6 +68,35 @@ TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
       {.arguments = {"-?", "/log=x.log", "/verify"}, .verify = true, .help = true, .log = "x.log",
        .offending = "/log=x.log", .fault = kHelpNotAlone},
       {.arguments = {"/?", "/bogus"}, .help = true, .offending = "/bogus", .fault = kNotASwitch},
+      // A layout: the folder as the system resolves it, with a quiet run and a log only;
+      // without a folder it may write, the command line is a bad one.
+      {.arguments = {"/LAYOUT", "D:\\share\\hg 3.5\\"}, .layout = "D:\\share\\hg 3.5"},
+      {.arguments = {"/quiet", "/layout=\\\\srv\\deploy\\x\\..\\hg", "/log", "a.log"}, .quiet = true, .log = "a.log",
+       .layout = "\\\\srv\\deploy\\hg"},
+      {.arguments = {"/layout=\\\\?\\C:\\Layout"}, .layout = "C:\\Layout"},
+      {.arguments = {"/layout"}, .offending = "/layout", .fault = kNotASwitch},
+      {.arguments = {"/layout="}, .offending = "/layout=", .fault = kNotASwitch},
+      {.arguments = {"/layout", "/quiet"}, .quiet = true, .offending = "/layout", .fault = kNotASwitch},
+      {.arguments = {"/layout", "hg"}, .offending = "hg", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout=x."}, .offending = "/layout=x.", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "C:hg"}, .offending = "C:hg", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "\\hg"}, .offending = "\\hg", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "\\\\.\\C:\\hg"}, .offending = "\\\\.\\C:\\hg", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "C:\\hg*"}, .offending = "C:\\hg*", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "E:\\"}, .offending = "E:\\", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "\\\\srv\\deploy"}, .offending = "\\\\srv\\deploy", .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "C:\\HDGR_TEMP_SETUP\\out"}, .offending = "C:\\HDGR_TEMP_SETUP\\out",
+       .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "c:\\x\\..\\hdgr_temp_setup."}, .offending = "c:\\x\\..\\hdgr_temp_setup.",
+       .fault = kNoLayoutFolder},
+      {.arguments = {"/layout", "c:\\a", "/verify"}, .verify = true, .offending = "/verify", .fault = kNotWithLayout,
+       .layout = "c:\\a"},
+      {.arguments = {"/passive", "/layout", "c:\\a"}, .passive = true, .offending = "/passive", .fault = kNotWithLayout,
+       .layout = "c:\\a"},
+      {.arguments = {"/elevated-install", "/layout", "c:\\a"}, .offending = "/elevated-install",
+       .fault = kNotWithLayout, .elevated = ElevatedPart{}, .layout = "c:\\a"},
+      {.arguments = {"/layout", "c:\\a", "/layout=c:\\b"}, .offending = "/layout=c:\\b", .fault = kGivenTwice,
+       .layout = "c:\\a"},
   };
   for (const Row& row : rows) {
     std::string shown;
@@ -78,6 +110,7 @@ TEST(SwitchesTest, EveryWayOfWritingASwitchAndEveryWrongWord) {
     EXPECT_EQ(switches.log_file, row.log);
     EXPECT_EQ(switches.offending, row.offending);
     EXPECT_EQ(switches.fault, row.fault);
+    EXPECT_EQ(switches.layout_folder, row.layout);
     EXPECT_EQ(switches.elevated_part.has_value(), row.elevated.has_value());
     if (switches.elevated_part && row.elevated) {
       EXPECT_EQ(switches.elevated_part->upgrade, row.elevated->upgrade);
@@ -96,16 +129,23 @@ TEST(SwitchesTest, TheHelpSaysWhatIsWrongWithTheOffendingWordFirstAndEveryExitCo
       {{"/log", "a", "-LOG=b"}, "Given twice: -LOG=b\r\n"},
       {{"/verify", "/?"}, "Not with /? or /help: /verify\r\n"},
       {{"/help"}, "Halden Grid setup, for unattended deployment:"},
+      {{"/layout", "c:\\a", "/passive"}, "Not with /layout: /passive\r\n"},
+      {{"/layout", "hg"}, "Not a folder to lay the installer's files out in: hg (no full path of a folder)\r\n"},
+      {{"/layout", "c:\\hdgr_temp_setup"},
+       "Not a folder to lay the installer's files out in: c:\\hdgr_temp_setup (the setup's own work folder"},
   };
   for (const auto& row : rows) {
     const std::string help = HelpText(ParseSwitches(row.arguments));
     EXPECT_EQ(help.rfind(row.starts, 0), 0u) << help;
     for (const char* code : {"0 done", "1 run-time error", "2 the product is running", "3 the installed copy",
-                             "4 cancelled", "5 another setup", "87 bad command line"})
+                             "4 cancelled", "5 another setup", "87 bad command line", "7 not signed",
+                             "8 signed by a publisher", "9 signature broken"})
       EXPECT_NE(help.find(code), std::string::npos) << code;
   }
   EXPECT_EQ(DescribeSwitches(ParseSwitches(std::vector<std::string>{"/passive", "/log", "a b.log"})),
             "/passive /log \"a b.log\"");
+  EXPECT_EQ(DescribeSwitches(ParseSwitches(std::vector<std::string>{"/layout", "c:\\deploy\\..\\hg 3.5"})),
+            "/layout \"c:\\hg 3.5\"");
 }
 
 }  // namespace

@@ -165,6 +165,47 @@ TEST_F(FoldersTest, OnlyAPrivateRealFolderIsHeldAndAnythingElseIsLeftAlone) {
   DeleteFileW(Wide(Path("link")).c_str());
 }
 
+// A layout's folder: the missing part of its path made, each folder private and held for
+// the run; files go in place there. A link or a file on the way is refused, naming it, and
+// nothing is made below it or written through it.
+TEST_F(FoldersTest, AnOutputFolderIsMadeOnTheWayAndNeverReachedThroughALinkOrAFile) {
+  const std::string folder = Path("share\\hg 3.4");
+  {
+    Win32Services app;
+    app.HoldOutputFolder(folder);
+    for (const std::string& made : {Path("share"), folder}) {
+      EXPECT_FALSE(Renamable(made)) << made << ": held for the run";
+      for (const std::wstring& sid : Trustees(made))
+        EXPECT_TRUE(sid == L"S-1-5-18" || sid == L"S-1-5-32-544" || sid == CurrentUser()) << Utf8(sid);
+    }
+    const int number = app.FreeFileNumber();
+    app.OpenNewFile(folder + "\\Setup.LST", number);
+    app.WriteRecords(number, 1, Bytes(5, 0x4C));
+    app.CloseFile(number);
+    app.PutInPlace(folder + "\\Setup.LST");
+    app.ReleaseFiles();
+  }
+  EXPECT_EQ(Contents(folder + "\\Setup.LST"), Bytes(5, 0x4C));
+  EXPECT_TRUE(Renamable(folder)) << "let go of at the end";
+  {
+    Win32Services again;
+    EXPECT_NO_THROW(again.HoldOutputFolder(folder)) << "a folder that is there is held as it is";
+  }
+
+  ASSERT_TRUE(CreateDirectoryW(Wide(Path("elsewhere")).c_str(), nullptr));
+  ASSERT_TRUE(wine_host::MakeSymbolicLink(Wide(Path("link")), Wide(Path("elsewhere"))));
+  PutFile(Path("file"), Bytes(3));
+  for (const std::string& refused : {Path("link"), Path("link\\hg"), Path("file\\hg")}) {
+    SCOPED_TRACE(refused);
+    Win32Services app;
+    const Failure failure = FailureOf([&] { app.HoldOutputFolder(refused); });
+    EXPECT_EQ(failure.number, ErrorNumber::kPathFileAccessError);
+    EXPECT_NE(failure.detail.find("nothing was written"), std::string::npos) << failure.detail;
+  }
+  EXPECT_FALSE(Exists(Path("elsewhere\\hg"))) << "made through the link";
+  DeleteFileW(Wide(Path("link")).c_str());
+}
+
 // Whether the system opens a link itself when asked to (Windows), or what it leads to (Wine).
 bool OpensLinksThemselves(const std::string& link) {
   const FileHandle opened(CreateFileW(Wide(link).c_str(), FILE_READ_ATTRIBUTES,

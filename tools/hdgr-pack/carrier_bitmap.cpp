@@ -10,9 +10,6 @@ namespace {
 
 constexpr std::int32_t kInfoHeaderBytes = 40;
 constexpr std::int32_t kBitsPerPixel = 24;
-constexpr std::int32_t kRowBytes = kCarrierWidth * 3;
-constexpr std::int32_t kImageBytes = kRowBytes * kCarrierHeight;
-static_assert(kRowBytes % 4 == 0, "carrier rows must need no fill bytes");
 
 struct Field {
   std::string_view name;
@@ -21,24 +18,26 @@ struct Field {
   std::int64_t value;
 };
 
-// Every header field after the "BM" signature, in file order.
-constexpr std::array<Field, 15> kHeaderFields{{
-    {"file size", 2, 4, kCarrierLength},
-    {"reserved 1", 6, 2, 0},
-    {"reserved 2", 8, 2, 0},
-    {"pixel data offset", 10, 4, kBitmapHeaderBytes},
-    {"information header size", 14, 4, kInfoHeaderBytes},
-    {"width", 18, 4, kCarrierWidth},
-    {"height", 22, 4, kCarrierHeight},
-    {"planes", 26, 2, 1},
-    {"bits per pixel", 28, 2, kBitsPerPixel},
-    {"compression", 30, 4, 0},
-    {"image size", 34, 4, kImageBytes},
-    {"horizontal resolution", 38, 4, 0},
-    {"vertical resolution", 42, 4, 0},
-    {"colours used", 46, 4, 0},
-    {"important colours", 50, 4, 0},
-}};
+// Every header field after the "BM" signature, in file order, of a carrier of `rows` rows.
+std::array<Field, 15> HeaderFields(std::int32_t rows) {
+  return {{
+      {"file size", 2, 4, CarrierLengthFor(rows)},
+      {"reserved 1", 6, 2, 0},
+      {"reserved 2", 8, 2, 0},
+      {"pixel data offset", 10, 4, kBitmapHeaderBytes},
+      {"information header size", 14, 4, kInfoHeaderBytes},
+      {"width", 18, 4, kCarrierWidth},
+      {"height", 22, 4, rows},
+      {"planes", 26, 2, 1},
+      {"bits per pixel", 28, 2, kBitsPerPixel},
+      {"compression", 30, 4, 0},
+      {"image size", 34, 4, std::int64_t{kCarrierRowBytes} * rows},
+      {"horizontal resolution", 38, 4, 0},
+      {"vertical resolution", 42, 4, 0},
+      {"colours used", 46, 4, 0},
+      {"important colours", 50, 4, 0},
+  }};
+}
 
 std::uint32_t ReadLittleEndian(std::span<const std::uint8_t> bytes, int offset, int size) {
   std::uint32_t value = 0;
@@ -55,8 +54,8 @@ bool HasBitmapSignature(std::span<const std::uint8_t> bytes) {
 }
 
 // A pleasant dark blue, lighter toward the bottom and the right.
-void PaintGradient(std::uint8_t* bgr, std::int64_t x, std::int64_t y) {
-  const std::int64_t down = y * 64 / kCarrierHeight;
+void PaintGradient(std::uint8_t* bgr, std::int64_t x, std::int64_t y, std::int64_t rows) {
+  const std::int64_t down = y * 64 / rows;
   const std::int64_t across = x * 16 / kCarrierWidth;
   bgr[0] = static_cast<std::uint8_t>(40 + down * 3 / 4 + across);
   bgr[1] = static_cast<std::uint8_t>(16 + down / 3 + across / 2);
@@ -65,21 +64,21 @@ void PaintGradient(std::uint8_t* bgr, std::int64_t x, std::int64_t y) {
 
 }  // namespace
 
-std::array<std::uint8_t, kBitmapHeaderBytes> CarrierHeader() {
+std::array<std::uint8_t, kBitmapHeaderBytes> CarrierHeader(std::int32_t rows) {
   std::array<std::uint8_t, kBitmapHeaderBytes> header{'B', 'M'};
-  for (const Field& field : kHeaderFields)
+  for (const Field& field : HeaderFields(rows))
     for (int i = 0; i < field.size; ++i)
       header[field.offset + i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(field.value) >> (8 * i));
   return header;
 }
 
-void ValidateCarrier(std::span<const std::uint8_t> carrier, std::string_view name) {
+void ValidateCarrier(std::span<const std::uint8_t> carrier, std::int32_t rows, std::string_view name) {
   const std::string where(name);
   if (!HasBitmapSignature(carrier)) throw PackError(where + ": not a bitmap (no \"BM\" signature)");
-  if (carrier.size() != static_cast<std::size_t>(kCarrierLength))
-    throw PackError(where + ": wrong size for a carrier: " + std::to_string(carrier.size()) +
-                    " bytes, expected " + std::to_string(kCarrierLength));
-  for (const Field& field : kHeaderFields) {
+  if (carrier.size() != static_cast<std::size_t>(CarrierLengthFor(rows)))
+    throw PackError(where + ": wrong size for a carrier: " + std::to_string(carrier.size()) + " bytes, expected " +
+                    std::to_string(CarrierLengthFor(rows)) + " (1000 x " + std::to_string(rows) + ")");
+  for (const Field& field : HeaderFields(rows)) {
     const std::int64_t actual = field.name == "height" ? ReadSigned32(carrier, field.offset)
                                                        : ReadLittleEndian(carrier, field.offset, field.size);
     if (actual != field.value)
@@ -114,18 +113,18 @@ const std::uint8_t* CoverPicture::Pixel(std::int64_t x, std::int64_t y) const {
   return file_.data() + pixel_offset_ + row * row_stride_ + x * 3;
 }
 
-Bytes BlankCarrier(const CoverPicture* cover) {
-  Bytes carrier(kCarrierLength);
-  const auto header = CarrierHeader();
+Bytes BlankCarrier(std::int32_t rows, const CoverPicture* cover) {
+  Bytes carrier(static_cast<std::size_t>(CarrierLengthFor(rows)));
+  const auto header = CarrierHeader(rows);
   std::copy(header.begin(), header.end(), carrier.begin());
-  for (std::int64_t file_row = 0; file_row < kCarrierHeight; ++file_row) {
-    const std::int64_t y = kCarrierHeight - 1 - file_row;
-    std::uint8_t* row = carrier.data() + kBitmapHeaderBytes + file_row * kRowBytes;
+  for (std::int64_t file_row = 0; file_row < rows; ++file_row) {
+    const std::int64_t y = rows - 1 - file_row;
+    std::uint8_t* row = carrier.data() + kBitmapHeaderBytes + file_row * kCarrierRowBytes;
     for (std::int64_t x = 0; x < kCarrierWidth; ++x) {
       if (cover && x < cover->Width() && y < cover->Height())
         std::copy_n(cover->Pixel(x, y), 3, row + x * 3);
       else
-        PaintGradient(row + x * 3, x, y);
+        PaintGradient(row + x * 3, x, y, rows);
     }
   }
   return carrier;

@@ -1,5 +1,5 @@
 #pragma once
-// The carrier's bitmap headers and its payload-free pixels.
+// A carrier's bitmap headers and its payload-free pixels, for a carrier of any number of rows.
 
 #include <array>
 #include <cstdint>
@@ -7,18 +7,19 @@
 #include <string_view>
 #include <vector>
 
-#include "package/segment_table.h"
+#include "package/segment_layout.h"
 
 namespace hdgr {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The 54 header bytes of the shipped carrier: 1000 x 2000, 24 bits, bottom-up, no compression.
-std::array<std::uint8_t, kBitmapHeaderBytes> CarrierHeader();
+// The 54 header bytes of a carrier of `rows` rows: 1000 wide, 24 bits, bottom-up, no
+// compression.
+std::array<std::uint8_t, kBitmapHeaderBytes> CarrierHeader(std::int32_t rows);
 
-// Throws PackError naming `name` when `carrier` is not a bitmap, not the shipped carrier's
-// length, or any header field differs from CarrierHeader().
-void ValidateCarrier(std::span<const std::uint8_t> carrier, std::string_view name);
+// Throws PackError naming `name` when `carrier` is not a bitmap, not the length of a
+// carrier of `rows` rows, or any header field differs from CarrierHeader(rows).
+void ValidateCarrier(std::span<const std::uint8_t> carrier, std::int32_t rows, std::string_view name);
 
 // A 24-bit uncompressed bitmap file's pixels, addressed as displayed (row 0 at the top).
 class CoverPicture {
@@ -39,8 +40,8 @@ class CoverPicture {
   std::int64_t row_stride_ = 0;
 };
 
-// A whole carrier file without payload: the headers, then the cover's pixels where the
-// cover reaches, a dark-blue gradient elsewhere.
-Bytes BlankCarrier(const CoverPicture* cover);
+// A whole carrier file of `rows` rows without payload: the headers, then the cover's pixels
+// where the cover reaches, a dark-blue gradient elsewhere.
+Bytes BlankCarrier(std::int32_t rows, const CoverPicture* cover);
 
 }  // namespace hdgr

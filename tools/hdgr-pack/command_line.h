@@ -1,6 +1,7 @@
 #pragma once
 // Reading hdgr-pack's command line into one command.
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <variant>
@@ -11,15 +12,20 @@
 namespace hdgr {
 
 struct HelpCommand {};
+// check and unpack take the table of the package's files with --lengths; without it, the
+// designed table (the demo payload's).
 struct CheckCommand {
   std::filesystem::path carrier;
+  SegmentTable table = kDesignedSegments;
 };
 struct UnpackCommand {
   std::filesystem::path carrier;
   std::filesystem::path folder;
+  SegmentTable table = kDesignedSegments;
 };
+// --segment NAME pads to the designed length of a program's segment, --length N to N bytes.
 struct PadCommand {
-  int segment;
+  std::int32_t length;
   std::filesystem::path program;
   std::filesystem::path padded;
 };

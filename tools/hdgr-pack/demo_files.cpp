@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "package/segment_table.h"
+#include "package/segment_layout.h"
 #include "tools/hdgr-pack/pack_error.h"
 
 namespace hdgr {
@@ -39,7 +39,7 @@ std::string FileListBody() {
       "\r\n"
       "[Files]\r\n";
   int number = 1;
-  for (const Segment& segment : kSegments)
+  for (const Segment& segment : kDesignedSegments)
     text += "File" + std::to_string(number++) + "=" + std::string(segment.file_name) + "," +
             std::to_string(segment.length) + "\r\n";
   return text + "\r\n";
@@ -55,8 +55,8 @@ std::string FillLine(std::size_t bytes) {
 }  // namespace
 
 int SegmentIndexOf(std::string_view file_name) {
-  for (std::size_t i = 0; i < kSegments.size(); ++i)
-    if (kSegments[i].file_name == file_name) return static_cast<int>(i);
+  for (std::size_t i = 0; i < kPackedFileNames.size(); ++i)
+    if (kPackedFileNames[i] == file_name) return static_cast<int>(i);
   throw PackError("no packed file is named " + std::string(file_name));
 }
 
@@ -69,17 +69,17 @@ int ProgramSegmentIndexOf(std::string_view file_name) {
 
 std::vector<std::uint8_t> DemoCabinet() {
   const int index = SegmentIndexOf(kCabinetName);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kSegments[index].length));
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(kDesignedSegments[index].length));
   // The setup window shows the carrier's top-left, which lies inside the packed cabinet. Its
   // bytes are chosen so that, packed reversed, they paint a calm dark-blue gradient with a
   // little grain, and the window's texts stay legible over the demo package.
-  const std::int32_t start = SegmentStart(index, kCarrierLength);
-  constexpr std::int32_t kRowBytes = kCarrierWidth * 3;
+  const std::int32_t start =
+      SegmentStartIn(kDesignedSegments, index, static_cast<std::int32_t>(CarrierLengthFor(kDesignedCarrierHeight)));
   PseudoRandom random;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const std::int32_t pixel_byte = start - static_cast<std::int32_t>(i) - 1 - kBitmapHeaderBytes;
-    const int row = kCarrierHeight - 1 - pixel_byte / kRowBytes;  // as displayed, from the top
-    const int column = pixel_byte % kRowBytes / 3;
+    const int row = kDesignedCarrierHeight - 1 - pixel_byte / kCarrierRowBytes;  // as displayed, from the top
+    const int column = pixel_byte % kCarrierRowBytes / 3;
     const int channel = pixel_byte % 3;  // blue, green, red
     const int grain = static_cast<int>(random.Next() % 9) - 4;
     const int base = channel == 0 ? 40 + std::max(0, 70 - row / 4) : channel == 1 ? 8 + column / 30 : 6 + row / 40;
@@ -91,7 +91,7 @@ std::vector<std::uint8_t> DemoCabinet() {
 }
 
 std::vector<std::uint8_t> DemoFileList() {
-  const auto length = static_cast<std::size_t>(kSegments[SegmentIndexOf(kFileListName)].length);
+  const auto length = static_cast<std::size_t>(kDesignedSegments[SegmentIndexOf(kFileListName)].length);
   std::string text = FileListBody();
   while (length - text.size() >= 2 * kFillLineBytes) text += FillLine(kFillLineBytes);
   // The rest, between one and two fill lines, as two shorter lines.
@@ -104,17 +104,15 @@ std::vector<std::uint8_t> DemoFileList() {
 std::vector<std::uint8_t> GeneratedDemoFile(int index) {
   if (index == SegmentIndexOf(kCabinetName)) return DemoCabinet();
   if (index == SegmentIndexOf(kFileListName)) return DemoFileList();
-  throw PackError(std::string(kSegments[index].file_name) + " is built from sources, not generated; only " +
+  throw PackError(std::string(kPackedFileNames[index]) + " is built from sources, not generated; only " +
                   std::string(kCabinetName) + " and " + std::string(kFileListName) + " are");
 }
 
-std::vector<std::uint8_t> PadToSegment(std::vector<std::uint8_t> program, int index, std::string_view source) {
-  const Segment& segment = kSegments[index];
-  const auto length = static_cast<std::size_t>(segment.length);
-  if (program.size() > length)
+std::vector<std::uint8_t> PadToLength(std::vector<std::uint8_t> program, std::int32_t length, std::string_view source) {
+  if (length < 1 || program.size() > static_cast<std::size_t>(length))
     throw PackError(std::string(source) + ": " + std::to_string(program.size()) + " bytes, longer than the " +
-                    std::to_string(length) + " bytes of " + std::string(segment.file_name));
-  program.resize(length, 0);
+                    std::to_string(length) + " bytes to pad it to");
+  program.resize(static_cast<std::size_t>(length), 0);
   return program;
 }
 

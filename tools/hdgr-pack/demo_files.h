@@ -1,6 +1,6 @@
 #pragma once
-// The demo payload's generated files and the padding that brings the demo programs to
-// their segments' lengths.
+// The demo payload's generated files, of the designed table's lengths, and the padding that
+// brings a program to the length of its segment.
 
 #include <cstdint>
 #include <string_view>
@@ -9,6 +9,7 @@
 namespace hdgr {
 
 // Index of the segment whose file is named `file_name`; throws PackError for any other name.
+// The designed table's lengths are those of segment `index`'s file in the demo payload.
 int SegmentIndexOf(std::string_view file_name);
 
 // Index of the segment of a program built from sources (Setup.exe or HaldenGrid.exe), the
@@ -25,9 +26,8 @@ std::vector<std::uint8_t> DemoFileList();
 // DemoCabinet() or DemoFileList() by segment index; throws PackError for the programs.
 std::vector<std::uint8_t> GeneratedDemoFile(int index);
 
-// `program` followed by zero bytes up to segment `index`'s length; the loader ignores
-// bytes after the image. Throws PackError when the program is already longer.
-std::vector<std::uint8_t> PadToSegment(std::vector<std::uint8_t> program, int index,
-                                       std::string_view source);
+// `program` followed by zero bytes up to `length` bytes; the loader ignores bytes after the
+// image. Throws PackError when the program is already longer.
+std::vector<std::uint8_t> PadToLength(std::vector<std::uint8_t> program, std::int32_t length, std::string_view source);
 
 }  // namespace hdgr

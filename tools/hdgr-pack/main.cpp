@@ -1,4 +1,4 @@
-// hdgr-pack: builds, checks and unpacks carrier bitmaps; lists the segment table for the build. Exit
+// hdgr-pack: builds, checks and unpacks carrier bitmaps; lists the packed files' names for the build. Exit
 // code 0 on success, 2 with one line on stderr for any problem.
 
 #include <exception>
@@ -17,9 +17,11 @@ constexpr int kRefused = 2;
 struct Runner {
   void operator()(const hdgr::HelpCommand&) const { std::cout << hdgr::kUsage; }
   void operator()(const hdgr::BuildRequest& request) const { hdgr::BuildCarrier(request, std::cout); }
-  void operator()(const hdgr::CheckCommand& c) const { hdgr::CheckCarrier(c.carrier, std::cout); }
-  void operator()(const hdgr::UnpackCommand& c) const { hdgr::UnpackCarrier(c.carrier, c.folder, std::cout); }
-  void operator()(const hdgr::PadCommand& c) const { hdgr::PadProgram(c.segment, c.program, c.padded); }
+  void operator()(const hdgr::CheckCommand& c) const { hdgr::CheckCarrier(c.carrier, c.table, std::cout); }
+  void operator()(const hdgr::UnpackCommand& c) const {
+    hdgr::UnpackCarrier(c.carrier, c.table, c.folder, std::cout);
+  }
+  void operator()(const hdgr::PadCommand& c) const { hdgr::PadProgram(c.length, c.program, c.padded); }
   void operator()(const hdgr::MakeDemoCommand& c) const { hdgr::MakeDemoFile(c.segment, c.file); }
   void operator()(const hdgr::SegmentsCommand&) const { hdgr::ListSegments(std::cout); }
 };

@@ -30,6 +30,10 @@ inline constexpr int kExitNothingToDo = 3;           // the installed copy is cu
 inline constexpr int kExitCancelled = 4;             // the user cancelled
 inline constexpr int kExitAnotherSetupRunning = 5;   // another copy of the setup runs
 inline constexpr int kExitServiceAccount = 6;        // started as an account with no user's settings
+// /verify of an intact payload, by the package's signature (0: signed, trusted).
+inline constexpr int kExitNotSigned = 7;
+inline constexpr int kExitSignerNotTrusted = 8;      // signed, by a publisher this machine does not trust
+inline constexpr int kExitSignatureBroken = 9;       // the file is not what was signed
 inline constexpr int kExitBadCommandLine = 87;       // the system's invalid-parameter code
 
 // Show state for StartProgram: a normal window that gets the focus.
@@ -117,6 +121,13 @@ class ApplicationServices {
   // with a path/file access error and nothing is held. From then on a new file for a path
   // in that folder is made in the held folder or not at all.
   virtual void HoldProductFolder(std::string_view program_path) = 0;
+  // Holds `folder` (a full path as ResolvedNames reads it) for the rest of the run, the one
+  // its path names now, making it first when nothing is there, and each folder missing on
+  // the way: private as MakeFolder makes them, or plain on a drive that keeps no access
+  // lists, where no folder is private. A link at its name or on the way, or a file where a
+  // folder belongs, is a path/file access error naming it, and nothing below it is made.
+  // From then on a new file for a path in it is made in the held folder or not at all.
+  virtual void HoldOutputFolder(std::string_view folder) = 0;
   virtual void ChangeFolder(std::string_view path) = 0;
   // Length in bytes (of a held file, through its hold); longer than 2 GiB - 1 is an overflow.
   virtual std::int32_t FileLength(std::string_view path) = 0;

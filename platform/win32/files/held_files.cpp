@@ -44,6 +44,10 @@ void HeldFiles::KeepFolder(std::string_view path, FileHandle folder) {
   work_folders_[Key(path)] = Wide(path);
 }
 
+void HeldFiles::KeepOutputFolder(std::string_view path, FileHandle folder) {
+  folders_[Key(path)] = std::move(folder);
+}
+
 void HeldFiles::HoldProductFolder(std::string_view program_path) {
   const std::wstring folder = FolderOf(Wide(program_path));
   // With its closing separator the system keeps a blank or a dot at the folder name's end,

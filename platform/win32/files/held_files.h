@@ -21,6 +21,8 @@ class HeldFiles {
 
   // The work folder, held for the rest of the run (HoldPrivateFolder, MakeFolder).
   void KeepFolder(std::string_view path, FileHandle folder);
+  // Another folder new files are made in, held for the rest of the run (HoldOutputFolder).
+  void KeepOutputFolder(std::string_view path, FileHandle folder);
   // Holds the folder `program_path` lies in, the one the path names now; a link there or
   // on the way is refused, and so is a kept work folder or a folder inside one, however
   // the path spells it.
