@@ -14,6 +14,12 @@ std::map<UINT_PTR, ThreadTimer*>& TimersOfThisThread() {
   return timers;
 }
 
+// The system may give a stopped timer's id to another: only this timer's own entry goes.
+void Forget(UINT_PTR id, const ThreadTimer* timer) {
+  const auto found = TimersOfThisThread().find(id);
+  if (found != TimersOfThisThread().end() && found->second == timer) TimersOfThisThread().erase(found);
+}
+
 }  // namespace
 
 ThreadTimer::ThreadTimer(UINT interval_ms, std::function<void()> ticked)
@@ -21,7 +27,7 @@ ThreadTimer::ThreadTimer(UINT interval_ms, std::function<void()> ticked)
 
 ThreadTimer::~ThreadTimer() {
   SetEnabled(false);
-  TimersOfThisThread().erase(id_);
+  Forget(id_, this);
 }
 
 void ThreadTimer::SetEnabled(bool enabled) {
@@ -29,7 +35,7 @@ void ThreadTimer::SetEnabled(bool enabled) {
   if (enabled) {
     const UINT_PTR id = SetTimer(nullptr, 0, interval_ms_, &Ticked);
     ThrowLastErrorIf(id == 0, "timer");
-    TimersOfThisThread().erase(id_);
+    Forget(id_, this);
     id_ = id;
     TimersOfThisThread()[id_] = this;
   } else {
