@@ -1,24 +1,26 @@
 #include "platform/win32/win32_services.h"
 
+#include <iterator>
 #include <limits>
 #include <memory>
+#include <string_view>
 
 #include "platform/form_design.h"
 #include "platform/src/record_file_table.h"
 #include "platform/win32/base/administrator_rights.h"
+#include "platform/win32/base/wide_text.h"
+#include "platform/win32/base/win32_error.h"
+#include "platform/win32/display/screen_metrics.h"
 #include "platform/win32/files/file_error.h"
 #include "platform/win32/files/file_handles.h"
-#include "platform/win32/system/elevated_copy.h"
 #include "platform/win32/files/file_system.h"
 #include "platform/win32/files/handle_raw_file.h"
 #include "platform/win32/files/held_folder.h"
+#include "platform/win32/system/elevated_copy.h"
 #include "platform/win32/system/own_program.h"
 #include "platform/win32/system/registry_settings.h"
 #include "platform/win32/system/run_rights.h"
-#include "platform/win32/display/screen_metrics.h"
 #include "platform/win32/system/start_program.h"
-#include "platform/win32/base/wide_text.h"
-#include "platform/win32/base/win32_error.h"
 
 namespace hdgr::win32 {
 
@@ -42,9 +44,16 @@ class TopmostBox {
 
  private:
   static LRESULT CALLBACK Activated(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HCBT_ACTIVATE)
+    if (code == HCBT_ACTIVATE && IsThisThreadsBox(reinterpret_cast<HWND>(wparam)))
       SetWindowPos(reinterpret_cast<HWND>(wparam), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return CallNextHookEx(nullptr, code, wparam, lparam);
+  }
+  // Only the box: as it closes, the activation of the window that comes next (another
+  // program's, such as the running product's) can pass through this thread's hook too.
+  static bool IsThisThreadsBox(HWND window) {
+    wchar_t name[8]{};
+    return GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() &&
+           GetClassNameW(window, name, static_cast<int>(std::size(name))) > 0 && std::wstring_view(name) == L"#32770";
   }
   HHOOK hook_;
 };
@@ -94,13 +103,13 @@ void Win32Services::IgnoreForeignQuit(int code) {
        ", which the setup did not post (any more are not noted)");
 }
 
-std::string Win32Services::ReadSetting(std::string_view application, std::string_view section,
-                                       std::string_view key, std::string_view default_value) {
+std::string Win32Services::ReadSetting(std::string_view application, std::string_view section, std::string_view key,
+                                       std::string_view default_value) {
   return ReadRegistrySetting(application, section, key, default_value);
 }
 
-void Win32Services::SaveSetting(std::string_view application, std::string_view section,
-                                std::string_view key, std::string_view value) {
+void Win32Services::SaveSetting(std::string_view application, std::string_view section, std::string_view key,
+                                std::string_view value) {
   SaveRegistrySetting(application, section, key, value);
 }
 
@@ -209,7 +218,8 @@ std::optional<int> Win32Services::RunElevatedCopy(std::span<const std::string> a
     words.emplace_back(L"/log");
     words.push_back(log_.Path());
   }
-  return RunElevated(OwnProgramPath(), words, owner_, [this] { PumpAllMessages([this](int code) { IgnoreForeignQuit(code); }); });
+  return RunElevated(OwnProgramPath(), words, owner_,
+                     [this] { PumpAllMessages([this](int code) { IgnoreForeignQuit(code); }); });
 }
 
 void Win32Services::PumpEvents() { pump_.Pump(); }
