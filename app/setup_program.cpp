@@ -93,6 +93,7 @@ class SetupProgram {
   Form& MakeForm() {
     // The administrator's copy works for a user's run whose window is on screen.
     if (switches_.quiet || switches_.elevated_part) {
+      services_.SetNoScreen();
       headless_.emplace(SetupWindowDesign());
       timeline_.Reached("controls made in memory");
       return *headless_;

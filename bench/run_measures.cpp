@@ -71,11 +71,50 @@ bool SampleMemory(DWORD id, Memory* memory) {
   return true;
 }
 
+bool CurrentMemory(DWORD id, Memory* memory) {
+  const win32::ProcessHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!process || !GetProcessMemoryInfo(process.Get(), &counters, sizeof counters)) return false;
+  constexpr double kMiB = 1024.0 * 1024.0;
+  memory->working_set_mib = static_cast<double>(counters.WorkingSetSize) / kMiB;
+  // The committed private bytes; Wine leaves PrivateUsage at 0.
+  memory->private_mib = static_cast<double>(counters.PagefileUsage) / kMiB;
+  return true;
+}
+
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   const std::size_t middle = values.size() / 2;
   return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+Spread SpreadOf(const std::vector<double>& values) {
+  if (values.empty()) return {};
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  return Spread{Median(values), *low, *high};
+}
+
+std::vector<double> Ratios(const std::vector<double>& a, const std::vector<double>& b) {
+  if (a.size() != b.size()) throw std::logic_error("ratios of rounds that do not pair");
+  std::vector<double> ratios;
+  for (std::size_t i = 0; i < a.size(); ++i) ratios.push_back(a[i] / b[i]);
+  return ratios;
+}
+
+std::vector<double> Differences(const std::vector<double>& a, const std::vector<double>& b) {
+  if (a.size() != b.size()) throw std::logic_error("differences of rounds that do not pair");
+  std::vector<double> differences;
+  for (std::size_t i = 0; i < a.size(); ++i) differences.push_back(a[i] - b[i]);
+  return differences;
+}
+
+std::string Describe(const Spread& spread, int decimals) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%.*f [%.*f-%.*f]", decimals, spread.median, decimals, spread.low, decimals,
+                spread.high);
+  return text;
 }
 
 std::string HostLoad() {

@@ -32,8 +32,25 @@ struct Memory {
 // Peak working set and peak private (committed) bytes of the running process `id`;
 // nothing when it has ended.
 bool SampleMemory(DWORD id, Memory* memory);
+// The working set and private (committed) bytes of the running process `id` now.
+bool CurrentMemory(DWORD id, Memory* memory);
 
 double Median(std::vector<double> values);
+
+// A figure over interleaved rounds: its median and the lowest and highest round, so that a
+// load that came and went shows as spread instead of moving the figure.
+struct Spread {
+  double median = 0;
+  double low = 0;
+  double high = 0;
+};
+Spread SpreadOf(const std::vector<double>& values);
+// Round by round, a / b: each round's ratio is taken under the same load for both.
+std::vector<double> Ratios(const std::vector<double>& a, const std::vector<double>& b);
+// Round by round, a - b.
+std::vector<double> Differences(const std::vector<double>& a, const std::vector<double>& b);
+// "1.23 [1.10-1.40]" with `decimals` places.
+std::string Describe(const Spread& spread, int decimals);
 
 // The host's load average ("0.52 0.61 0.70"), to print beside the figures.
 std::string HostLoad();

@@ -50,6 +50,7 @@ void SetupHandlers::AcceptClicked() {
   if (mode_ == SetupMode::kCurrent)
     return Ignore(Event::kAccept, "a click on the accept button", "the installed copy is current, nothing is offered");
   phase_ = Phase::kRunning;
+  digest_.emplace();
   SetupForm& form = platform_.form;
   form.StatusLine().SetCaption(kExtractingStatus);
   StopIfProductRunning(platform_);
@@ -63,10 +64,10 @@ void SetupHandlers::AcceptClicked() {
   if (NeedsAdministratorsCopy(upgrade)) return HandToAdministratorsCopy(upgrade);
   const int carrier_file = StageCarrier(platform_.app, form.CarrierPicture());
   if (upgrade) {
-    PerformUpgradeRun(platform_, carrier_file, installed_, digests_, extractor_, digest_);
+    PerformUpgradeRun(platform_, carrier_file, installed_, digests_, extractor_, *digest_);
     return ReportUpgrade();
   }
-  const std::uint32_t task = PerformInstallRun(platform_, carrier_file, digests_, extractor_, digest_, true);
+  const std::uint32_t task = PerformInstallRun(platform_, carrier_file, digests_, extractor_, *digest_, true);
   // The installer asks for rights this run has not got: the administrator's copy makes
   // its own folder, files and start (what this run wrote stays where only this user can
   // change it, and is never started).
@@ -134,6 +135,7 @@ void SetupHandlers::RunElevatedPart(const ElevatedPart& part) {
     throw RunTimeError(ErrorNumber::kPermissionDenied,
                        "The administrator's part of the setup was started without the administrators' rights");
   phase_ = Phase::kRunning;
+  digest_.emplace();
   StopIfProductRunning(platform_);
   if (part.upgrade) {
     installed_.folder = part.product_folder;
@@ -147,8 +149,8 @@ void SetupHandlers::RunElevatedPart(const ElevatedPart& part) {
   platform_.form.KeepSessionOpen(kSessionKeptOpenReason);
   const int carrier_file = StageCarrier(app, platform_.form.CarrierPicture());
   if (part.upgrade) {
-    PerformUpgradeRun(platform_, carrier_file, installed_, digests_, extractor_, digest_);
-  } else if (PerformInstallRun(platform_, carrier_file, digests_, extractor_, digest_, false) == 0) {
+    PerformUpgradeRun(platform_, carrier_file, installed_, digests_, extractor_, *digest_);
+  } else if (PerformInstallRun(platform_, carrier_file, digests_, extractor_, *digest_, false) == 0) {
     app.ShowMessage(kLaunchFailedMessage, MessageIcon::kError, kLaunchFailedTitle);
     app.EndProgram(kExitFailed);
   }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/form_design.h"
 #include "platform/src/record_file_table.h"
 #include "platform/win32/base/administrator_rights.h"
 #include "platform/win32/base/wide_text.h"
@@ -225,7 +226,11 @@ std::optional<int> Win32Services::RunElevatedCopy(std::span<const std::string> a
 
 void Win32Services::PumpEvents() { pump_.Pump(); }
 
-ScreenMetrics Win32Services::GetScreenMetrics() { return ReadScreenMetrics(); }
+ScreenMetrics Win32Services::GetScreenMetrics() {
+  constexpr auto kAtDesignDpi = static_cast<float>(kTwipsPerPixel);
+  if (no_screen_) return ScreenMetrics{0, 0, kAtDesignDpi, kAtDesignDpi};
+  return ReadScreenMetrics();
+}
 
 OwnVersion Win32Services::GetOwnVersion() { return ReadOwnVersion(); }
 

@@ -10,8 +10,6 @@ namespace hdgr::win32 {
 
 namespace {
 
-constexpr wchar_t kHeadlessClass[] = L"HdgrHeadlessForm";
-
 // A picture box without a picture.
 class NoPicture : public Picture {
  public:
@@ -25,18 +23,11 @@ std::unique_ptr<Picture> PictureOf(const ControlDesign& control) {
 
 }  // namespace
 
-HeadlessForm::HeadlessForm(const FormDesign& design) : design_(design) {
-  RegisterHandlerClass(kHeadlessClass, ClassLook{});
-  window_ = OwnedWindow(
-      CreateHandledWindow(*this, kHeadlessClass, 0, 0, RECT{0, 0, 0, 0}, HWND_MESSAGE, 0, "message window"));
+HeadlessForm::HeadlessForm(const FormDesign& design) {
   for (const ControlDesign& control : design.controls) AddControl(control);
 }
 
-HeadlessForm::~HeadlessForm() {
-  // The timers go while their window still exists.
-  timers_.clear();
-  window_ = OwnedWindow();
-}
+HeadlessForm::~HeadlessForm() = default;
 
 void HeadlessForm::AddControl(const ControlDesign& control) {
   switch (control.kind) {
@@ -53,8 +44,9 @@ void HeadlessForm::AddControl(const ControlDesign& control) {
       labels_.push_back({&control, std::make_unique<MemoryLabel>(control.caption)});
       break;
     case ControlKind::kTimer: {
-      auto timer = std::make_unique<Win32Timer>(window_.Get(), static_cast<UINT_PTR>(ControlId(design_, control)),
-                                                static_cast<UINT>(control.interval_ms));
+      auto timer = std::make_unique<ThreadTimer>(
+          static_cast<UINT>(control.interval_ms),
+          [this, name = ControlText(control.name, control.index)] { Ticked(name); });
       timer->SetEnabled(control.enabled);
       timers_.push_back({&control, std::move(timer)});
       break;
@@ -76,7 +68,6 @@ Timer& HeadlessForm::TimerNamed(std::string_view name, int index) { return FindN
 const Picture& HeadlessForm::PictureNamed(std::string_view name, int index) {
   return FindNamed(pictures_, name, index, "picture box");
 }
-WindowHandle HeadlessForm::hWnd() const { return reinterpret_cast<WindowHandle>(window_.Get()); }
 
 // Nobody clicks a button that is not on screen; the name is checked as the window checks it.
 void HeadlessForm::OnClick(std::string_view button, std::function<void()>) {
@@ -84,26 +75,16 @@ void HeadlessForm::OnClick(std::string_view button, std::function<void()>) {
 }
 
 void HeadlessForm::OnTimer(std::string_view timer, std::function<void()> handler) {
-  const Win32Timer& found = FindNamed(timers_, timer, kNoIndex, "timer");
-  timer_handlers_[found.Id()] = TickHandler{&found, std::string(timer), std::move(handler)};
+  FindNamed(timers_, timer, kNoIndex, "timer");
+  timer_handlers_[std::string(timer)] = std::move(handler);
 }
 
-LRESULT HeadlessForm::HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_TIMER) {
-    // Anybody can post a WM_TIMER: only a tick of a timer the program has on counts.
-    const auto tick = timer_handlers_.find(wparam);
-    if (tick == timer_handlers_.end()) return 0;
-    if (tick->second.timer->Enabled()) tick->second.handler();
-    else if (forged_) forged_("a tick for the timer " + tick->second.name + ", which is off");
-    return 0;
-  }
-  if (message == WM_CLOSE) {
-    // Nobody closes a window that is not shown; left to the system, the close would
-    // destroy the window and its timers with it, and the timed exit would never come.
-    if (forged_) forged_("a close request for the message-only window");
-    return 0;
-  }
-  return DefWindowProcW(window, message, wparam, lparam);
+void HeadlessForm::Ticked(std::string_view timer) {
+  const auto handler = timer_handlers_.find(timer);
+  if (handler == timer_handlers_.end()) return;
+  // Anybody can post the thread a WM_TIMER: only a tick of a timer the program has on counts.
+  if (FindNamed(timers_, timer, kNoIndex, "timer").Enabled()) handler->second();
+  else if (forged_) forged_("a tick for the timer " + std::string(timer) + ", which is off");
 }
 
 }  // namespace hdgr::win32

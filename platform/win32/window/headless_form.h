@@ -1,8 +1,9 @@
 #pragma once
 // A window built from a FormDesign for a run that never shows it: every control the
 // design names exists with its designed caption and state, kept in memory, and the
-// timers tick as events of a message-only window. No fonts, pictures drawn or scaled,
-// themes or common controls: nothing on screen is made.
+// timers tick as events of the thread. No window at all, not even a message-only one
+// (the first window a process makes starts its display: under Wine the display driver,
+// 10-35 ms), no fonts, pictures drawn or scaled, themes or common controls.
 //
 // The system asks only top-level windows before the session ends, so a run without one
 // cannot keep the session open. A hidden top-level window would let it, but costs about
@@ -15,6 +16,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -22,14 +24,12 @@
 #include "platform/form.h"
 #include "platform/form_design.h"
 #include "platform/memory_controls.h"
-#include "platform/win32/window/gdi_handles.h"
 #include "platform/win32/window/named_controls.h"
-#include "platform/win32/window/window_class.h"
-#include "platform/win32/window/window_timer.h"
+#include "platform/win32/window/thread_timer.h"
 
 namespace hdgr::win32 {
 
-class HeadlessForm : public Form, private MessageHandler {
+class HeadlessForm : public Form {
  public:
   // `design` outlives the form. Pictures come from the program's RCDATA resources.
   explicit HeadlessForm(const FormDesign& design);
@@ -42,9 +42,8 @@ class HeadlessForm : public Form, private MessageHandler {
   ProgressBar& ProgressBarNamed(std::string_view name, int index = kNoIndex) override;
   Timer& TimerNamed(std::string_view name, int index = kNoIndex) override;
   const Picture& PictureNamed(std::string_view name, int index = kNoIndex) override;
-  // The message-only window that carries the timers: the window calls reach it and
-  // change nothing anybody sees.
-  WindowHandle hWnd() const override;
+  // No window: 0, which the window calls meet as no window and change nothing.
+  WindowHandle hWnd() const override { return 0; }
   void OnClick(std::string_view button, std::function<void()> handler) override;
   void OnTimer(std::string_view timer, std::function<void()> handler) override;
   void OnForgedMessage(std::function<void(std::string_view what)> handler) override {
@@ -58,22 +57,16 @@ class HeadlessForm : public Form, private MessageHandler {
   void OnSessionEnd(std::function<void(SessionEnd)>) override {}
 
  private:
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
   void AddControl(const ControlDesign& control);
+  // A tick of `timer`, as the thread's message loop dispatches it.
+  void Ticked(std::string_view timer);
 
-  const FormDesign& design_;
-  OwnedWindow window_;
   std::vector<Named<Picture>> pictures_;
   std::vector<Named<MemoryLabel>> labels_;
   std::vector<Named<MemoryButton>> buttons_;
   std::vector<Named<MemoryProgressBar>> bars_;
-  std::vector<Named<Win32Timer>> timers_;
-  struct TickHandler {
-    const Win32Timer* timer;
-    std::string name;
-    std::function<void()> handler;
-  };
-  std::map<UINT_PTR, TickHandler> timer_handlers_;
+  std::vector<Named<ThreadTimer>> timers_;
+  std::map<std::string, std::function<void()>, std::less<>> timer_handlers_;
   std::function<void(std::string_view what)> forged_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/win32/window/off_screen_paint.h"
 
+#include "platform/win32/window/bitmap_picture.h"
 #include "platform/win32/window/gdi_handles.h"
 
 namespace hdgr::win32 {
@@ -9,7 +10,12 @@ void PaintOffScreen(HDC target, const RECT& area, POINT to, const std::function<
   const int height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return;
   MemoryDc buffer(target);
-  Bitmap pixels(CreateCompatibleBitmap(target, width, height));
+  // A DIB section's pixels are pages of their own, given back whole when it goes; a
+  // compatible bitmap's come from the heap (under Wine the host's), where the window's
+  // largest buffer stayed as private bytes for the life of the window.
+  const BITMAPINFO info = TopDownRgbInfo(width, height);
+  void* bits = nullptr;
+  Bitmap pixels(CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   Selection selected(buffer.Get(), pixels.Get());
   SetViewportOrgEx(buffer.Get(), -area.left, -area.top, nullptr);
   draw(buffer.Get());

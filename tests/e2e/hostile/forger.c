@@ -5,12 +5,15 @@
      forger flood CLASS MSG WPARAM LPARAM  until killed, as fast as it can, posts the message to
                                            every window of CLASS, hidden and message-only ones too, as
                                            soon as one exists (WM_QUIT, 18, to its thread)
+     forger floodthreads EXE MSG WPARAM LPARAM  the same to every thread of every process whose
+                                           program file is named EXE, for a program without windows
      forger settext HWND TEXT              sends WM_SETTEXT (a pointer: it can only be sent)
      forger enable HWND                    enables the window, as EnableWindow does
      forger send HWND MSG WPARAM LPARAM    sends the message; the exit code is 100 + its answer
    Numbers in decimal, or hexadecimal after 0x. Exit code 2: bad arguments or a failed call. */
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 #include <wchar.h>
 
 static ULONG_PTR Number(const WCHAR* text) { return (ULONG_PTR)wcstoull(text, NULL, 0); }
@@ -34,6 +37,31 @@ static int Flood(const WCHAR* class_name, UINT message, WPARAM wparam, LPARAM lp
   }
 }
 
+/* Each thread of each process named `program`; the number of threads posted to. */
+static int PostToThreads(const WCHAR* program, UINT message, WPARAM wparam, LPARAM lparam) {
+  int posted = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W process;
+  process.dwSize = sizeof process;
+  for (BOOL more = Process32FirstW(snapshot, &process); more; more = Process32NextW(snapshot, &process)) {
+    if (_wcsicmp(process.szExeFile, program) != 0) continue;
+    THREADENTRY32 thread;
+    thread.dwSize = sizeof thread;
+    for (BOOL next = Thread32First(snapshot, &thread); next; next = Thread32Next(snapshot, &thread))
+      if (thread.th32OwnerProcessID == process.th32ProcessID &&
+          PostThreadMessageW(thread.th32ThreadID, message, wparam, lparam))
+        ++posted;
+  }
+  CloseHandle(snapshot);
+  return posted;
+}
+
+static int FloodThreads(const WCHAR* program, UINT message, WPARAM wparam, LPARAM lparam) {
+  for (;;)
+    if (PostToThreads(program, message, wparam, lparam) == 0) SwitchToThread();
+}
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_line, int show) {
   (void)instance;
   (void)previous;
@@ -48,6 +76,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR command_line, 
   if (wcscmp(verb, L"quit") == 0 && count == 4) return Post((HWND)Number(argv[2]), WM_QUIT, Number(argv[3]), 0) ? 0 : 2;
   if (wcscmp(verb, L"flood") == 0 && count == 6)
     return Flood(argv[2], (UINT)Number(argv[3]), Number(argv[4]), (LPARAM)Number(argv[5]));
+  if (wcscmp(verb, L"floodthreads") == 0 && count == 6)
+    return FloodThreads(argv[2], (UINT)Number(argv[3]), Number(argv[4]), (LPARAM)Number(argv[5]));
   if (wcscmp(verb, L"settext") == 0 && count == 4)
     return SendMessageW((HWND)Number(argv[2]), WM_SETTEXT, 0, (LPARAM)argv[3]) ? 0 : 2;
   if (wcscmp(verb, L"enable") == 0 && count == 3) {
