@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "platform/path_text.h"
+#include "platform/win32/base/administrator_rights.h"
+#include "platform/win32/base/current_user.h"
+#include "platform/win32/base/wide_text.h"
 #include "platform/win32/files/file_error.h"
 #include "platform/win32/files/file_handles.h"
 #include "platform/win32/files/link_check.h"
-#include "platform/win32/base/administrator_rights.h"
-#include "platform/win32/base/wide_text.h"
 
 namespace hdgr::win32 {
 
@@ -23,16 +24,8 @@ namespace {
 
 // The current user's SID as text ("S-1-5-21-...").
 std::wstring CurrentUserSid() {
-  HANDLE raw = nullptr;
-  ThrowLastErrorIf(!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw), "The process token");
-  const ProcessHandle token(raw);
-  DWORD size = 0;
-  GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-  std::vector<std::uint8_t> buffer(size);
-  ThrowLastErrorIf(!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size), "The current user");
   LocalMemory<wchar_t*> text;
-  ThrowLastErrorIf(!ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, text.Receive()),
-                   "The current user");
+  ThrowLastErrorIf(!ConvertSidToStringSidW(CurrentUser().Sid(), text.Receive()), "The current user");
   return text.Get();
 }
 
@@ -41,7 +34,7 @@ LocalMemory<PSECURITY_DESCRIPTOR> PrivateDescriptor(const std::wstring& path) {
   const std::wstring sddl = PrivateAccessList(administrator, administrator ? std::wstring() : CurrentUserSid());
   LocalMemory<PSECURITY_DESCRIPTOR> descriptor;
   ThrowLastErrorIf(!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                                          descriptor.Receive(), nullptr),
+                                                                         descriptor.Receive(), nullptr),
                    [&path] { return "The access list for " + Utf8(path); });
   return descriptor;
 }
@@ -55,7 +48,7 @@ std::wstring ReadBack(HANDLE folder, const std::wstring& path) {
   if (code != ERROR_SUCCESS) throw Win32Error(code, "The access list of " + Utf8(path));
   LocalMemory<wchar_t*> text;
   ThrowLastErrorIf(!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.Get(), SDDL_REVISION_1, kWhat,
-                                                                          text.Receive(), nullptr),
+                                                                         text.Receive(), nullptr),
                    [&path] { return "The access list of " + Utf8(path); });
   return text.Get();
 }
@@ -79,7 +72,6 @@ std::wstring PrivateReadBackBeside(const std::wstring& path) {
   MarkForRemoval(made.Get(), true);
   return ReadBack(made.Get(), probe);
 }
-
 
 // The volume's flags, read through a handle to anything on it. Flags only: Wine answers
 // nothing else for some host file systems (tmpfs).
@@ -277,7 +269,8 @@ std::wstring MoveFolderAside(const std::wstring& path) {
     if (RenameOpenFile(entry.Get(), aside)) return aside;
     code = GetLastError();
   }
-  Refuse(ErrorNumber::kPathFileAccessError, path, CannotMove(path, "Windows refused it" + Win32Error(code, "").Detail()));
+  Refuse(ErrorNumber::kPathFileAccessError, path,
+         CannotMove(path, "Windows refused it" + Win32Error(code, "").Detail()));
 }
 
 }  // namespace hdgr::win32

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform/win32/base/current_user.h"
 #include "platform/win32/base/unique_handle.h"
 #include "platform/win32/base/win32_error.h"
 #include "platform/win32/files/file_handles.h"
@@ -11,14 +12,8 @@
 namespace hdgr::win32 {
 
 bool RunsAsServiceAccount() {
-  HANDLE raw = nullptr;
-  ThrowLastErrorIf(!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw), "The process token");
-  const ProcessHandle token(raw);
-  DWORD size = 0;
-  GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
-  std::vector<std::uint8_t> buffer(size);
-  ThrowLastErrorIf(!GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size), "The current user");
-  const PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+  const CurrentUser current;
+  const PSID user = current.Sid();
   for (const WELL_KNOWN_SID_TYPE service : {WinLocalSystemSid, WinLocalServiceSid, WinNetworkServiceSid})
     if (IsWellKnownSid(user, service)) return true;
   return false;

@@ -1,5 +1,7 @@
 #include "tests/e2e/driver/e2e_screen.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -87,5 +89,21 @@ ScreenCapture CaptureClient(HWND window) {
 }
 
 Rgb ReadPixel(HWND window, int x, int y) { return CaptureClient(window, RECT{x, y, x + 1, y + 1}).At(0, 0); }
+
+namespace {
+// WCAG's relative luminance.
+double Luminance(const Rgb& colour) {
+  const auto linear = [](std::uint8_t value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.red) + 0.7152 * linear(colour.green) + 0.0722 * linear(colour.blue);
+}
+}  // namespace
+
+double ContrastRatio(const Rgb& a, const Rgb& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 }  // namespace hdgr::e2e

@@ -38,4 +38,7 @@ ScreenCapture CaptureClient(HWND window);
 ScreenCapture CaptureClient(HWND window, const RECT& part);
 Rgb ReadPixel(HWND window, int x, int y);  // client coordinates
 
+// WCAG's contrast ratio of two colours, from 1 to 21.
+double ContrastRatio(const Rgb& a, const Rgb& b);
+
 }  // namespace hdgr::e2e

@@ -125,16 +125,7 @@ TEST(AccessibleObjectTest, EachControlIsReadWithTheRoleAndNameAPersonExpects) {
       SCOPED_TRACE(row.name);
       const HWND hwnd = control(row.name, row.index);
       ASSERT_NE(hwnd, nullptr);
-      const ScreenReaderReading read = ReadAsAScreenReader(hwnd);
-      if (row.role != -1) {
-        EXPECT_EQ(read.role, row.role);
-      }
-      if (row.read_as.empty()) {
-        EXPECT_NE(read.state & STATE_SYSTEM_INVISIBLE, 0) << "read, where another control reads it";
-      } else {
-        EXPECT_EQ(read.name, row.read_as);
-        EXPECT_EQ(read.state & STATE_SYSTEM_INVISIBLE, 0);
-      }
+      ExpectReadAs(hwnd, row.role, row.read_as);
     }
     // A label's name follows its caption.
     window.LabelNamed("Status").SetCaption("Extracting...");

@@ -2,6 +2,7 @@
 // A window's control as a screen reader reads it: the system's accessible object of the
 // control's window, its role, name and state.
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <oleacc.h>
 
@@ -35,6 +36,21 @@ inline ScreenReaderReading ReadAsAScreenReader(HWND control) {
   SysFreeString(name);
   object->Release();
   return read;
+}
+
+// What a screen reader should make of `control`: `role` (-1: whatever the system's object for
+// the control's class says) and `read_as`, or, empty, left out because another control reads it.
+inline void ExpectReadAs(HWND control, long role, const std::wstring& read_as) {
+  const ScreenReaderReading read = ReadAsAScreenReader(control);
+  if (role != -1) {
+    EXPECT_EQ(read.role, role);
+  }
+  if (read_as.empty()) {
+    EXPECT_NE(read.state & STATE_SYSTEM_INVISIBLE, 0) << "read, where another control reads it";
+  } else {
+    EXPECT_EQ(read.name, read_as);
+    EXPECT_EQ(read.state & STATE_SYSTEM_INVISIBLE, 0);
+  }
 }
 
 }  // namespace hdgr::win32

@@ -170,19 +170,6 @@ TEST_F(WindowToolkitTest, WhileClosingIsOffNoMenuOrDragHoldsTheWindowsMessages) 
   EXPECT_GE(seconds_to_handle(WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE), 1.4) << "the menu did not open: no proof";
 }
 
-// WCAG's relative luminance and contrast ratio.
-double Luminance(const e2e::Rgb& colour) {
-  const auto linear = [](std::uint8_t value) {
-    const double c = value / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-  };
-  return 0.2126 * linear(colour.red) + 0.7152 * linear(colour.green) + 0.0722 * linear(colour.blue);
-}
-double Contrast(const e2e::Rgb& a, const e2e::Rgb& b) {
-  const double la = Luminance(a), lb = Luminance(b);
-  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // High contrast on (Wine cannot turn the system's setting on: the window is told): the
 // labels in the system's text colour on the system's window colour, 4.5:1 or more, no
 // picture or designed colour left; off again, the design as it was.
@@ -212,7 +199,7 @@ TEST_F(WindowToolkitTest, HighContrastDrawsTheLabelsInTheSystemsColoursAndOffThe
     EXPECT_GT(letters, 0);
     EXPECT_EQ(other, 0) << "the designed colours still show";
   }
-  EXPECT_GE(Contrast(text, background), 4.5);
+  EXPECT_GE(e2e::ContrastRatio(text, background), 4.5);
   EXPECT_EQ(shown.At(2, 2), background) << "the box's own colour, or a picture, still shows";
   std::filesystem::create_directories(std::filesystem::path(HDGR_TOOLKIT_ARTIFACTS));
   e2e::SaveBitmap(shown, e2e::HostPath(std::string(HDGR_TOOLKIT_ARTIFACTS) + "/toolkit-high-contrast.bmp"));
